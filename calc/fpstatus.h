@@ -1,0 +1,54 @@
+// Floating-point status of the calculation and the operations that keep it.
+//
+// The three flags that a fault check tests (invalid operation, division by
+// zero, overflow) are derived from each operation's operands and result, so
+// they do not depend on where an optimising compiler places a read of the
+// hardware status. Underflow and inexact are never tested and not kept.
+#pragma once
+
+#include <exception>
+
+namespace calc {
+
+enum FpFlag : unsigned {
+    FpInvalid = 1u << 0,    // 0 * inf, inf - inf, 0 / 0, inf / inf
+    FpDivByZero = 1u << 1,  // finite non-zero / 0
+    FpOverflow = 1u << 2,   // a finite operation whose rounded result is infinite
+};
+inline constexpr unsigned FpFaultFlags = FpInvalid | FpDivByZero | FpOverflow;
+
+class FpStatus {
+public:
+    void Clear() { flags_ = 0; }
+    void Raise(unsigned flags) { flags_ |= flags; }
+    unsigned Flags() const { return flags_; }
+    bool Any(unsigned flags) const { return (flags_ & flags) != 0; }
+
+private:
+    unsigned flags_ = 0;
+};
+
+// The floating-point error: raised by a fault check, carries the flags it saw.
+class FloatingPointError : public std::exception {
+public:
+    explicit FloatingPointError(unsigned flags) : flags_(flags) {}
+    unsigned Flags() const { return flags_; }
+    const char* what() const noexcept override;
+
+private:
+    unsigned flags_;
+};
+
+// Double operations, each rounded to double, each keeping the status.
+double Mul(double a, double b, FpStatus& status);
+double Add(double a, double b, FpStatus& status);
+double Div(double a, double b, FpStatus& status);
+// The power operation; an exponent of 2.0 gives the correctly rounded square.
+double Pow(double base, double exponent, FpStatus& status);
+// Double to single, round to nearest even; beyond the single range is overflow.
+float Narrow(double value, FpStatus& status);
+
+// Raises FloatingPointError if invalid operation, division by zero or overflow is set.
+void CheckFaults(const FpStatus& status);
+
+} // namespace calc

@@ -1,0 +1,88 @@
+// The Qt widgets a layout is built from.
+#pragma once
+
+#include "platform/layout.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class QSvgRenderer;
+
+namespace platform {
+
+// Draws a layout picture at its natural size; an SVG is read on the first paint.
+class PictureRenderer {
+public:
+    explicit PictureRenderer(const Picture* picture);
+    ~PictureRenderer();
+    void Paint(QPainter& painter, QPointF topLeft);
+    QSizeF Size() const;
+
+private:
+    const Picture* picture_;
+    std::unique_ptr<QSvgRenderer> svg_;
+};
+
+// The on-screen window of a form: background colour and picture, fixed child geometry.
+class FormWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit FormWindow(const Window& layout);
+    ~FormWindow() override;
+    std::function<void()> onTitleBarClose;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    PictureRenderer picture_;
+};
+
+// A label that reports a click (mouse released over it).
+class ClickLabel : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+signals:
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// A push button that Enter clicks as well as Space, optionally showing a picture.
+class CommandButton : public QPushButton {
+    Q_OBJECT
+public:
+    CommandButton(const QString& text, const Picture* picture, QWidget* parent);
+    ~CommandButton() override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    std::unique_ptr<PictureRenderer> picture_;
+};
+
+// A framed box that draws its picture from the top-left corner, clipped by the box.
+class PictureBox : public QFrame {
+    Q_OBJECT
+public:
+    PictureBox(const Picture* picture, QWidget* parent);
+    ~PictureBox() override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    PictureRenderer picture_;
+};
+
+} // namespace platform

@@ -1,0 +1,44 @@
+#include "platform/errors.h"
+
+#include "calc/fpstatus.h"
+
+namespace platform {
+
+QString Sentence(ErrorKind kind) {
+    switch (kind) {
+    case ErrorKind::Overflow: return QStringLiteral("计算结果超出单精度数的范围（溢出）。");
+    case ErrorKind::DivisionByZero: return QStringLiteral("除数为零。");
+    case ErrorKind::InvalidOperation: return QStringLiteral("无效的浮点运算（如 0÷0、∞×0）。");
+    case ErrorKind::CheckedCall: return QStringLiteral("调用窗口或控件失败。");
+    case ErrorKind::LaunchFailed: return QStringLiteral("无法打开网页。");
+    }
+    return {};
+}
+
+QString ReportTitle() { return QStringLiteral("运行时错误"); }
+
+CheckedCallError::CheckedCallError(Status status, const char* interfaceId, Member member, QString object)
+    : status_(status), interfaceId_(interfaceId), member_(member), object_(std::move(object)) {}
+
+QString CheckedCallError::Report() const {
+    return Sentence(ErrorKind::CheckedCall) +
+           QStringLiteral("\n对象：%1\n接口：%2\n成员：%3\n错误码：0x%4\n程序将结束。")
+               .arg(object_, QString::fromLatin1(interfaceId_))
+               .arg(static_cast<int>(member_))
+               .arg(static_cast<std::uint32_t>(status_), 8, 16, QLatin1Char('0'));
+}
+
+QString LaunchError::Report() const { return Sentence(ErrorKind::LaunchFailed) + QLatin1Char('\n') + target_; }
+
+QString FloatingPointReport(unsigned flags) {
+    QString text = QStringLiteral("浮点运算错误：");
+    if (flags & calc::FpInvalid)
+        text += Sentence(ErrorKind::InvalidOperation);
+    if (flags & calc::FpDivByZero)
+        text += Sentence(ErrorKind::DivisionByZero);
+    if (flags & calc::FpOverflow)
+        text += Sentence(ErrorKind::Overflow);
+    return text + QStringLiteral("\n请检查输入的数据。");
+}
+
+} // namespace platform

@@ -1,0 +1,49 @@
+// A window kind: its layout and its one instance, loaded by Show and destroyed by Unload.
+#pragma once
+
+#include "platform/controls.h"
+#include "platform/layout.h"
+#include "platform/runtime.h"
+
+#include <QPointer>
+
+#include <functional>
+
+class QWidget;
+
+namespace platform {
+
+class Form {
+public:
+    Form(Runtime& runtime, const Window& layout);
+    virtual ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    Runtime& runtime() const { return runtime_; }
+    const Window& layout() const { return layout_; }
+    QString Name() const { return QString::fromLatin1(layout_.name); }
+    bool IsShown() const { return !window_.isNull(); }
+    // The on-screen window, or null while unloaded.
+    FormWindow* window() const { return window_.data(); }
+    // A control of the on-screen window, or null while unloaded.
+    QWidget* Control(ControlName control) const;
+
+protected:
+    // Binds the event procedures to a freshly loaded window.
+    virtual void BindEvents() = 0;
+    void OnClick(ControlName control, std::function<void()> procedure);
+    // Key code (37 Left, 38 Up, 39 Right, 40 Down) and shift state (1 Shift, 2 Ctrl, 4 Alt).
+    void OnKeyDown(ControlName control, std::function<void(int& keyCode, int shift)> procedure);
+
+private:
+    friend class Runtime;
+    void Load();
+    void Destroy();
+
+    Runtime& runtime_;
+    const Window& layout_;
+    QPointer<FormWindow> window_;
+};
+
+} // namespace platform

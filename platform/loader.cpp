@@ -1,0 +1,136 @@
+#include "platform/loader.h"
+
+#include "platform/controls.h"
+
+#include <QLineEdit>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+QColor ToColor(Colour c) { return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
+
+void SetColours(QWidget& w, Colour fore, QPalette::ColorRole foreRole, Colour back, QPalette::ColorRole backRole) {
+    if (fore == kSystem && back == kSystem)
+        return;
+    QPalette palette = w.palette();
+    if (fore != kSystem)
+        for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            palette.setColor(group, foreRole, ToColor(fore));
+    if (back != kSystem)
+        for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            palette.setColor(group, backRole, ToColor(back));
+    w.setPalette(palette);
+}
+
+QWidget* BuildControl(const Control& c, const LoaderFonts& fonts, QWidget* parent) {
+    QWidget* w = nullptr;
+    const QString text = QString::fromUtf8(c.text ? c.text : "");
+    switch (c.kind) {
+    case Kind::Label: {
+        auto* label = new ClickLabel(text, parent);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setAutoFillBackground(true); // opaque
+        label->setFocusPolicy(Qt::NoFocus);
+        SetColours(*label, c.fore, QPalette::WindowText, c.back, QPalette::Window);
+        w = label;
+        break;
+    }
+    case Kind::TextBox: {
+        auto* edit = new QLineEdit(text, parent);
+        SetColours(*edit, c.fore, QPalette::Text, c.back, QPalette::Base);
+        w = edit;
+        break;
+    }
+    case Kind::Button: {
+        auto* button = new CommandButton(text, c.picture, parent);
+        button->setAutoDefault(false);
+        SetColours(*button, c.fore, QPalette::ButtonText, c.back, QPalette::Button);
+        w = button;
+        break;
+    }
+    case Kind::PictureBox: {
+        auto* box = new PictureBox(c.picture, parent);
+        box->setFocusPolicy(Qt::StrongFocus);
+        w = box;
+        break;
+    }
+    }
+    w->setObjectName(ObjectName(c.name, c.index));
+    w->setGeometry(Px(c.left), Px(c.top), Px(c.width), Px(c.height));
+    if (c.font.family)
+        w->setFont(ResolveFont(c.font, fonts));
+    if (c.accessibleName)
+        w->setAccessibleName(QString::fromUtf8(c.accessibleName));
+    if (c.picture && c.picture->description)
+        w->setAccessibleDescription(QString::fromUtf8(c.picture->description));
+    return w;
+}
+
+} // namespace
+
+QString ObjectName(const char* name, int index) {
+    QString s = QString::fromLatin1(name);
+    if (index >= 0)
+        s += QStringLiteral("(%1)").arg(index);
+    return s;
+}
+
+QFont ResolveFont(const Font& font, const LoaderFonts& fonts) {
+    QFont f = fonts.windowFont;
+    if (font.family) {
+        const QString family = QString::fromUtf8(font.family);
+        f.setFamilies({family == QStringLiteral("宋体") ? fonts.songFamily : family});
+    }
+    if (font.points > 0)
+        f.setPixelSize(static_cast<int>(std::lround(font.points * 96.0 / 72.0)));
+    f.setWeight(static_cast<QFont::Weight>(font.weight));
+    return f;
+}
+
+FormWindow* BuildWindow(const Window& layout, const LoaderFonts& fonts) {
+    auto* window = new FormWindow(layout);
+    window->setObjectName(QString::fromLatin1(layout.name));
+    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (layout.minimiseButton)
+        flags |= Qt::WindowMinimizeButtonHint;
+    window->setWindowFlags(flags);
+    window->setWindowTitle(QString::fromUtf8(layout.caption));
+    window->setFont(fonts.windowFont);
+    window->setAutoFillBackground(true);
+    if (layout.background != kSystem) {
+        QPalette palette = window->palette();
+        palette.setColor(QPalette::Window, ToColor(layout.background));
+        window->setPalette(palette);
+    }
+    window->setGeometry(Px(layout.left), Px(layout.top), Px(layout.clientWidth), Px(layout.clientHeight));
+
+    std::vector<const Control*> order;
+    for (const Control& c : layout.controls)
+        order.push_back(&c);
+    std::stable_sort(order.begin(), order.end(),
+                     [](const Control* a, const Control* b) { return a->tabIndex < b->tabIndex; });
+
+    QWidget* previous = nullptr;
+    QWidget* first = nullptr;
+    for (const Control* c : order) {
+        QWidget* w = BuildControl(*c, fonts, window);
+        if (!(w->focusPolicy() & Qt::TabFocus))
+            continue;
+        if (previous)
+            QWidget::setTabOrder(previous, w);
+        else
+            first = w;
+        previous = w;
+    }
+    if (first)
+        first->setFocus(Qt::TabFocusReason);
+    return window;
+}
+
+} // namespace platform

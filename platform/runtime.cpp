@@ -1,0 +1,193 @@
+#include "platform/runtime.h"
+
+#include "platform/controls.h"
+#include "platform/form.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QLineEdit>
+#include <QMessageBox>
+
+namespace platform {
+
+namespace {
+
+// Thrown by End: stops the running procedure; its frame swallows it.
+struct EndRequest {};
+
+const Control* FindControl(const Form& form, ControlName name) {
+    for (const Control& c : form.layout().controls)
+        if (qstrcmp(c.name, name.name) == 0 && c.index == name.index)
+            return &c;
+    return nullptr;
+}
+
+QString ObjectPath(const Form& form, ControlName control) {
+    return form.Name() + QLatin1Char('.') + ToString(control);
+}
+
+} // namespace
+
+QString ToString(ControlName control) {
+    QString s = QString::fromLatin1(control.name);
+    if (control.index >= 0)
+        s += QStringLiteral("(%1)").arg(control.index);
+    return s;
+}
+
+Runtime::Runtime(RuntimeHooks hooks) : hooks_(std::move(hooks)) {
+    if (!hooks_.report)
+        hooks_.report = [](const QString& text) {
+            QMessageBox box(QMessageBox::Critical, ReportTitle(), text, QMessageBox::Ok);
+            box.exec();
+        };
+    if (!hooks_.endProgram)
+        hooks_.endProgram = [](int exitCode) { QCoreApplication::exit(exitCode); };
+    if (!hooks_.openUrl)
+        hooks_.openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+}
+
+Runtime::~Runtime() = default;
+
+template <class Op>
+void Runtime::Call(Member member, const char* interfaceId, const QString& object, Op&& op) {
+    Status status = hooks_.failCall ? hooks_.failCall(member, object) : kOk;
+    if (status >= 0)
+        status = op();
+    fp_.Clear();
+    if (status < 0)
+        throw CheckedCallError(status, interfaceId, member, object);
+}
+
+void Runtime::Show(Form& form) {
+    Call(Member::Show, "Form", form.Name(), [&] {
+        if (!form.IsShown())
+            form.Load();
+        QWidget* w = form.window();
+        w->show();
+        w->raise();
+        w->activateWindow();
+        return kOk;
+    });
+}
+
+void Runtime::Unload(Form& form) {
+    Call(Member::Unload, "Global", form.Name(), [&] {
+        form.Destroy();
+        return kOk;
+    });
+    if (depth_ == 0)
+        EndIfNoWindowLeft();
+}
+
+QString Runtime::FetchText(Form& form, ControlName control) {
+    QString text;
+    Call(Member::FetchText, "TextBox", ObjectPath(form, control), [&] {
+        auto* edit = qobject_cast<QLineEdit*>(form.Control(control));
+        if (!edit)
+            return kFailed;
+        text = edit->text();
+        return kOk;
+    });
+    return text;
+}
+
+void Runtime::SetText(Form& form, ControlName control, const QString& text) {
+    Call(Member::SetText, "TextBox", ObjectPath(form, control), [&] {
+        auto* edit = qobject_cast<QLineEdit*>(form.Control(control));
+        if (!edit)
+            return kFailed;
+        edit->setText(text);
+        return kOk;
+    });
+}
+
+void Runtime::SetFocus(Form& form, ControlName control) {
+    const Control* spec = FindControl(form, control);
+    const bool button = spec && spec->kind == Kind::Button;
+    Call(button ? Member::SetFocusButton : Member::SetFocusTextBox, button ? "CommandButton" : "TextBox",
+         ObjectPath(form, control), [&] {
+             QWidget* w = form.Control(control);
+             if (!w || !w->isEnabled() || w->focusPolicy() == Qt::NoFocus)
+                 return kFailed;
+             w->window()->activateWindow();
+             w->setFocus(Qt::OtherFocusReason);
+             return kOk;
+         });
+}
+
+void Runtime::End() {
+    EndProgram(0);
+    throw EndRequest{};
+}
+
+void Runtime::Launch(std::u16string_view commandLine, int /*windowStyle: the browser opens as it likes*/) {
+    const QString line = QString::fromUtf16(commandLine.data(), static_cast<qsizetype>(commandLine.size()));
+    static const QString shell = QStringLiteral("explorer.exe ");
+    const QString target =
+        line.startsWith(shell, Qt::CaseInsensitive) ? line.mid(shell.size()).trimmed() : line.trimmed();
+    // Only a web address is ever opened; nothing else on the command line is run.
+    const QUrl url(target, QUrl::StrictMode);
+    const bool web = url.isValid() && (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"));
+    if (!web || !hooks_.openUrl(url))
+        throw LaunchError(target);
+}
+
+void Runtime::RunProcedure(Form& form, const std::function<void()>& procedure) {
+    if (ended_)
+        return;
+    // The form object outlives every procedure; its window, if the procedure
+    // unloads it, is only deleted once control is back in the event loop.
+    Form& self = form;
+    (void)self;
+    ++depth_;
+    try {
+        procedure();
+    } catch (const EndRequest&) {
+    } catch (const calc::FloatingPointError& e) {
+        // The calculation stopped at its fault check; nothing was changed.
+        hooks_.report(FloatingPointReport(e.Flags()));
+    } catch (const LaunchError& e) {
+        hooks_.report(e.Report());
+    } catch (const CheckedCallError& e) {
+        hooks_.report(e.Report());
+        EndProgram(1);
+    }
+    --depth_;
+    if (depth_ == 0)
+        EndIfNoWindowLeft();
+}
+
+void Runtime::TitleBarClose(Form& form) {
+    if (ended_)
+        return;
+    form.Destroy();
+    if (depth_ == 0)
+        EndIfNoWindowLeft();
+}
+
+int Runtime::ShownCount() const {
+    return static_cast<int>(std::count_if(forms_.begin(), forms_.end(), [](const Form* f) { return f->IsShown(); }));
+}
+
+void Runtime::EndProgram(int exitCode) {
+    if (ended_)
+        return;
+    ended_ = true;
+    for (Form* f : forms_)
+        f->Destroy();
+    hooks_.endProgram(exitCode);
+}
+
+void Runtime::EndIfNoWindowLeft() {
+    if (!ended_ && ShownCount() == 0)
+        EndProgram(0);
+}
+
+void WindowSwitch(Runtime& runtime, Form& source, Form& target) {
+    runtime.Show(target);
+    runtime.Unload(source);
+}
+
+} // namespace platform

@@ -1,0 +1,93 @@
+// The windowing runtime: windows and their controls, checked calls, the
+// floating-point status, the event-procedure frame, error reports and the end
+// of the program.
+#pragma once
+
+#include "calc/fpstatus.h"
+#include "platform/errors.h"
+
+#include <QFont>
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+#include <string_view>
+#include <vector>
+
+class QWidget;
+
+namespace platform {
+
+class Form;
+
+// A control of a window by name, with its element number in a control array.
+struct ControlName {
+    const char* name;
+    int index = -1;
+};
+QString ToString(ControlName control);
+
+// What the runtime does outside the program; tests replace these.
+struct RuntimeHooks {
+    // A failure status to return instead of making the call, or kOk to make it.
+    std::function<Status(Member, const QString& object)> failCall;
+    // Shows a run-time error report.
+    std::function<void(const QString& text)> report;
+    // Ends the process's event loop with an exit code.
+    std::function<void(int exitCode)> endProgram;
+    // Opens a web page in the desktop's browser; false if it could not.
+    std::function<bool(const QUrl&)> openUrl;
+};
+
+class Runtime {
+public:
+    explicit Runtime(RuntimeHooks hooks = {});
+    ~Runtime();
+    Runtime(const Runtime&) = delete;
+    Runtime& operator=(const Runtime&) = delete;
+
+    // Window operations. Each is a checked call: the floating-point status is
+    // cleared right after it, and a failure raises CheckedCallError.
+    void Show(Form& form);
+    void Unload(Form& form);
+    QString FetchText(Form& form, ControlName control);
+    void SetText(Form& form, ControlName control, const QString& text);
+    void SetFocus(Form& form, ControlName control);
+    // Ends the program at once: every window closes and nothing after it runs.
+    [[noreturn]] void End();
+    // Starts a program from a command line; "explorer.exe URL" opens the URL.
+    void Launch(std::u16string_view commandLine, int windowStyle);
+
+    calc::FpStatus& FpStatus() { return fp_; }
+
+    // The frame of every event procedure: errors stop the procedure and are
+    // reported here; the program ends once the last shown window has gone.
+    void RunProcedure(Form& form, const std::function<void()>& procedure);
+    // The title-bar close button: unloads the window, outside any procedure.
+    void TitleBarClose(Form& form);
+
+    bool Ended() const { return ended_; }
+    int ShownCount() const;
+
+    // Fonts the loader uses: the face for "宋体" and the windows' default font.
+    QString songFamily = QStringLiteral("宋体");
+    QFont windowFont;
+
+private:
+    friend class Form;
+    template <class Op>
+    void Call(Member member, const char* interfaceId, const QString& object, Op&& op);
+    void EndProgram(int exitCode);
+    void EndIfNoWindowLeft();
+
+    RuntimeHooks hooks_;
+    calc::FpStatus fp_;
+    std::vector<Form*> forms_;
+    int depth_ = 0;
+    bool ended_ = false;
+};
+
+// Shows `target`, then unloads `source`: one window is always shown.
+void WindowSwitch(Runtime& runtime, Form& source, Form& target);
+
+} // namespace platform

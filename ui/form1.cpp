@@ -1,0 +1,64 @@
+// Blanking force window.
+#include "calc/forces.h"
+#include "ui/windows.h"
+
+namespace ui {
+
+namespace {
+
+using namespace platform;
+
+constexpr Picture kPicture{":/assets/blanking.svg", nullptr, 200, 160,
+                           "冲裁件示意图：上为板料剖面，中间为冲孔，左端标注料厚 t；下为带圆角的矩形平面图，中心有圆孔。"};
+
+constexpr Colour kBlack = Rgb(0, 0, 0), kWhite = Rgb(255, 255, 255), kRed = Rgb(255, 0, 0);
+
+// clang-format off
+constexpr Control kControls[] = {
+//   tab  name        idx  kind           caption or text          left   top  width height font          fore     back
+    {  0, "Label1",   -1, Kind::Label,   "冲裁截面周长L",           240,  480, 1335,  255, kDefault},
+    {  1, "Text1",    -1, Kind::TextBox, "",                       1680,  360,  855,  400, kSongBold,    kSystem, kSystem, nullptr, "冲裁截面周长L"},
+    {  2, "Text2",    -1, Kind::TextBox, "",                       1680,  960,  855,  400, kSongBold,    kSystem, kSystem, nullptr, "材料厚度t"},
+    {  3, "Text3",    -1, Kind::TextBox, "",                       1680, 1560,  855,  400, kSongBold,    kSystem, kSystem, nullptr, "抗剪切强度τb"},
+    {  4, "Command5", -1, Kind::Button,  "查询材料抗剪强度τb",      240, 2280, 2295,  495, kDefault},
+    {  5, "Command1", -1, Kind::Button,  "计算",                    360, 4920,  975,  495, kDefault},
+    {  6, "Command2", -1, Kind::Button,  "清除",                   1920, 4920,  975,  495, kDefault},
+    {  7, "Command4", -1, Kind::Button,  "返回",                   3480, 4920,  975,  495, kDefault},
+    {  8, "Command3", -1, Kind::Button,  "关闭",                   5040, 4920,  975,  495, kDefault},
+    {  9, "Label2",   -1, Kind::Label,   "材料厚度t",               240, 1080,  855,  255, kDefault},
+    { 10, "Label3",   -1, Kind::Label,   "抗剪切强度τb",            240, 1800, 1335,  255, kDefault},
+    { 11, "Label5",   -1, Kind::Label,   "拉伸力",                 1560, 3840,  615,  255, kDefault},
+    { 12, "Text5",    -1, Kind::TextBox, "",                       2520, 3720, 1575,  400, kSongBold,    kBlack,  kWhite,  nullptr, "拉伸力 N"},
+    { 13, "Label6",   -1, Kind::Label,   kLinkCaption.data(),       240, 3120, 2895,  255, kDefault,     kRed},
+    { 14, "Label9",    0, Kind::Label,   "mm",                     2760,  480,  375,  255, kSongRegular},
+    { 15, "Label10",  -1, Kind::Label,   "mm",                     2760, 1080,  375,  255, kSongRegular},
+    { 16, "Label9",    1, Kind::Label,   "N",                      4200, 3840,  255,  255, kSongRegular},
+    { 17, "Label9",    2, Kind::Label,   "Mpa",                    2760, 1680,  375,  255, kSongRegular},
+    { 18, "Picture1", -1, Kind::PictureBox, "",                    3240,  360, 2895, 2415, kDefault,     kSystem, kSystem, &kPicture},
+};
+// clang-format on
+
+constexpr Window kLayout{"Form1", "冲裁力计算软件——Tamberlo制作  2012-3-16", 6300, 5700, 11535, 1485, true, kSystem,
+                         nullptr, kControls};
+
+constexpr const char* kInputs[] = {"Text1", "Text2", "Text3"};
+
+constexpr ArrowMoves kArrows[] = {
+    // field    down        up       left
+    {"Text1", "Text2", nullptr, nullptr},
+    {"Text2", "Text3", "Text1", nullptr},
+    {"Text3", "Command5", "Text2", nullptr},
+};
+
+// L from Text1, t from Text2, τb from Text3, and the blanking coefficient.
+float Formula(std::span<const float> v, calc::FpStatus& status) {
+    return calc::BlankingForce(v[0], v[1], v[2], calc::kBlankingCoefficient, status);
+}
+
+constexpr Calculator kCalculator{kLayout, kInputs, Formula, "Text3", kArrows};
+
+} // namespace
+
+const Calculator& BlankingCalculator() { return kCalculator; }
+
+} // namespace ui

@@ -1,0 +1,42 @@
+// Material properties window: the material sheet and a close button.
+#include "ui/materialsheet.h"
+#include "ui/project.h"
+#include "ui/windows.h"
+
+namespace ui {
+
+namespace {
+
+using namespace platform;
+
+constexpr Picture kSheet{nullptr, DrawMaterialSheet, kSheetWidth, kSheetHeight,
+                         "材料性能表：十三种常用板料的抗剪强度和抗拉强度；拉伸件安全系数一般取 0.5~0.8。"};
+
+// clang-format off
+constexpr Control kControls[] = {
+//   tab  name        idx  kind          caption  left   top  width height
+    {  0, "Command1", -1, Kind::Button, "关闭",   4560, 5040,  855,  375},
+};
+// clang-format on
+
+constexpr Window kLayout{"Form5", "材料性能", 5715, 5565, 5730, 1455, false, kSystem, &kSheet, kControls};
+
+class MaterialForm : public Form {
+public:
+    explicit MaterialForm(Project& project) : Form(project.runtime(), kLayout), project_(project) {}
+
+private:
+    void BindEvents() override {
+        OnClick({"Command1"}, [this] { runtime().Unload(project_.Form5()); });
+    }
+
+    Project& project_;
+};
+
+} // namespace
+
+const Window& MaterialLayout() { return kLayout; }
+
+std::unique_ptr<Form> MakeMaterialForm(Project& project) { return std::make_unique<MaterialForm>(project); }
+
+} // namespace ui

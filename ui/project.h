@@ -1,0 +1,39 @@
+// The project: five windows, each with one default instance created on first
+// reference, and the start-up that shows the main menu.
+#pragma once
+
+#include "platform/form.h"
+
+#include <array>
+#include <memory>
+
+namespace ui {
+
+class Project {
+public:
+    explicit Project(platform::Runtime& runtime);
+    ~Project();
+    Project(const Project&) = delete;
+    Project& operator=(const Project&) = delete;
+
+    platform::Runtime& runtime() const { return runtime_; }
+
+    // Default instances by name; the first reference creates the instance.
+    platform::Form& Form1(); // blanking force
+    platform::Form& Form2(); // drawing force
+    platform::Form& Form3(); // bending force
+    platform::Form& Form4(); // main menu
+    platform::Form& Form5(); // material properties
+
+    // Whether FormN (1..5) has an instance yet.
+    bool IsCreated(int n) const;
+
+    // Creates, loads and shows the main menu, and nothing else.
+    void Start();
+
+private:
+    platform::Runtime& runtime_;
+    std::array<std::unique_ptr<platform::Form>, 5> instances_;
+};
+
+} // namespace ui

@@ -1,0 +1,23 @@
+// The five windows of the program.
+#pragma once
+
+#include "platform/form.h"
+#include "ui/calculator.h"
+
+#include <memory>
+
+namespace ui {
+
+class Project;
+
+const Calculator& BlankingCalculator(); // Form1
+const Calculator& DrawingCalculator();  // Form2
+const Calculator& BendingCalculator();  // Form3
+
+const platform::Window& MenuLayout(); // Form4
+std::unique_ptr<platform::Form> MakeMenuForm(Project& project);
+
+const platform::Window& MaterialLayout(); // Form5
+std::unique_ptr<platform::Form> MakeMaterialForm(Project& project);
+
+} // namespace ui
