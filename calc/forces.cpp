@@ -46,7 +46,7 @@ float BendingForce(float B, float t, float sigma, float R, FpStatus& status) {
     CheckFaults(status);
     const double q = Div(n, d, status);
     const float f = Narrow(q, status);
-    CheckFaults(status);
+    CheckFaults(status, 2);
     return f;
 }
 

@@ -62,9 +62,9 @@ float Narrow(double value, FpStatus& status) {
     return r;
 }
 
-void CheckFaults(const FpStatus& status) {
+void CheckFaults(const FpStatus& status, int check) {
     if (status.Any(FpFaultFlags))
-        throw FloatingPointError(status.Flags() & FpFaultFlags);
+        throw FloatingPointError(status.Flags() & FpFaultFlags, check);
 }
 
 } // namespace calc

@@ -28,15 +28,18 @@ private:
     unsigned flags_ = 0;
 };
 
-// The floating-point error: raised by a fault check, carries the flags it saw.
+// The floating-point error: raised by a fault check, carries the flags it saw
+// and which check of the formula saw them (1, or 2 for bending's second).
 class FloatingPointError : public std::exception {
 public:
-    explicit FloatingPointError(unsigned flags) : flags_(flags) {}
+    FloatingPointError(unsigned flags, int check) : flags_(flags), check_(check) {}
     unsigned Flags() const { return flags_; }
+    int Check() const { return check_; }
     const char* what() const noexcept override;
 
 private:
     unsigned flags_;
+    int check_;
 };
 
 // Double operations, each rounded to double, each keeping the status.
@@ -49,6 +52,6 @@ double Pow(double base, double exponent, FpStatus& status);
 float Narrow(double value, FpStatus& status);
 
 // Raises FloatingPointError if invalid operation, division by zero or overflow is set.
-void CheckFaults(const FpStatus& status);
+void CheckFaults(const FpStatus& status, int check = 1);
 
 } // namespace calc

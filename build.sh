@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Installs what is missing (Debian 12), builds, and runs the program or the tests.
+#   ./build.sh run     build and start the program
+#   ./build.sh test    build and run the whole test suite
+#   ./build.sh bench   build and run the benchmarks
+set -euo pipefail
+cd "$(dirname "$0")"
+
+BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev)
+TEST_PACKAGES=(xvfb xauth)
+
+install_packages() {
+    local missing=()
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+build() {
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@"
+    cmake --build "$dir" -j"$(nproc)"
+}
+
+werror=()
+[ -n "${CI:-}" ] && werror=(-DPF_WERROR=ON)
+
+case "${1:-}" in
+run)
+    install_packages "${BUILD_PACKAGES[@]}"
+    build build "${werror[@]}"
+    exec build/ui/pressforce
+    ;;
+test)
+    install_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    build build "${werror[@]}"
+    ctest --test-dir build --output-on-failure
+    ;;
+bench)
+    install_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    build build "${werror[@]}"
+    ctest --test-dir build --output-on-failure -L bench -C bench
+    ;;
+*)
+    echo "usage: $0 run|test|bench" >&2
+    exit 2
+    ;;
+esac
