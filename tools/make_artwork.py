@@ -3,9 +3,10 @@
 three line-art pictures of the calculator windows as SVG files in assets/.
 
 Lettering is converted to outline paths, so the SVGs need no font at run
-time.  Generating needs python3-fontTools, fonts-arphic-ukai (brush
-lettering), fonts-noto-cjk (button captions) and fonts-dejavu-core
-(the letters of the dimensions).  Run from anywhere:
+time.  Generating needs python3-fonttools and python3-pil, and the fonts
+fonts-arphic-ukai (brush lettering), fonts-urw-base35 (script Latin of the
+credit), fonts-noto-cjk (button captions) and fonts-dejavu-extra (letters
+of the dimensions).  Run from anywhere:
     /usr/bin/python3 tools/make_artwork.py
 """
 import math
@@ -73,7 +74,7 @@ def fit_run(pieces, box, gap, max_stretch=1.0):
     the ink.  The run is stretched horizontally towards the box width (at
     most by max_stretch) and squeezed if it would overflow."""
     x0, y0, x1, y1 = box
-    glyphs, pen = [], 0.0                          # (face, ch, k, origin x)
+    glyphs, pen = [], 0.0                          # (face, ch, k, origin x, ink)
     for i, (face, text, size) in enumerate(pieces):
         k = size / face.font["head"].unitsPerEm
         if i:

@@ -74,11 +74,10 @@ def source_characters():
     return chars
 
 
-def wanted_characters():
+def fixed_characters():
     chars = {chr(c) for c in range(0x20, 0x7F)}
     chars.update(PROGRAM_TEXTS)
     chars.update(QT_TEXTS)
-    chars.update(source_characters())
     chars.discard("\n")
     return chars
 
@@ -91,14 +90,22 @@ def sc_font_number(path):
     sys.exit("%s: no face named %r" % (path, FAMILY))
 
 
-def cut(src, dst, chars):
+def cut(src, dst, fixed, extra):
+    """Subset face src to the fixed characters, which must all be there,
+    and those of extra that the font has.  Returns the face number and the
+    characters kept."""
     number = sc_font_number(src)
     font = TTFont(src, fontNumber=number, lazy=False, recalcTimestamp=False)
     cmap = font.getBestCmap()
-    missing = sorted(c for c in chars if ord(c) not in cmap)
+    missing = sorted(c for c in fixed if ord(c) not in cmap)
     if missing:
         sys.exit("%s: characters not in the font: %s" % (src, " ".join(
             "U+%04X" % ord(c) for c in missing)))
+    skipped = sorted(c for c in extra if ord(c) not in cmap)
+    if skipped:
+        print("%s: sources use characters the font lacks: %s" % (src, " ".join(
+            "U+%04X" % ord(c) for c in skipped)), file=sys.stderr)
+    chars = fixed | (set(extra) - set(skipped))
     options = subset.Options()
     options.hinting = False            # unhinted CFF
     options.desubroutinize = True
@@ -110,7 +117,7 @@ def cut(src, dst, chars):
     subsetter.populate(unicodes=[ord(c) for c in chars])
     subsetter.subset(font)
     font.save(dst)
-    return number
+    return number, chars
 
 
 def check(path, subfamily, weight, chars):
@@ -162,11 +169,11 @@ def write_licence(src, dst):
 
 def main():
     os.makedirs(OUT_DIR, exist_ok=True)
-    chars = wanted_characters()
+    fixed, extra = fixed_characters(), source_characters()
     for ttc, out, subfamily, weight in FACES:
         src = os.path.join(NOTO_DIR, ttc)
         dst = os.path.join(OUT_DIR, out)
-        number = cut(src, dst, chars)
+        number, chars = cut(src, dst, fixed, extra)
         glyphs = check(dst, subfamily, weight, chars)
         print("%s: face %d of %s, %d characters, %d glyphs, %d bytes" % (
             out, number, ttc, len(chars), glyphs, os.path.getsize(dst)))
