@@ -1,0 +1,280 @@
+// Start-up, window switches, the material window, the end of the program and
+// the checked-call path.
+#include "harness.h"
+
+#include "platform/controls.h"
+
+class TestLifecycle : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { environment_ = std::make_unique<ui::Environment>(*qApp); }
+    void startShowsOnlyTheMenu();
+    void menuButtons_data();
+    void menuButtons();
+    void backGivesAFreshWindow_data();
+    void backGivesAFreshWindow();
+    void ending_data();
+    void ending();
+    void materialWindow_data();
+    void materialWindow();
+    void materialWindowOutlivesSwitches();
+    void closingTheMaterialWindowKeepsTypedValues();
+    void materialWindowLastClosedEnds();
+    void failedCalls_data();
+    void failedCalls();
+    void failingShowLeavesTheSourceShown();
+
+private:
+    std::unique_ptr<ui::Environment> environment_;
+};
+
+namespace {
+int VisibleWindows(const QString& name) {
+    int n = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        n += w->objectName() == name && w->isVisible();
+    return n;
+}
+} // namespace
+
+void TestLifecycle::startShowsOnlyTheMenu() {
+    Harness h(*environment_);
+    QVERIFY(!h.project.IsCreated(4));
+    h.project.Start();
+    for (int n : {1, 2, 3, 5})
+        QVERIFY2(!h.project.IsCreated(n), qPrintable(QString::number(n)));
+    QVERIFY(h.project.Form4().IsShown());
+    QVERIFY(QTest::qWaitForWindowActive(h.project.Form4().window()));
+    QCOMPARE(Harness::FocusName(), QStringLiteral("Command1"));
+    QCOMPARE(h.runtime.ShownCount(), 1);
+}
+
+void TestLifecycle::menuButtons_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("target");
+    QTest::newRow("bending button opens Form3") << "Command1" << 3;
+    QTest::newRow("blanking button opens Form1") << "Command2" << 1;
+    QTest::newRow("drawing button opens Form2") << "Command3" << 2;
+}
+
+void TestLifecycle::menuButtons() {
+    QFETCH(QString, button);
+    QFETCH(int, target);
+    Harness h(*environment_);
+    h.project.Start();
+    Harness::Click(h.project.Form4(), button.toLatin1().constData());
+    QVERIFY(h.Form(target).IsShown());
+    QVERIFY(!h.project.Form4().IsShown());
+    QCOMPARE(h.runtime.ShownCount(), 1);
+    QCOMPARE(VisibleWindows(QStringLiteral("Form4")), 0);
+    for (int n : {1, 2, 3})
+        QCOMPARE(h.project.IsCreated(n), n == target);
+    QVERIFY(!h.exitCode);
+    QVERIFY(QTest::qWaitForWindowActive(h.Form(target).window()));
+    QCOMPARE(Harness::FocusName(), QStringLiteral("Text1"));
+}
+
+void TestLifecycle::backGivesAFreshWindow_data() {
+    QTest::addColumn<int>("window");
+    QTest::newRow("blanking") << 1;
+    QTest::newRow("drawing") << 2;
+    QTest::newRow("bending") << 3;
+}
+
+void TestLifecycle::backGivesAFreshWindow() {
+    QFETCH(int, window);
+    Harness h(*environment_);
+    platform::Form& form = h.OpenCalculator(window);
+    Harness::Type(form, "Text1", "100");
+    Harness::Type(form, "Text5", "36000");
+    Harness::Click(form, "Command4");
+    QVERIFY(!form.IsShown());
+    QVERIFY(h.project.Form4().IsShown());
+    QVERIFY(QTest::qWaitForWindowActive(h.project.Form4().window()));
+    QCOMPARE(Harness::FocusName(), QStringLiteral("Command1"));
+    QCOMPARE(VisibleWindows(form.Name()), 0);
+
+    h.OpenCalculator(window);
+    QCOMPARE(Harness::Text(form, "Text1"), QString());
+    QCOMPARE(Harness::Text(form, "Text5"), QString());
+    QCOMPARE(Harness::FocusName(), QStringLiteral("Text1"));
+    QVERIFY(!h.exitCode);
+}
+
+void TestLifecycle::ending_data() {
+    QTest::addColumn<int>("window");     // 4 the menu, 1..3 a calculator
+    QTest::addColumn<bool>("material");  // the material window open beside it
+    QTest::addColumn<bool>("titleBar");  // title-bar close instead of the close button
+    QTest::addColumn<bool>("ends");
+    QTest::newRow("menu close button") << 4 << false << false << true;
+    QTest::newRow("menu close button with the material window") << 4 << true << false << true;
+    QTest::newRow("menu title bar right after start") << 4 << false << true << true;
+    QTest::newRow("calculator close button") << 1 << false << false << true;
+    QTest::newRow("calculator close button with the material window") << 2 << true << false << true;
+    QTest::newRow("calculator title bar alone") << 3 << false << true << true;
+    QTest::newRow("calculator title bar with the material window") << 3 << true << true << false;
+}
+
+void TestLifecycle::ending() {
+    QFETCH(int, window);
+    QFETCH(bool, material);
+    QFETCH(bool, titleBar);
+    QFETCH(bool, ends);
+    Harness h(*environment_);
+    platform::Form& form = window == 4 ? (h.project.Start(), h.project.Form4()) : h.OpenCalculator(window);
+    if (material) {
+        // Opened from a calculator; the menu gets it by switching back.
+        if (window == 4) {
+            Harness::Click(h.OpenCalculator(2), "Command5");
+            Harness::Click(h.project.Form2(), "Command4");
+        } else {
+            Harness::Click(form, "Command5");
+        }
+        QVERIFY(h.project.Form5().IsShown());
+    }
+    if (titleBar)
+        form.window()->close();
+    else
+        Harness::Click(form, window == 4 ? "Command4" : "Command3");
+    Harness::Flush();
+    QCOMPARE(bool(h.exitCode), ends);
+    QVERIFY(!form.IsShown());
+    QCOMPARE(VisibleWindows(form.Name()), 0);
+    if (ends) {
+        QCOMPARE(*h.exitCode, 0);
+        QCOMPARE(h.runtime.ShownCount(), 0);
+    } else {
+        QVERIFY(h.project.Form5().IsShown());
+        QVERIFY(!h.project.Form4().IsShown()); // the menu does not come back
+        Harness::Click(h.project.Form5(), "Command1");
+        QCOMPARE(h.exitCode, std::optional<int>(0));
+    }
+    QVERIFY(h.reports.isEmpty());
+}
+
+void TestLifecycle::materialWindow_data() {
+    QTest::addColumn<int>("window");
+    QTest::addColumn<QString>("lookup");
+    QTest::newRow("blanking looks up τb") << 1 << "Text3";
+    QTest::newRow("drawing looks up k") << 2 << "Text4";
+    QTest::newRow("bending looks up σb") << 3 << "Text3";
+}
+
+// Two clicks leave one material window, and the caret goes back to the look-up field.
+void TestLifecycle::materialWindow() {
+    QFETCH(int, window);
+    QFETCH(QString, lookup);
+    Harness h(*environment_);
+    platform::Form& form = h.OpenCalculator(window);
+    for (int click = 0; click < 2; ++click) {
+        Harness::Click(form, "Command5");
+        QVERIFY(h.project.Form5().IsShown());
+        QCOMPARE(VisibleWindows(QStringLiteral("Form5")), 1);
+        QVERIFY(QTest::qWaitForWindowActive(form.window()));
+        QCOMPARE(Harness::FocusName(), lookup);
+        QCOMPARE(QApplication::activeWindow(), form.window());
+    }
+    QCOMPARE(h.runtime.ShownCount(), 2);
+}
+
+void TestLifecycle::materialWindowOutlivesSwitches() {
+    Harness h(*environment_);
+    platform::Form& blanking = h.OpenCalculator(1);
+    Harness::Click(blanking, "Command5");
+    QWidget* sheet = h.project.Form5().window();
+    Harness::Click(blanking, "Command4");
+    QVERIFY(h.project.Form4().IsShown());
+    Harness::Click(h.project.Form4(), "Command1");
+    QVERIFY(h.project.Form3().IsShown());
+    QCOMPARE(h.project.Form5().window(), sheet); // the same window, never reloaded
+    Harness::Click(h.project.Form3(), "Command4");
+    Harness::Click(h.project.Form5(), "Command1");
+    QVERIFY(!h.project.Form5().IsShown());
+    QVERIFY(h.project.Form4().IsShown());
+    QVERIFY(!h.exitCode);
+}
+
+void TestLifecycle::closingTheMaterialWindowKeepsTypedValues() {
+    Harness h(*environment_);
+    platform::Form& form = h.OpenCalculator(2);
+    Harness::Type(form, "Text1", "314.16");
+    Harness::Click(form, "Command5");
+    Harness::Click(h.project.Form5(), "Command1");
+    QVERIFY(!h.project.Form5().IsShown());
+    QVERIFY(form.IsShown());
+    QCOMPARE(Harness::Text(form, "Text1"), QStringLiteral("314.16"));
+    // Opened again, it is the same sheet, built afresh.
+    Harness::Click(form, "Command5");
+    QVERIFY(h.project.Form5().IsShown());
+    QVERIFY(!h.exitCode);
+}
+
+void TestLifecycle::materialWindowLastClosedEnds() {
+    Harness h(*environment_);
+    platform::Form& form = h.OpenCalculator(1);
+    Harness::Click(form, "Command5");
+    form.window()->close();
+    QVERIFY(!h.exitCode);
+    h.project.Form5().window()->close();
+    QCOMPARE(h.exitCode, std::optional<int>(0));
+}
+
+void TestLifecycle::failedCalls_data() {
+    QTest::addColumn<int>("member");
+    QTest::addColumn<QString>("object");
+    QTest::addColumn<QString>("action"); // what the user does on Form1
+    QTest::newRow("fetch Text") << 160 << "Form1.Text2" << "calculate";
+    QTest::newRow("set Text of the result") << 164 << "Form1.Text5" << "calculate";
+    QTest::newRow("set Text while clearing") << 164 << "Form1.Text1" << "clear";
+    QTest::newRow("SetFocus on a text box") << 516 << "Form1.Text3" << "material";
+    QTest::newRow("SetFocus on a button") << 420 << "Form1.Command5" << "down";
+    QTest::newRow("Show") << 688 << "Form5" << "material";
+    QTest::newRow("Unload") << 16 << "Form1" << "back";
+}
+
+// A failed call is reported in Chinese with its member number, then the program ends.
+void TestLifecycle::failedCalls() {
+    QFETCH(int, member);
+    QFETCH(QString, object);
+    QFETCH(QString, action);
+    Harness h(*environment_);
+    platform::Form& form = h.OpenCalculator(1);
+    Harness::Type(form, "Text1", "100");
+    h.failing = std::make_pair(platform::Member(member), object);
+    if (action == "calculate")
+        Harness::Click(form, "Command1");
+    else if (action == "clear")
+        Harness::Click(form, "Command2");
+    else if (action == "material")
+        Harness::Click(form, "Command5");
+    else if (action == "back")
+        Harness::Click(form, "Command4");
+    else
+        QTest::keyClick(Harness::Edit(form, "Text3"), Qt::Key_Down);
+    QCOMPARE(h.reports.size(), 1);
+    QVERIFY2(h.reports[0].contains(QStringLiteral("成员：%1").arg(member)), qPrintable(h.reports[0]));
+    QVERIFY(h.reports[0].contains(object));
+    QVERIFY(h.reports[0].contains(QStringLiteral("程序将结束")));
+    QCOMPARE(h.exitCode, std::optional<int>(1));
+    QCOMPARE(h.runtime.ShownCount(), 0);
+    // Nothing runs after the end.
+    h.failing.reset();
+    h.runtime.RunProcedure(form, [&] { h.reports << "ran"; });
+    QCOMPARE(h.reports.size(), 1);
+}
+
+void TestLifecycle::failingShowLeavesTheSourceShown() {
+    Harness h(*environment_);
+    h.project.Start();
+    h.failing = std::make_pair(platform::Member::Show, QStringLiteral("Form1"));
+    bool menuShownAtReport = false;
+    h.onReport = [&] { menuShownAtReport = h.project.Form4().IsShown(); };
+    Harness::Click(h.project.Form4(), "Command2");
+    QVERIFY(menuShownAtReport);
+    QVERIFY(!h.project.Form1().IsShown());
+    QVERIFY(h.reports.value(0).contains(QStringLiteral("688")));
+    QCOMPARE(h.exitCode, std::optional<int>(1));
+}
+
+QTEST_MAIN(TestLifecycle)
+#include "tst_lifecycle.moc"
