@@ -27,7 +27,7 @@ constexpr Material kRows[] = {
 
 constexpr int kRuleRows[] = {6, 27, 49, 70, 92, 113, 135, 156, 178, 199, 220, 242, 263, 285, 306};
 constexpr int kRuleColumns[] = {17, 206, 288, 360}; // frame left, two column rules, frame right
-constexpr int kNameInset = 8;
+constexpr int kNameInset = 6; // glyph bearings put the ink about 8 pixels inside the frame
 constexpr int kTextPixels = 13;
 constexpr QRect kNoteBox{25, 332, 186, 13}; // x 25..210, y 332..344
 constexpr const char* kNote = "拉伸件安全系数一般取 0.5~0.8";

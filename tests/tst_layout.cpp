@@ -1,0 +1,310 @@
+// Every window as built from its layout table: geometry, texts, fonts, colours,
+// tab order; probe pixels of each window's picture; the material sheet; and the
+// texts' code page.
+#include "harness.h"
+
+#include "platform/errors.h"
+#include "platform/loader.h"
+#include "ui/materialsheet.h"
+#include "ui/windows.h"
+
+#include <QLabel>
+#include <QPainter>
+
+#include <iconv.h>
+
+using platform::Px;
+
+class TestLayout : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { environment_ = std::make_unique<ui::Environment>(*qApp); }
+    void windows_data();
+    void windows();
+    void controls_data();
+    void controls();
+    void screenOrderOfTheDrawingWindow();
+    void resizingMovesNothing();
+    void probePixels_data();
+    void probePixels();
+    void materialSheet();
+    void textsFitTheSystemCodePage();
+
+private:
+    std::unique_ptr<ui::Environment> environment_;
+};
+
+namespace {
+
+platform::Form& ShowWindow(Harness& h, int n) {
+    platform::Form& form = h.Form(n);
+    h.runtime.Show(form);
+    return form;
+}
+
+QColor Rgb(platform::Colour c) { return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
+
+bool Near(QColor a, QColor b, int tolerance) {
+    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
+           std::abs(a.blue() - b.blue()) <= tolerance;
+}
+
+// Pixels of `image` inside `rect` for which `match` holds.
+template <class Match>
+int Count(const QImage& image, QRect rect, Match match) {
+    int n = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            n += match(image.pixelColor(x, y));
+    return n;
+}
+
+bool Dark(QColor c) { return c.lightness() < 100; }
+
+} // namespace
+
+void TestLayout::windows_data() {
+    QTest::addColumn<int>("window");
+    QTest::addColumn<QRect>("client"); // pixels, on the screen
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<bool>("minimise");
+    QTest::newRow("Form1") << 1 << QRect(769, 99, 420, 380) << QStringLiteral("冲裁力计算软件——Tamberlo制作  2012-3-16") << true;
+    QTest::newRow("Form2") << 2 << QRect(764, 99, 420, 390) << QStringLiteral("拉伸力计算软件——Tamberlo制作   2012-3-16") << true;
+    QTest::newRow("Form3") << 3 << QRect(764, 95, 421, 390) << QStringLiteral("折弯曲力计算软件——Tamberlo制作   2012-3-16") << true;
+    QTest::newRow("Form4") << 4 << QRect(764, 99, 300, 159) << QStringLiteral("冲压设备选用辅助工具试用版") << true;
+    QTest::newRow("Form5") << 5 << QRect(382, 97, 381, 371) << QStringLiteral("材料性能") << false;
+}
+
+void TestLayout::windows() {
+    QFETCH(int, window);
+    QFETCH(QRect, client);
+    QFETCH(QString, caption);
+    QFETCH(bool, minimise);
+    Harness h(*environment_);
+    QWidget* w = ShowWindow(h, window).window();
+    QCOMPARE(w->geometry(), client);
+    QCOMPARE(w->windowTitle(), caption);
+    QVERIFY(!(w->windowFlags() & Qt::WindowMaximizeButtonHint));
+    QCOMPARE(bool(w->windowFlags() & Qt::WindowMinimizeButtonHint), minimise);
+    QVERIFY(w->windowFlags() & Qt::WindowCloseButtonHint);
+    QCOMPARE(w->font().pixelSize(), 12);
+    QCOMPARE(w->font().family(), environment_->songFamily());
+    QVERIFY(!w->windowIcon().isNull());
+}
+
+void TestLayout::controls_data() {
+    QTest::addColumn<int>("window");
+    for (int n = 1; n <= 5; ++n)
+        QTest::newRow(qPrintable(QStringLiteral("Form%1").arg(n))) << n;
+}
+
+// Each control as its table row gives it, and the tab order as the table's.
+void TestLayout::controls() {
+    QFETCH(int, window);
+    Harness h(*environment_);
+    platform::Form& form = ShowWindow(h, window);
+    const platform::Window& layout = form.layout();
+    QList<QWidget*> tabChain;
+    for (const platform::Control& c : layout.controls) {
+        const QString name = platform::ObjectName(c.name, c.index);
+        QWidget* w = form.Control({c.name, c.index});
+        QVERIFY2(w, qPrintable(name));
+        QCOMPARE(w->geometry(), QRect(Px(c.left), Px(c.top), Px(c.width), Px(c.height)));
+        QVERIFY(w->isVisible() && w->isEnabled());
+        const QString text = QString::fromUtf8(c.text);
+        switch (c.kind) {
+        case platform::Kind::Label: {
+            auto* label = qobject_cast<QLabel*>(w);
+            QVERIFY2(label, qPrintable(name));
+            QCOMPARE(label->text(), text);
+            QCOMPARE(label->focusPolicy(), Qt::NoFocus);
+            QVERIFY(label->autoFillBackground());
+            QCOMPARE(label->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+            break;
+        }
+        case platform::Kind::TextBox: {
+            auto* edit = qobject_cast<QLineEdit*>(w);
+            QVERIFY2(edit, qPrintable(name));
+            QCOMPARE(edit->text(), text);
+            QVERIFY(!edit->isReadOnly());
+            QCOMPARE(edit->maxLength(), 32767); // Qt's largest: no limit of ours
+            break;
+        }
+        case platform::Kind::Button: {
+            auto* button = qobject_cast<QAbstractButton*>(w);
+            QVERIFY2(button, qPrintable(name));
+            QCOMPARE(button->text(), text);
+            break;
+        }
+        case platform::Kind::PictureBox: QVERIFY(w->focusPolicy() & Qt::TabFocus); break;
+        }
+        const QFont font = w->font();
+        if (c.font.family) {
+            QCOMPARE(font.family(), environment_->songFamily());
+            QCOMPARE(font.pixelSize(), 14);
+            QCOMPARE(font.weight(), QFont::Weight(c.font.weight));
+        } else {
+            QCOMPARE(font.pixelSize(), 12);
+            QCOMPARE(font.weight(), QFont::Normal);
+        }
+        const bool textBox = c.kind == platform::Kind::TextBox;
+        const bool button = c.kind == platform::Kind::Button;
+        const auto foreRole = textBox ? QPalette::Text : button ? QPalette::ButtonText : QPalette::WindowText;
+        const auto backRole = textBox ? QPalette::Base : button ? QPalette::Button : QPalette::Window;
+        if (c.fore != platform::kSystem)
+            QCOMPARE(w->palette().color(foreRole), Rgb(c.fore));
+        if (c.back != platform::kSystem)
+            QCOMPARE(w->palette().color(backRole), Rgb(c.back));
+        if (w->focusPolicy() & Qt::TabFocus)
+            tabChain << w;
+    }
+    // Tab from the first focusable control visits the others in table order.
+    QWidget* w = tabChain.first();
+    for (QWidget* expected : tabChain) {
+        QCOMPARE(w->objectName(), expected->objectName());
+        do
+            w = w->nextInFocusChain();
+        while (!(w->focusPolicy() & Qt::TabFocus) || w->isWindow());
+    }
+    QCOMPARE(w, tabChain.first());
+}
+
+// The drawing window shows k above σb, with no unit beside k.
+void TestLayout::screenOrderOfTheDrawingWindow() {
+    Harness h(*environment_);
+    platform::Form& form = ShowWindow(h, 2);
+    const int ys[] = {form.Control({"Text1"})->y(), form.Control({"Text2"})->y(), form.Control({"Text4"})->y(),
+                      form.Control({"Text3"})->y()};
+    QVERIFY(std::is_sorted(std::begin(ys), std::end(ys)));
+    const QRect kRow(0, form.Control({"Text4"})->y(), 420, form.Control({"Text4"})->height());
+    for (QLabel* label : form.window()->findChildren<QLabel*>())
+        if (label->geometry().intersects(kRow))
+            QVERIFY2(label->objectName() == "Label4", qPrintable(label->objectName()));
+}
+
+void TestLayout::resizingMovesNothing() {
+    Harness h(*environment_);
+    for (int n : {1, 4, 5}) {
+        platform::Form& form = ShowWindow(h, n);
+        QList<QRect> before;
+        const auto children = form.window()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        for (QWidget* c : children)
+            before << c->geometry();
+        form.window()->resize(form.window()->size() + QSize(120, 90));
+        for (int i = 0; i < children.size(); ++i)
+            QCOMPARE(children[i]->geometry(), before[i]);
+    }
+}
+
+void TestLayout::probePixels_data() {
+    QTest::addColumn<int>("window");
+    QTest::addColumn<QPoint>("at");
+    QTest::addColumn<QColor>("colour");
+    QTest::addColumn<int>("tolerance");
+    QTest::newRow("menu banner top") << 4 << QPoint(2, 1) << QColor(254, 255, 255) << 3;
+    QTest::newRow("menu banner middle") << 4 << QPoint(2, 80) << QColor(127, 205, 254) << 3;
+    QTest::newRow("menu banner near the bottom") << 4 << QPoint(2, 158) << QColor(3, 153, 255) << 5;
+    QTest::newRow("menu bending picture ground") << 4 << QPoint(12, 20) << QColor(205, 255, 255) << 2;
+    QTest::newRow("menu close picture ground") << 4 << QPoint(212, 115) << QColor(205, 255, 255) << 2;
+    QTest::newRow("menu grown area light cyan") << 4 << QPoint(310, 170) << QColor(128, 255, 255) << 0;
+    QTest::newRow("blanking picture ground") << 1 << QPoint(300, 30) << QColor(255, 255, 255) << 0;
+    QTest::newRow("blanking result white") << 1 << QPoint(170, 250) << QColor(255, 255, 255) << 0;
+    QTest::newRow("sheet ground") << 5 << QPoint(8, 8) << QColor(255, 255, 255) << 0;
+    QTest::newRow("sheet frame corner") << 5 << QPoint(17, 6) << QColor(0, 0, 0) << 60;
+    QTest::newRow("sheet column rule") << 5 << QPoint(206, 150) << QColor(0, 0, 0) << 60;
+    QTest::newRow("sheet right of the picture") << 5 << QPoint(380, 200) << QColor(0xef, 0xef, 0xef) << 0;
+}
+
+void TestLayout::probePixels() {
+    QFETCH(int, window);
+    QFETCH(QPoint, at);
+    QFETCH(QColor, colour);
+    QFETCH(int, tolerance);
+    Harness h(*environment_);
+    QWidget* w = ShowWindow(h, window).window();
+    w->resize(w->size() + QSize(20, 20)); // shows the background beyond the picture
+    const QImage image = w->grab().toImage();
+    const QColor got = image.pixelColor(at);
+    QVERIFY2(Near(got, colour, tolerance), qPrintable(got.name()));
+}
+
+void TestLayout::materialSheet() {
+    QImage image(ui::kSheetWidth, ui::kSheetHeight, QImage::Format_RGB32);
+    {
+        QPainter painter(&image);
+        painter.setFont(QApplication::font());
+        ui::DrawMaterialSheet(painter);
+    }
+    const auto rows = ui::SheetRuleRows();
+    const auto columns = ui::SheetRuleColumns();
+    QCOMPARE(rows.size(), std::size_t(15));
+    QCOMPARE(ui::SheetRows().size(), std::size_t(14));
+    for (int y : rows) // each rule runs the whole width of the frame
+        QCOMPARE(Count(image, QRect(17, y, 344, 1), Dark), 344);
+    for (int x : columns)
+        QCOMPARE(Count(image, QRect(x, 6, 1, 301), Dark), 301);
+    QCOMPARE(Count(image, QRect(0, 0, 380, 6), Dark), 0);
+    QCOMPARE(Count(image, QRect(0, 0, 17, 370), Dark), 0);
+
+    for (std::size_t r = 0; r + 1 < rows.size(); ++r) {
+        for (std::size_t c = 0; c + 1 < columns.size(); ++c) {
+            const QRect cell(columns[c] + 1, rows[r] + 1, columns[c + 1] - columns[c] - 1, rows[r + 1] - rows[r] - 1);
+            QVERIFY2(Count(image, cell, Dark) > 20, qPrintable(QStringLiteral("row %1 column %2").arg(r).arg(c)));
+            // Text is centred in the number columns and the header.
+            if (c > 0 || r == 0) {
+                int lo = cell.right(), hi = cell.left();
+                for (int y = cell.top(); y <= cell.bottom(); ++y)
+                    for (int x = cell.left(); x <= cell.right(); ++x)
+                        if (Dark(image.pixelColor(x, y)))
+                            lo = std::min(lo, x), hi = std::max(hi, x);
+                QVERIFY2(std::abs(lo + hi - 2 * cell.center().x()) <= 4,
+                         qPrintable(QStringLiteral("row %1 column %2 spans %3..%4").arg(r).arg(c).arg(lo).arg(hi)));
+            } else {
+                int first = cell.right();
+                for (int y = cell.top(); y <= cell.bottom(); ++y)
+                    for (int x = cell.left(); x < first; ++x)
+                        if (image.pixelColor(x, y).lightness() < 200) // any ink, antialiased edges too
+                            first = x;
+                QVERIFY2(std::abs(first - 25) <= 2, qPrintable(QStringLiteral("row %1 starts at %2").arg(r).arg(first)));
+            }
+        }
+    }
+    // The note line, and nothing else below the table.
+    QVERIFY(Count(image, QRect(25, 332, 186, 13), Dark) > 100);
+    QCOMPARE(Count(image, QRect(0, 308, 380, 370 - 308), Dark), Count(image, QRect(25, 330, 186, 17), Dark));
+}
+
+void TestLayout::textsFitTheSystemCodePage() {
+    QStringList texts;
+    for (const platform::Window* w : {&ui::BlankingCalculator().layout, &ui::DrawingCalculator().layout,
+                                      &ui::BendingCalculator().layout, &ui::MenuLayout(), &ui::MaterialLayout()}) {
+        texts << QString::fromUtf8(w->caption);
+        for (const platform::Control& c : w->controls) {
+            texts << QString::fromUtf8(c.text) << QString::fromUtf8(c.accessibleName);
+            if (c.picture)
+                texts << QString::fromUtf8(c.picture->description);
+        }
+    }
+    for (const ui::Material& m : ui::SheetRows())
+        texts << QString::fromUtf8(m.name) << QString::fromUtf8(m.shear) << QString::fromUtf8(m.tensile);
+    texts << QString::fromUtf8(ui::SheetNote()) << platform::ReportTitle() << platform::FloatingPointReport(7)
+          << platform::CheckedCallError(platform::kFailed, "TextBox", platform::Member::FetchText, "Form1.Text1").Report()
+          << platform::LaunchError("http://x").Report() << QStringLiteral("∞") << QStringLiteral("-∞");
+
+    iconv_t cd = iconv_open("GBK", "UTF-8");
+    QVERIFY(cd != iconv_t(-1));
+    for (const QString& text : texts) {
+        QByteArray in = text.toUtf8();
+        QByteArray out(in.size() * 2 + 4, '\0');
+        char* inp = in.data();
+        char* outp = out.data();
+        size_t inLeft = size_t(in.size()), outLeft = size_t(out.size());
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        const size_t r = iconv(cd, &inp, &inLeft, &outp, &outLeft);
+        QVERIFY2(r != size_t(-1) && inLeft == 0, qPrintable(text));
+    }
+    iconv_close(cd);
+}
+
+QTEST_MAIN(TestLayout)
+#include "tst_layout.moc"
