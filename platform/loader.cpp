@@ -2,6 +2,7 @@
 
 #include "platform/controls.h"
 
+#include <QFontMetrics>
 #include <QLineEdit>
 
 #include <algorithm>
@@ -25,6 +26,17 @@ void SetColours(QWidget& w, Colour fore, QPalette::ColorRole foreRole, Colour ba
         for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
             palette.setColor(group, backRole, ToColor(back));
     w.setPalette(palette);
+}
+
+// A caption wider than its label is narrowed so the whole text shows, as it
+// would in a face with half-width Latin letters; the label keeps its size.
+void FitWidth(QWidget& label, const QString& text) {
+    const int advance = QFontMetrics(label.font()).horizontalAdvance(text);
+    if (advance <= label.width() || advance == 0)
+        return;
+    QFont font = label.font();
+    font.setStretch(std::max(50, label.width() * 100 / advance));
+    label.setFont(font);
 }
 
 QWidget* BuildControl(const Control& c, const LoaderFonts& fonts, QWidget* parent) {
@@ -64,6 +76,8 @@ QWidget* BuildControl(const Control& c, const LoaderFonts& fonts, QWidget* paren
     w->setGeometry(Px(c.left), Px(c.top), Px(c.width), Px(c.height));
     if (c.font.family)
         w->setFont(ResolveFont(c.font, fonts));
+    if (c.kind == Kind::Label)
+        FitWidth(*w, text);
     if (c.accessibleName)
         w->setAccessibleName(QString::fromUtf8(c.accessibleName));
     if (c.picture && c.picture->description)

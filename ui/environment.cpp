@@ -6,8 +6,11 @@
 #include <QFontDatabase>
 #include <QIcon>
 #include <QLocale>
+#include <QPainter>
+#include <QPixmap>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QSvgRenderer>
 
 namespace ui {
 
@@ -18,6 +21,21 @@ constexpr int kWindowFontPixels = 12; // 9 pt at 96 dpi
 QString AddFont(const QString& resource) {
     const int id = QFontDatabase::addApplicationFont(resource);
     return id < 0 ? QString() : QFontDatabase::applicationFontFamilies(id).value(0);
+}
+
+// The window icon drawn from its vector source at the sizes a desktop asks for.
+QIcon WindowIcon() {
+    QSvgRenderer svg(QStringLiteral(":/assets/icon.svg"));
+    QIcon icon;
+    for (int size : {16, 32, 64, 128}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        svg.render(&painter);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
 }
 
 } // namespace
@@ -41,7 +59,7 @@ Environment::Environment(QApplication& app) {
     font.setPixelSize(kWindowFontPixels);
     QApplication::setFont(font);
 
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/icon.svg")));
+    QApplication::setWindowIcon(WindowIcon());
     // The runtime decides when the program ends: after the last window's procedure.
     app.setQuitOnLastWindowClosed(false);
 }

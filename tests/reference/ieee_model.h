@@ -1,0 +1,65 @@
+// Exact model of the force formulas and of number reading, built on MPFR.
+//
+// Each double operation is one MPFR operation at 53 bits brought into the
+// binary64 exponent range with subnormals; narrowing rounds to 24 bits in the
+// binary32 range. The exception flags are MPFR's own (NaN, divide-by-zero,
+// overflow), read after each operation. Nothing here uses the calc library.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace reference {
+
+enum Flag : unsigned {
+    Invalid = 1u << 0,
+    DivByZero = 1u << 1,
+    Overflow = 1u << 2,
+};
+
+// What a calculation gives: either a result single or a raised fault.
+struct Outcome {
+    bool fault = false;
+    unsigned flags = 0;      // with a fault: every flag the check saw
+    int check = 0;           // with a fault: 1, or 2 for bending's second check
+    std::uint32_t bits = 0;  // without a fault: the bit pattern of the result
+
+    bool operator==(const Outcome&) const = default;
+};
+
+std::string Describe(const Outcome& outcome);
+
+// The formulas, operands in field order. `pending` holds the flags that the
+// narrowing of the last field read left behind (τb for blanking, k for
+// drawing, R for bending); K is the blanking coefficient.
+Outcome Blanking(float L, float t, float tau, float K, unsigned pending);
+Outcome Drawing(float L, float t, float sigma, float k, unsigned pending);
+Outcome Bending(float B, float t, float sigma, float R, unsigned pending);
+
+// A double rounded to single, and the flags that raises (overflow only).
+struct Narrowed {
+    float value = 0;
+    unsigned flags = 0;
+};
+Narrowed NarrowToSingle(double value);
+
+// The number at the front of a text, as plain ASCII ("-12.5e3"): blanks
+// skipped, full-width forms folded. Empty when the text starts with no number.
+std::string NumberPrefix(std::u16string_view text);
+
+// The number at the front of a text, correctly rounded to double (0 when
+// there is none), and the flags that raises (overflow beyond the double range).
+struct Reading {
+    double value = 0;
+    unsigned flags = 0;
+};
+Reading ReadNumber(std::u16string_view text);
+
+// One field of a window: read, then narrowed; flags of both steps.
+Narrowed ReadField(std::u16string_view text);
+
+// The doubles the bending formula uses for 0.7 and 1.3, as bit patterns.
+std::uint64_t BendingFactorBits(int which);
+
+} // namespace reference
