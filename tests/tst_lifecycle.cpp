@@ -20,6 +20,8 @@ private slots:
     void materialWindowOutlivesSwitches();
     void closingTheMaterialWindowKeepsTypedValues();
     void materialWindowLastClosedEnds();
+    void keys_data();
+    void keys();
     void failedCalls_data();
     void failedCalls();
     void failingShowLeavesTheSourceShown();
@@ -217,6 +219,60 @@ void TestLifecycle::materialWindowLastClosedEnds() {
     QVERIFY(!h.exitCode);
     h.project.Form5().window()->close();
     QCOMPARE(h.exitCode, std::optional<int>(0));
+}
+
+void TestLifecycle::keys_data() {
+    QTest::addColumn<int>("window"); // 4 menu, 5 sheet beside Form1, 1 blanking
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("outcome");
+    QTest::newRow("menu Enter on the focused bending button") << 4 << "Command1" << int(Qt::Key_Return) << "Form3 shown";
+    QTest::newRow("menu Space on the focused bending button") << 4 << "Command1" << int(Qt::Key_Space) << "Form3 shown";
+    QTest::newRow("menu Escape does nothing") << 4 << "Command1" << int(Qt::Key_Escape) << "Form4 shown";
+    QTest::newRow("sheet Enter closes it") << 5 << "Command1" << int(Qt::Key_Enter) << "Form5 closed";
+    QTest::newRow("sheet Space closes it") << 5 << "Command1" << int(Qt::Key_Space) << "Form5 closed";
+    QTest::newRow("sheet Escape does nothing") << 5 << "Command1" << int(Qt::Key_Escape) << "Form5 shown";
+    QTest::newRow("calculator Enter in a field is no default button") << 1 << "Text1" << int(Qt::Key_Return) << "no result";
+    QTest::newRow("calculator Escape is no cancel button") << 1 << "Text1" << int(Qt::Key_Escape) << "no result";
+    QTest::newRow("calculator Enter on the focused 计算") << 1 << "Command1" << int(Qt::Key_Return) << "result";
+}
+
+void TestLifecycle::keys() {
+    QFETCH(int, window);
+    QFETCH(QString, control);
+    QFETCH(int, key);
+    QFETCH(QString, outcome);
+    Harness h(*environment_);
+    platform::Form* form = nullptr;
+    if (window == 4) {
+        h.project.Start();
+        form = &h.project.Form4();
+    } else {
+        platform::Form& blanking = h.OpenCalculator(1);
+        Harness::Type(blanking, "Text1", "100");
+        if (window == 5) {
+            Harness::Click(blanking, "Command5");
+            form = &h.project.Form5();
+        } else {
+            form = &blanking;
+        }
+    }
+    QWidget* w = form->Control({control.toLatin1().constData()});
+    form->window()->activateWindow();
+    w->setFocus();
+    QTest::keyClick(w, Qt::Key(key));
+    Harness::Flush();
+    if (outcome == "Form3 shown")
+        QVERIFY(h.project.Form3().IsShown() && !h.project.Form4().IsShown());
+    else if (outcome == "Form4 shown")
+        QVERIFY(h.project.Form4().IsShown() && !h.project.IsCreated(3));
+    else if (outcome == "Form5 closed")
+        QVERIFY(!h.project.Form5().IsShown() && h.project.Form1().IsShown());
+    else if (outcome == "Form5 shown")
+        QVERIFY(h.project.Form5().IsShown());
+    else
+        QCOMPARE(Harness::Text(h.project.Form1(), "Text5"), outcome == "result" ? QStringLiteral("0") : QString());
+    QVERIFY(!h.exitCode);
 }
 
 void TestLifecycle::failedCalls_data() {
