@@ -9,6 +9,8 @@
 #include "ui/windows.h"
 
 #include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPainter>
 
 #include <iconv.h>
@@ -27,6 +29,9 @@ private slots:
     void resizingMovesNothing();
     void probePixels_data();
     void probePixels();
+    void textColours_data();
+    void textColours();
+    void qtTextsAreChinese();
     void materialSheet();
     void textsFitTheSystemCodePage();
 
@@ -228,6 +233,60 @@ void TestLayout::probePixels() {
     const QImage image = w->grab().toImage();
     const QColor got = image.pixelColor(at);
     QVERIFY2(Near(got, colour, tolerance), qPrintable(got.name()));
+}
+
+void TestLayout::textColours_data() {
+    QTest::addColumn<int>("window");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QColor>("colour"); // the text's colour, among the control's pixels
+    QTest::addColumn<bool>("computed");
+    QTest::newRow("blanking link red") << 1 << "Label6" << QColor(255, 0, 0) << false;
+    QTest::newRow("drawing link red") << 2 << "Label6" << QColor(255, 0, 0) << false;
+    QTest::newRow("bending link red") << 3 << "Label6" << QColor(255, 0, 0) << false;
+    QTest::newRow("blanking result black") << 1 << "Text5" << QColor(0, 0, 0) << true;
+    QTest::newRow("drawing result blue") << 2 << "Text5" << QColor(0, 0, 255) << true;
+    QTest::newRow("bending result blue") << 3 << "Text5" << QColor(0, 0, 255) << true;
+    QTest::newRow("blanking caption default black") << 1 << "Label1" << QColor(0, 0, 0) << false;
+}
+
+void TestLayout::textColours() {
+    QFETCH(int, window);
+    QFETCH(QString, control);
+    QFETCH(QColor, colour);
+    QFETCH(bool, computed);
+    Harness h(*environment_);
+    platform::Form& form = h.OpenCalculator(window);
+    if (computed) {
+        Harness::Type(form, "Text1", "1000");
+        Harness::Type(form, "Text2", "8");
+        Harness::Type(form, "Text3", "800");
+        if (window != 1)
+            Harness::Type(form, "Text4", "0.8");
+        Harness::Click(form, "Command1");
+        QVERIFY(!Harness::Text(form, "Text5").isEmpty());
+    }
+    QWidget* w = form.Control({control.toLatin1().constData()});
+    const QImage image = w->grab().toImage();
+    const int exact = Count(image, image.rect(), [&](QColor c) { return Near(c, colour, 40); });
+    QVERIFY2(exact >= 20, qPrintable(QStringLiteral("%1 pixels near %2").arg(exact).arg(colour.name())));
+    // And no text of another hue: a black text has no blue or red pixels.
+    const int blue = Count(image, image.rect(), [](QColor c) { return c.blue() > 160 && c.red() < 90 && c.green() < 90; });
+    const int red = Count(image, image.rect(), [](QColor c) { return c.red() > 160 && c.blue() < 90 && c.green() < 90; });
+    QCOMPARE(blue > 0, colour.blue() == 255);
+    QCOMPARE(red > 0, colour.red() == 255);
+}
+
+// Qt's own texts that a user meets: the text fields' context menu and message boxes.
+void TestLayout::qtTextsAreChinese() {
+    QLineEdit edit;
+    std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+    QStringList texts;
+    for (QAction* a : menu->actions())
+        texts << a->text();
+    QVERIFY2(texts.join(' ').contains(QStringLiteral("粘贴")), qPrintable(texts.join(' ')));
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Ok);
+    QCOMPARE(box.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
 }
 
 void TestLayout::materialSheet() {
