@@ -1,0 +1,119 @@
+// The runtime's own contracts: the floating-point status after each call,
+// failures of calls on unloaded windows, and what a launch may open.
+#include "harness.h"
+
+class TestRuntime : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { environment_ = std::make_unique<ui::Environment>(*qApp); }
+    void statusIsClearedAfterEveryCall_data();
+    void statusIsClearedAfterEveryCall();
+    void callsOnAnUnloadedWindowFail_data();
+    void callsOnAnUnloadedWindowFail();
+    void launch_data();
+    void launch();
+
+private:
+    std::unique_ptr<ui::Environment> environment_;
+};
+
+namespace {
+enum Call { ShowCall, UnloadCall, FetchCall, SetCall, FocusCall };
+void Make(Harness& h, int call) {
+    platform::Form& form = h.project.Form1();
+    switch (call) {
+    case ShowCall: h.runtime.Show(form); break;
+    case UnloadCall: h.runtime.Unload(form); break;
+    case FetchCall: (void)h.runtime.FetchText(form, {"Text1"}); break;
+    case SetCall: h.runtime.SetText(form, {"Text5"}, "x"); break;
+    default: h.runtime.SetFocus(form, {"Text2"}); break;
+    }
+}
+} // namespace
+
+void TestRuntime::statusIsClearedAfterEveryCall_data() {
+    QTest::addColumn<int>("call");
+    QTest::addColumn<bool>("fails");
+    const char* names[] = {"Show", "Unload", "fetch Text", "set Text", "SetFocus"};
+    for (int call = ShowCall; call <= FocusCall; ++call) {
+        QTest::addRow("%s succeeding", names[call]) << call << false;
+        QTest::addRow("%s failing", names[call]) << call << true;
+    }
+}
+
+void TestRuntime::statusIsClearedAfterEveryCall() {
+    QFETCH(int, call);
+    QFETCH(bool, fails);
+    Harness h(*environment_);
+    h.project.Start();
+    h.runtime.Show(h.project.Form1());
+    const platform::Member members[] = {platform::Member::Show, platform::Member::Unload, platform::Member::FetchText,
+                                        platform::Member::SetText, platform::Member::SetFocusTextBox};
+    if (fails)
+        h.failing = std::make_pair(members[call], call <= UnloadCall ? QStringLiteral("Form1")
+                                                  : call == FetchCall ? QStringLiteral("Form1.Text1")
+                                                  : call == SetCall   ? QStringLiteral("Form1.Text5")
+                                                                      : QStringLiteral("Form1.Text2"));
+    h.runtime.FpStatus().Raise(calc::FpFaultFlags);
+    bool thrown = false;
+    try {
+        Make(h, call);
+    } catch (const platform::CheckedCallError& e) {
+        thrown = true;
+        QCOMPARE(e.member(), members[call]);
+    }
+    QCOMPARE(thrown, fails);
+    QCOMPARE(h.runtime.FpStatus().Flags(), 0u);
+}
+
+void TestRuntime::callsOnAnUnloadedWindowFail_data() {
+    QTest::addColumn<int>("call");
+    QTest::addColumn<int>("member");
+    QTest::newRow("fetch Text") << int(FetchCall) << 160;
+    QTest::newRow("set Text") << int(SetCall) << 164;
+    QTest::newRow("SetFocus") << int(FocusCall) << 516;
+}
+
+// No call quietly reloads a window or reports success on a control that is gone.
+void TestRuntime::callsOnAnUnloadedWindowFail() {
+    QFETCH(int, call);
+    QFETCH(int, member);
+    Harness h(*environment_);
+    try {
+        Make(h, call);
+        QFAIL("no failure");
+    } catch (const platform::CheckedCallError& e) {
+        QCOMPARE(int(e.member()), member);
+        QCOMPARE(e.status(), platform::kFailed);
+    }
+    QVERIFY(!h.project.Form1().IsShown());
+}
+
+void TestRuntime::launch_data() {
+    QTest::addColumn<QString>("commandLine");
+    QTest::addColumn<QString>("opened"); // empty: nothing may be opened
+    QTest::newRow("the link's command line") << "explorer.exe http://tamberlo.example" << "http://tamberlo.example";
+    QTest::newRow("shell name in capitals") << "EXPLORER.EXE https://tamberlo.example/a" << "https://tamberlo.example/a";
+    QTest::newRow("a local file is not opened") << "explorer.exe file:///etc/passwd" << "";
+    QTest::newRow("another program is not run") << "cmd.exe /c del *" << "";
+    QTest::newRow("no address") << "explorer.exe " << "";
+}
+
+void TestRuntime::launch() {
+    QFETCH(QString, commandLine);
+    QFETCH(QString, opened);
+    Harness h(*environment_);
+    bool failed = false;
+    try {
+        h.runtime.Launch(commandLine.toStdU16String(), 2);
+    } catch (const platform::LaunchError&) {
+        failed = true;
+    }
+    QCOMPARE(failed, opened.isEmpty());
+    QCOMPARE(h.opened.size(), opened.isEmpty() ? 0 : 1);
+    if (!opened.isEmpty())
+        QCOMPARE(h.opened[0], QUrl(opened));
+}
+
+QTEST_MAIN(TestRuntime)
+#include "tst_runtime.moc"
