@@ -137,10 +137,10 @@ void Runtime::Launch(std::u16string_view commandLine, int /*windowStyle: the bro
 void Runtime::RunProcedure(Form& form, const std::function<void()>& procedure) {
     if (ended_)
         return;
-    // The form object outlives every procedure; its window, if the procedure
-    // unloads it, is only deleted once control is back in the event loop.
-    Form& self = form;
-    (void)self;
+    // The form outlives every procedure, and a window the procedure unloads is
+    // deleted only once control is back in the event loop: the procedure's
+    // window stays valid for the whole call.
+    (void)form;
     ++depth_;
     try {
         procedure();
