@@ -1,13 +1,77 @@
 #include "platform/controls.h"
 
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QSvgRenderer>
+#include <QTimer>
 
 namespace platform {
+
+namespace {
+
+// A label as assistive tools see it: its text as its name and, while it has a
+// click procedure, a link that their press action clicks.
+class AccessibleLabel : public QAccessibleWidget {
+public:
+    explicit AccessibleLabel(ClickLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
+
+    QAccessible::Role role() const override {
+        return label()->HasClickProcedure() ? QAccessible::Link : QAccessible::StaticText;
+    }
+
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.linked = label()->HasClickProcedure();
+        return s;
+    }
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name && label()->accessibleName().isEmpty())
+            return label()->text();
+        return QAccessibleWidget::text(t);
+    }
+
+    QStringList actionNames() const override {
+        QStringList names = QAccessibleWidget::actionNames();
+        if (label()->HasClickProcedure())
+            names.prepend(pressAction());
+        return names;
+    }
+
+    void doAction(const QString& action) override {
+        if (action != pressAction() || !label()->HasClickProcedure()) {
+            QAccessibleWidget::doAction(action);
+            return;
+        }
+        // As a button's press does: the procedure runs from the event loop, not
+        // inside the assistive tool's request.
+        QPointer<ClickLabel> target = label();
+        QTimer::singleShot(0, target, [target] {
+            if (target)
+                emit target->clicked();
+        });
+    }
+
+private:
+    ClickLabel* label() const { return static_cast<ClickLabel*>(widget()); }
+};
+
+QAccessibleInterface* AccessibleControl(const QString& className, QObject* object) {
+    if (className == QLatin1String(FormWindow::staticMetaObject.className()))
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    if (className == QLatin1String(ClickLabel::staticMetaObject.className()))
+        return new AccessibleLabel(static_cast<ClickLabel*>(object));
+    if (className == QLatin1String(PictureBox::staticMetaObject.className()))
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Graphic);
+    return nullptr;
+}
+
+} // namespace
 
 PictureRenderer::PictureRenderer(const Picture* picture) : picture_(picture) {}
 PictureRenderer::~PictureRenderer() = default;
@@ -31,7 +95,13 @@ QSizeF PictureRenderer::Size() const {
     return picture_ ? QSizeF(picture_->width, picture_->height) : QSizeF();
 }
 
-FormWindow::FormWindow(const Window& layout) : picture_(layout.picture) {}
+FormWindow::FormWindow(const Window& layout) : picture_(layout.picture) {
+    // Qt keeps a process-wide list of factories: add ours once.
+    static const bool accessible = (QAccessible::installFactory(AccessibleControl), true);
+    (void)accessible;
+    if (layout.picture && layout.picture->description)
+        setAccessibleDescription(QString::fromUtf8(layout.picture->description));
+}
 FormWindow::~FormWindow() = default;
 
 void FormWindow::paintEvent(QPaintEvent*) {
@@ -43,6 +113,10 @@ void FormWindow::closeEvent(QCloseEvent* event) {
     event->accept();
     if (onTitleBarClose)
         onTitleBarClose();
+}
+
+bool ClickLabel::HasClickProcedure() const {
+    return isSignalConnected(QMetaMethod::fromSignal(&ClickLabel::clicked));
 }
 
 void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {

@@ -29,6 +29,7 @@ private:
 };
 
 // The on-screen window of a form: background colour and picture, fixed child geometry.
+// Its background picture's description is the window's accessible description.
 class FormWindow : public QWidget {
     Q_OBJECT
 public:
@@ -44,11 +45,13 @@ private:
     PictureRenderer picture_;
 };
 
-// A label that reports a click (mouse released over it).
+// A label that reports a click (mouse released over it). A label with a click
+// procedure is a link to assistive tools, with a press action.
 class ClickLabel : public QLabel {
     Q_OBJECT
 public:
     using QLabel::QLabel;
+    bool HasClickProcedure() const;
 signals:
     void clicked();
 
@@ -71,7 +74,8 @@ private:
     std::unique_ptr<PictureRenderer> picture_;
 };
 
-// A framed box that draws its picture from the top-left corner, clipped by the box.
+// A framed box that draws its picture from the top-left corner, clipped by the box;
+// a graphic to assistive tools.
 class PictureBox : public QFrame {
     Q_OBJECT
 public:

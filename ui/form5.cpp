@@ -10,7 +10,7 @@ namespace {
 using namespace platform;
 
 constexpr Picture kSheet{nullptr, DrawMaterialSheet, kSheetWidth, kSheetHeight,
-                         "材料性能表：十三种常用板料的抗剪强度和抗拉强度；拉伸件安全系数一般取 0.5~0.8。"};
+                         "材料性能表：十三种常用板料的抗剪强度和抗拉强度。"};
 
 // clang-format off
 constexpr Control kControls[] = {
@@ -28,6 +28,9 @@ public:
 private:
     void BindEvents() override {
         OnClick({"Command1"}, [this] { runtime().Unload(project_.Form5()); });
+        // The sheet is a picture: screen readers get its table as text.
+        window()->setAccessibleDescription(QString::fromUtf8(kSheet.description) + QLatin1Char('\n') +
+                                           SheetText());
     }
 
     Project& project_;

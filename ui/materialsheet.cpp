@@ -1,6 +1,7 @@
 #include "ui/materialsheet.h"
 
 #include <QPainter>
+#include <QStringList>
 
 namespace ui {
 
@@ -39,16 +40,29 @@ std::span<const int> SheetRuleRows() { return kRuleRows; }
 std::span<const int> SheetRuleColumns() { return kRuleColumns; }
 const char* SheetNote() { return kNote; }
 
+QString SheetText() {
+    const Material& head = kRows[0];
+    QStringList lines;
+    for (const Material& m : std::span(kRows).subspan(1))
+        lines << QStringLiteral("%1：%2 %3，%4 %5")
+                     .arg(QString::fromUtf8(m.name), QString::fromUtf8(head.shear),
+                          QString::fromUtf8(m.shear), QString::fromUtf8(head.tensile),
+                          QString::fromUtf8(m.tensile));
+    lines << QString::fromUtf8(kNote);
+    return lines.join(QLatin1Char('\n'));
+}
+
 void DrawMaterialSheet(QPainter& painter) {
     painter.fillRect(QRect(0, 0, kSheetWidth, kSheetHeight), Qt::white);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setPen(QPen(Qt::black, 1));
     const int left = kRuleColumns[0], right = kRuleColumns[3];
     const int top = kRuleRows[0], bottom = kRuleRows[std::size(kRuleRows) - 1];
+    // Each rule fills its one-pixel row or column, so at any device pixel ratio
+    // it covers whole device pixels of exactly that pixel.
     for (int y : kRuleRows)
-        painter.drawLine(left, y, right, y);
+        painter.fillRect(QRect(left, y, right - left + 1, 1), Qt::black);
     for (int x : kRuleColumns)
-        painter.drawLine(x, top, x, bottom);
+        painter.fillRect(QRect(x, top, 1, bottom - top + 1), Qt::black);
+    painter.setPen(Qt::black);
 
     QFont font = painter.font();
     font.setPixelSize(kTextPixels);

@@ -1,6 +1,8 @@
 // The material sheet: shear and tensile strengths of thirteen sheet materials.
 #pragma once
 
+#include <QString>
+
 #include <span>
 
 class QPainter;
@@ -22,6 +24,10 @@ std::span<const Material> SheetRows();
 std::span<const int> SheetRuleRows();
 std::span<const int> SheetRuleColumns();
 const char* SheetNote();
+
+// The sheet as text for screen readers: one line a material, each value named
+// by its column head, then the note.
+QString SheetText();
 
 // Draws the sheet at its natural size from (0, 0) in the painter's font family.
 void DrawMaterialSheet(QPainter& painter);

@@ -1,0 +1,200 @@
+// What assistive tools are told about each window, read through Qt's
+// accessibility interfaces in the process: names of fields and buttons,
+// descriptions of pictures, the link label's press action, the material sheet.
+#include "harness.h"
+
+#include "platform/controls.h"
+#include "ui/calculator.h"
+#include "ui/materialsheet.h"
+
+#include <QAccessible>
+#include <QLabel>
+
+class TestAccessible : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { environment_ = std::make_unique<ui::Environment>(*qApp); }
+    void fieldsAreNamedByTheirCaptions_data();
+    void fieldsAreNamedByTheirCaptions();
+    void menuButtonsAreNamedByTheirPictures_data();
+    void menuButtonsAreNamedByTheirPictures();
+    void picturesAreDescribed_data();
+    void picturesAreDescribed();
+    void windowsAreWindows();
+    void linkLabelIsPressable();
+    void plainLabelsAreText();
+    void materialSheetExposesItsTable();
+
+private:
+    std::unique_ptr<ui::Environment> environment_;
+};
+
+namespace {
+
+QAccessibleInterface* Accessible(QObject* object) {
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(object);
+    if (!iface)
+        qFatal("no accessible interface for %s", qPrintable(object->objectName()));
+    return iface;
+}
+
+// The labels on a field's row: those overlapping it vertically, left or right of it.
+QStringList RowLabels(QWidget* field, bool left) {
+    QList<QLabel*> labels;
+    for (QLabel* label : field->parentWidget()->findChildren<QLabel*>()) {
+        const bool sameRow =
+            label->y() < field->geometry().bottom() && label->geometry().bottom() > field->y();
+        if (sameRow &&
+            (left ? label->geometry().right() < field->x() : label->x() > field->geometry().right()))
+            labels << label;
+    }
+    std::sort(labels.begin(), labels.end(), [](QLabel* a, QLabel* b) { return a->x() < b->x(); });
+    QStringList texts;
+    for (QLabel* label : labels)
+        texts << label->text();
+    return texts;
+}
+
+} // namespace
+
+void TestAccessible::fieldsAreNamedByTheirCaptions_data() {
+    QTest::addColumn<int>("window");
+    QTest::newRow("blanking") << 1;
+    QTest::newRow("drawing") << 2;
+    QTest::newRow("bending") << 3;
+}
+
+// Each input field is named by the caption on its left; the result field by
+// its caption and the unit on its right.
+void TestAccessible::fieldsAreNamedByTheirCaptions() {
+    QFETCH(int, window);
+    Harness h(*environment_);
+    platform::Form& form = h.Form(window);
+    h.runtime.Show(form);
+    const auto fields = form.window()->findChildren<QLineEdit*>();
+    QCOMPARE(fields.size(), window == 1 ? 4 : 5);
+    for (QLineEdit* field : fields) {
+        const QStringList caption = RowLabels(field, true);
+        QCOMPARE(caption.size(), 1);
+        QString expected = caption.first();
+        if (field->objectName() == QLatin1String("Text5"))
+            expected += QLatin1Char(' ') + RowLabels(field, false).join(QLatin1Char(' '));
+        QAccessibleInterface* iface = Accessible(field);
+        QCOMPARE(iface->role(), QAccessible::EditableText);
+        QCOMPARE(iface->text(QAccessible::Name), expected);
+        QVERIFY(iface->editableTextInterface());
+    }
+}
+
+void TestAccessible::menuButtonsAreNamedByTheirPictures_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("Command1") << "Command1" << QStringLiteral("折弯力计算");
+    QTest::newRow("Command2") << "Command2" << QStringLiteral("冲裁力计算");
+    QTest::newRow("Command3") << "Command3" << QStringLiteral("拉伸力计算");
+    QTest::newRow("Command4") << "Command4" << QStringLiteral("关闭");
+}
+
+void TestAccessible::menuButtonsAreNamedByTheirPictures() {
+    QFETCH(QString, button);
+    QFETCH(QString, name);
+    Harness h(*environment_);
+    h.project.Start();
+    QAccessibleInterface* iface = Accessible(h.project.Form4().Control({qPrintable(button)}));
+    QCOMPARE(iface->role(), QAccessible::Button);
+    QCOMPARE(iface->text(QAccessible::Name), name);
+    QVERIFY(iface->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+}
+
+void TestAccessible::picturesAreDescribed_data() {
+    QTest::addColumn<int>("window");
+    QTest::addColumn<QString>("object"); // empty: the window itself, whose background is the picture
+    QTest::addColumn<QAccessible::Role>("role");
+    QTest::newRow("blanking picture") << 1 << "Picture1" << QAccessible::Graphic;
+    QTest::newRow("drawing picture") << 2 << "Picture1" << QAccessible::Graphic;
+    QTest::newRow("bending picture") << 3 << "Picture1" << QAccessible::Graphic;
+    QTest::newRow("menu banner") << 4 << "" << QAccessible::Window;
+    QTest::newRow("material sheet") << 5 << "" << QAccessible::Window;
+}
+
+void TestAccessible::picturesAreDescribed() {
+    QFETCH(int, window);
+    QFETCH(QString, object);
+    QFETCH(QAccessible::Role, role);
+    Harness h(*environment_);
+    platform::Form& form = h.Form(window);
+    h.runtime.Show(form);
+    QWidget* w = object.isEmpty() ? form.window() : form.Control({qPrintable(object)});
+    QAccessibleInterface* iface = Accessible(w);
+    QCOMPARE(iface->role(), role);
+    const QString description = iface->text(QAccessible::Description);
+    QVERIFY2(description.size() > 10, qPrintable(description));
+}
+
+// A window is named by its caption, for every window of the program.
+void TestAccessible::windowsAreWindows() {
+    Harness h(*environment_);
+    for (int n = 1; n <= 5; ++n) {
+        platform::Form& form = h.Form(n);
+        h.runtime.Show(form);
+        QAccessibleInterface* iface = Accessible(form.window());
+        QCOMPARE(iface->role(), QAccessible::Window);
+        QCOMPARE(iface->text(QAccessible::Name), QString::fromUtf8(form.layout().caption));
+    }
+}
+
+// The link label's press action runs its click procedure, from the event loop.
+void TestAccessible::linkLabelIsPressable() {
+    Harness h(*environment_);
+    platform::Form& form = h.OpenCalculator(2);
+    QAccessibleInterface* iface = Accessible(form.Control({"Label6"}));
+    QCOMPARE(iface->role(), QAccessible::Link);
+    QVERIFY(iface->state().linked);
+    QCOMPARE(iface->text(QAccessible::Name), QString::fromUtf8(ui::kLinkCaption.data()));
+    QAccessibleActionInterface* action = iface->actionInterface();
+    QVERIFY(action);
+    QVERIFY(action->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    action->doAction(QAccessibleActionInterface::pressAction());
+    QVERIFY(h.opened.isEmpty());
+    QTRY_COMPARE(h.opened.size(), 1);
+    QCOMPARE(h.opened.first().host(), QString::fromUtf8(ui::kMakerHost.data(), ui::kMakerHost.size()));
+}
+
+// Captions and units have no procedure: text to be read, nothing to press.
+void TestAccessible::plainLabelsAreText() {
+    Harness h(*environment_);
+    platform::Form& form = h.OpenCalculator(3);
+    for (const char* name : {"Label1", "Label5"}) {
+        QAccessibleInterface* iface = Accessible(form.Control({name}));
+        QCOMPARE(iface->role(), QAccessible::StaticText);
+        QCOMPARE(iface->text(QAccessible::Name), qobject_cast<QLabel*>(form.Control({name}))->text());
+        QVERIFY(!iface->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    }
+}
+
+// Every cell of the sheet and its note reach a screen reader, each material on
+// its own line with its two strengths in column order.
+void TestAccessible::materialSheetExposesItsTable() {
+    Harness h(*environment_);
+    platform::Form& form = h.Form(5);
+    h.runtime.Show(form);
+    const QStringList lines =
+        Accessible(form.window())->text(QAccessible::Description).split(QLatin1Char('\n'));
+    const auto rows = ui::SheetRows();
+    for (const ui::Material& m : rows.subspan(1)) {
+        const QString name = QString::fromUtf8(m.name);
+        const auto line =
+            std::find_if(lines.begin(), lines.end(), [&](const QString& l) { return l.startsWith(name); });
+        QVERIFY2(line != lines.end(), qPrintable(name));
+        const qsizetype shear = line->indexOf(QString::fromUtf8(m.shear), name.size());
+        QVERIFY2(shear > 0, qPrintable(*line));
+        QVERIFY2(line->indexOf(QString::fromUtf8(m.tensile), shear + 1) > shear, qPrintable(*line));
+        QVERIFY2(line->contains(QString::fromUtf8(rows[0].shear)) &&
+                     line->contains(QString::fromUtf8(rows[0].tensile)),
+                 qPrintable(*line));
+    }
+    QVERIFY(lines.contains(QString::fromUtf8(ui::SheetNote())));
+}
+
+QTEST_MAIN(TestAccessible)
+#include "tst_accessible.moc"
