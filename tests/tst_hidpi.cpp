@@ -1,0 +1,218 @@
+// The five windows at a device pixel ratio of 2: the same layout in logical
+// pixels, twice the pixels in a grab, and pictures and texts drawn at the
+// device's resolution rather than scaled up from a 1x bitmap.
+#include "harness.h"
+
+#include "platform/loader.h"
+
+#include <QLabel>
+
+using platform::Px;
+
+class TestHiDpi : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void layoutKept_data();
+    void layoutKept();
+    void rulesAreTwoDeviceRows_data();
+    void rulesAreTwoDeviceRows();
+    void drawnAtDeviceResolution_data();
+    void drawnAtDeviceResolution();
+    void bannerGradient_data();
+    void bannerGradient();
+
+private:
+    std::unique_ptr<ui::Environment> environment_;
+};
+
+namespace {
+
+constexpr int kRatio = 2;
+
+QImage Grab(Harness& h, int window) {
+    platform::Form& form = h.Form(window);
+    h.runtime.Show(form);
+    const QPixmap pixmap = form.window()->grab();
+    if (pixmap.devicePixelRatio() != kRatio)
+        qWarning("grab of Form%d has device pixel ratio %g", window, pixmap.devicePixelRatio());
+    return pixmap.toImage();
+}
+
+// Where a control's contents are drawn, in the window's logical pixels.
+QRect ContentsInWindow(platform::Form& form, const char* control) {
+    QWidget* w = form.Control({control});
+    const auto* frame = qobject_cast<QFrame*>(w);
+    const QRect inside = frame ? frame->contentsRect() : w->rect();
+    return inside.translated(w->pos());
+}
+
+} // namespace
+
+void TestHiDpi::initTestCase() {
+    QCOMPARE(qApp->devicePixelRatio(), qreal(kRatio));
+    environment_ = std::make_unique<ui::Environment>(*qApp);
+}
+
+void TestHiDpi::layoutKept_data() {
+    QTest::addColumn<int>("window");
+    for (int n = 1; n <= 5; ++n)
+        QTest::newRow(qPrintable(QStringLiteral("Form%1").arg(n))) << n;
+}
+
+// Window and controls at their layout values in logical pixels, captions
+// still fitting their labels, and a grab of twice the client size.
+void TestHiDpi::layoutKept() {
+    QFETCH(int, window);
+    Harness h(*environment_);
+    platform::Form& form = h.Form(window);
+    h.runtime.Show(form);
+    QWidget* w = form.window();
+    const platform::Window& layout = form.layout();
+    QCOMPARE(w->geometry(),
+             QRect(Px(layout.left), Px(layout.top), Px(layout.clientWidth), Px(layout.clientHeight)));
+    QCOMPARE(w->devicePixelRatio(), qreal(kRatio));
+    for (const platform::Control& c : layout.controls) {
+        QWidget* control = form.Control({c.name, c.index});
+        QVERIFY2(control, c.name);
+        QCOMPARE(control->geometry(), QRect(Px(c.left), Px(c.top), Px(c.width), Px(c.height)));
+        if (auto* label = qobject_cast<QLabel*>(control))
+            QVERIFY2(QFontMetrics(label->font()).horizontalAdvance(label->text()) <= label->width(),
+                     qPrintable(label->text()));
+    }
+    const QPixmap grab = w->grab();
+    QCOMPARE(grab.devicePixelRatio(), qreal(kRatio));
+    QCOMPARE(grab.size(), w->size() * kRatio);
+}
+
+void TestHiDpi::rulesAreTwoDeviceRows_data() {
+    QTest::addColumn<int>("window");
+    QTest::addColumn<QString>("control"); // the picture box, or empty for the window's background
+    QTest::addColumn<QPoint>("at");       // a point of the rule, logical pixels in the picture
+    QTest::addColumn<bool>("horizontal");
+    QTest::newRow("sheet rule under the header") << 5 << "" << QPoint(120, 27) << true;
+    QTest::newRow("sheet rule under the last material") << 5 << "" << QPoint(250, 306) << true;
+    QTest::newRow("sheet column rule") << 5 << "" << QPoint(206, 160) << false;
+    QTest::newRow("sheet frame left") << 5 << "" << QPoint(17, 60) << false;
+    QTest::newRow("blanking extension line") << 1 << "Picture1" << QPoint(24, 30) << true;
+    QTest::newRow("blanking plan outline") << 1 << "Picture1" << QPoint(100, 75) << true;
+    QTest::newRow("blanking section left end") << 1 << "Picture1" << QPoint(30, 34) << false;
+}
+
+// A one-pixel black rule is two full-black device rows (or columns) with
+// white on both sides: not a blurred four-row grey, not moved half a pixel.
+void TestHiDpi::rulesAreTwoDeviceRows() {
+    QFETCH(int, window);
+    QFETCH(QString, control);
+    QFETCH(QPoint, at);
+    QFETCH(bool, horizontal);
+    Harness h(*environment_);
+    const QImage image = Grab(h, window);
+    const QPoint origin =
+        control.isEmpty() ? QPoint() : ContentsInWindow(h.Form(window), qPrintable(control)).topLeft();
+    const QPoint device = (origin + at) * kRatio;
+    auto gray = [&](int offset) {
+        const QPoint p = horizontal ? device + QPoint(0, offset) : device + QPoint(offset, 0);
+        return qGray(image.pixel(p));
+    };
+    QString profile;
+    for (int offset = -3; offset <= 4; ++offset)
+        profile += QStringLiteral(" %1").arg(gray(offset));
+    for (int offset : {0, 1})
+        QVERIFY2(gray(offset) == 0, qPrintable(profile));
+    for (int offset : {-3, -2, -1, 2, 3, 4})
+        QVERIFY2(gray(offset) > 230, qPrintable(profile));
+}
+
+void TestHiDpi::drawnAtDeviceResolution_data() {
+    QTest::addColumn<int>("window");
+    QTest::addColumn<QString>("control"); // empty: the window's background picture
+    QTest::addColumn<QRect>("area");      // logical pixels in the control, or in the window
+    QTest::newRow("caption text") << 1 << "Label1" << QRect(0, 0, 89, 17);
+    QTest::newRow("input text") << 2 << "Text1" << QRect();
+    QTest::newRow("button text") << 3 << "Command1" << QRect();
+    QTest::newRow("blanking hatching") << 1 << "Picture1" << QRect(30, 30, 57, 8);
+    QTest::newRow("drawing picture") << 2 << "Picture1" << QRect();
+    QTest::newRow("bending picture") << 3 << "Picture1" << QRect();
+    QTest::newRow("menu button picture") << 4 << "Command2" << QRect();
+    QTest::newRow("banner credit") << 4 << "" << QRect(9, 117, 161, 22);
+    QTest::newRow("sheet texts") << 5 << "" << QRect(18, 7, 342, 299);
+    QTest::newRow("sheet note") << 5 << "" << QRect(25, 330, 186, 17);
+}
+
+// Edges of shapes and glyphs fall inside device pixels: many 2 × 2 device
+// blocks are not of one colour, which a 1x bitmap scaled up never shows.
+void TestHiDpi::drawnAtDeviceResolution() {
+    QFETCH(int, window);
+    QFETCH(QString, control);
+    QFETCH(QRect, area);
+    Harness h(*environment_);
+    platform::Form& form = h.Form(window);
+    if (window == 2 && control == QLatin1String("Text1")) {
+        h.runtime.Show(form);
+        Harness::Type(form, "Text1", QStringLiteral("1234.5"));
+    }
+    const QImage image = Grab(h, window);
+    if (!control.isEmpty()) {
+        const QRect contents = ContentsInWindow(form, qPrintable(control));
+        area = area.isNull() ? contents : area.translated(contents.topLeft());
+    }
+    int mixed = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb p = image.pixel(x * kRatio, y * kRatio);
+            mixed += p != image.pixel(x * kRatio + 1, y * kRatio) ||
+                     p != image.pixel(x * kRatio, y * kRatio + 1) ||
+                     p != image.pixel(x * kRatio + 1, y * kRatio + 1);
+        }
+    QVERIFY2(mixed >= 20, qPrintable(QStringLiteral("%1 mixed blocks").arg(mixed)));
+}
+
+void TestHiDpi::bannerGradient_data() {
+    QTest::addColumn<int>("y"); // logical row of the banner
+    QTest::newRow("top") << 1;
+    QTest::newRow("middle") << 80;
+    QTest::newRow("bottom") << 158;
+}
+
+// The gradient is evaluated per device row: the two device rows of one
+// logical row differ, and each has the colour of its own height.
+void TestHiDpi::bannerGradient() {
+    QFETCH(int, y);
+    Harness h(*environment_);
+    const QImage image = Grab(h, 4);
+    // Stops at y 0.5 (254, 255, 255), 80 (127, 205, 254) and 159.5 (1, 152, 255).
+    auto expected = [](double at) {
+        const double t = std::clamp((at - 0.5) / 159.0, 0.0, 1.0);
+        auto lerp = [](double a, double b, double f) { return a + (b - a) * f; };
+        if (t < 0.5)
+            return QColor::fromRgbF(float(lerp(254, 127, t * 2) / 255), float(lerp(255, 205, t * 2) / 255),
+                                    float(lerp(255, 254, t * 2) / 255));
+        return QColor::fromRgbF(float(lerp(127, 1, t * 2 - 1) / 255), float(lerp(205, 152, t * 2 - 1) / 255),
+                                float(lerp(254, 255, t * 2 - 1) / 255));
+    };
+    const int x = 2 * kRatio;
+    const int rows[] = {y * kRatio, y * kRatio + 1};
+    for (int row : rows) {
+        const QColor got = image.pixelColor(x, row);
+        const QColor want = expected((row + 0.5) / kRatio);
+        QVERIFY2(std::abs(got.red() - want.red()) <= 2 && std::abs(got.green() - want.green()) <= 2 &&
+                     std::abs(got.blue() - want.blue()) <= 2,
+                 qPrintable(QStringLiteral("row %1: %2, expected %3").arg(row).arg(got.name(), want.name())));
+    }
+    // Across ten logical rows, most pairs of device rows of one logical row differ.
+    int differing = 0;
+    const int first = std::clamp(y - 5, 0, 158 - 10);
+    for (int r = first; r < first + 10; ++r)
+        differing += image.pixel(x, r * kRatio) != image.pixel(x, r * kRatio + 1);
+    QVERIFY2(differing >= 5, qPrintable(QString::number(differing)));
+}
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_SCALE_FACTOR", QByteArray::number(kRatio));
+    QApplication app(argc, argv);
+    TestHiDpi test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_hidpi.moc"
