@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Builds the Debian package in BUILD_DIR, installs it, checks where its files
+# landed, validates the desktop entry and the AppStream metadata, and starts the
+# installed program on a private X display until its main menu shows. Removes
+# the package again unless it was installed before.
+#   packaging/test-package.sh BUILD_DIR
+# Needs (Debian): cmake, dpkg-dev, desktop-file-utils, appstream, xvfb, xauth, xdotool.
+set -euo pipefail
+
+build=$(cd "${1:?usage: test-package.sh BUILD_DIR}" && pwd)
+id=example.tamberlo.pressforce
+menu_title=冲压设备选用辅助工具试用版
+sudo=()
+[ "$(id -u)" -ne 0 ] && sudo=(sudo)
+
+fail() {
+    echo "test-package: FAILED: $*" >&2
+    exit 1
+}
+step() { echo "test-package: $*"; }
+
+for tool in cpack dpkg-shlibdeps desktop-file-validate appstreamcli xvfb-run xauth xdotool; do
+    command -v "$tool" > /dev/null ||
+        fail "$tool is missing (Debian: cmake dpkg-dev desktop-file-utils appstream xvfb xauth xdotool)"
+done
+[ -f "$build/CPackConfig.cmake" ] || fail "$build has no CPack configuration: is packaging/ part of the build?"
+
+step "building the package"
+cmake --build "$build" -j"$(nproc)" > /dev/null
+rm -f "$build"/pressforce_*.deb
+(cd "$build" && cpack -G DEB > /dev/null)
+debs=("$build"/pressforce_*.deb)
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "expected one pressforce_*.deb in $build, found: ${debs[*]}"
+deb=${debs[0]}
+step "built $(basename "$deb")"
+
+depends=$(dpkg-deb --field "$deb" Depends)
+step "Depends: $depends"
+names=$(tr ',|' '\n\n' <<< "$depends" | sed 's/^ *//; s/[ :(].*//')
+for lib in libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libc6 libstdc++6; do
+    grep -qxF "$lib" <<< "$names" || fail "Depends lacks $lib"
+done
+[[ "$depends" != *fonts-* ]] || fail "Depends names a font package; the font is built in"
+
+installed_before=false
+dpkg-query -W -f='${Status}' pressforce 2> /dev/null | grep -q "ok installed" && installed_before=true
+cleanup() {
+    if ! $installed_before && dpkg-query -W -f='${Status}' pressforce 2> /dev/null | grep -q "ok installed"; then
+        "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq pressforce > /dev/null || true
+    fi
+}
+trap cleanup EXIT
+
+step "installing it"
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --reinstall "$deb" > /dev/null
+
+files=(
+    /usr/bin/pressforce
+    /usr/share/applications/$id.desktop
+    /usr/share/metainfo/$id.metainfo.xml
+    /usr/share/icons/hicolor/64x64/apps/$id.png
+    /usr/share/icons/hicolor/scalable/apps/$id.svg
+)
+listed=$(dpkg -L pressforce)
+for f in "${files[@]}"; do
+    [ -s "$f" ] || fail "$f is missing or empty"
+    grep -qx "$f" <<< "$listed" || fail "$f is not listed as a file of the package"
+done
+[ -x /usr/bin/pressforce ] || fail "/usr/bin/pressforce is not executable"
+# A PNG's header holds its width and height as big-endian words at byte 16.
+read -r -a size <<< "$(od -An -tu1 -j16 -N8 /usr/share/icons/hicolor/64x64/apps/$id.png)"
+[ "${size[*]}" = "0 0 0 64 0 0 0 64" ] || fail "the PNG icon is not 64 × 64 (header: ${size[*]})"
+
+step "validating the desktop entry and the metadata"
+desktop-file-validate /usr/share/applications/$id.desktop || fail "desktop-file-validate"
+appstreamcli validate --no-net /usr/share/metainfo/$id.metainfo.xml || fail "appstreamcli validate"
+
+step "starting /usr/bin/pressforce"
+# The installed program alone: no build tree, no test platform.
+(
+    cd /
+    env -u QT_QPA_PLATFORM -u QT_SCALE_FACTOR xvfb-run -a -s "-screen 0 1600x1000x24 -nolisten tcp" bash -c '
+        title=$1
+        /usr/bin/pressforce & pid=$!
+        for _ in $(seq 150); do
+            if window=$(xdotool search --onlyvisible --name "^$title\$" 2> /dev/null); then
+                echo "test-package: the main menu window $window is shown"
+                kill "$pid"
+                wait "$pid" 2> /dev/null || true
+                exit 0
+            fi
+            kill -0 "$pid" 2> /dev/null || { echo "test-package: the program ended early" >&2; exit 1; }
+            sleep 0.1
+        done
+        echo "test-package: no window \"$title\" within 15 s" >&2
+        kill "$pid"
+        exit 1
+    ' bash "$menu_title"
+) || fail "the installed program did not show its main menu"
+
+step "all checks passed"
