@@ -1,0 +1,877 @@
+// A seeded monkey: thousands of random user actions against the real windows.
+// After every action, everything a user could see is compared with a model of
+// what the action should have done: which windows are shown, the text of every
+// field, the reports, the browser launches and the end of the program. When a
+// program ends, the next one starts and the count goes on.
+//
+//   PF_MONKEY_SEED=n     another sequence
+//   PF_MONKEY_ACTIONS=n  another length; a failure prints the pair that replays it
+#include "harness.h"
+
+#include "calc/forces.h"
+#include "calc/numconv.h"
+#include "platform/controls.h"
+#include "platform/errors.h"
+#include "ui/calculator.h"
+
+#include <QElapsedTimer>
+#include <QKeySequence>
+#include <QWindow>
+
+#include <array>
+#include <deque>
+#include <random>
+
+namespace {
+
+constexpr quint64 kDefaultSeed = 20120316;
+constexpr qint64 kDefaultActions = 20000;
+constexpr std::size_t kLogLength = 20;
+
+// The fields of calculator n (1..3): the inputs in reading order, then the result.
+QStringList Fields(int n) {
+    if (n == 1)
+        return {"Text1", "Text2", "Text3", "Text5"};
+    return {"Text1", "Text2", "Text3", "Text4", "Text5"};
+}
+
+// The field that 查询 puts the caret into.
+QString LookupField(int n) {
+    return n == 2 ? QStringLiteral("Text4") : QStringLiteral("Text3");
+}
+
+std::u16string_view View(const QString& s) {
+    return {reinterpret_cast<const char16_t*>(s.utf16()), static_cast<std::size_t>(s.size())};
+}
+
+// What 计算 does with these texts: the result text, or the faults it reports.
+// Each field is fetched in name order; every fetch clears the status, so only
+// the last field's conversion can leave a flag for the formula's check.
+struct Calculation {
+    QString result;
+    unsigned faults = 0;
+};
+
+Calculation Calculate(int n, const QMap<QString, QString>& fields) {
+    calc::FpStatus status;
+    std::array<float, 4> v{};
+    const int inputs = n == 1 ? 3 : 4;
+    for (int i = 0; i < inputs; ++i) {
+        status.Clear();
+        v[i] = calc::Narrow(calc::TextToNumber(View(fields[QStringLiteral("Text%1").arg(i + 1)]), status),
+                            status);
+    }
+    try {
+        // Blanking: L, t, τb. Drawing: L, t, σb, k. Bending: B, t, σb, R.
+        const float force = n == 1 ? calc::BlankingForce(v[0], v[1], v[2], calc::kBlankingCoefficient, status)
+                            : n == 2 ? calc::DrawingForce(v[0], v[1], v[2], v[3], status)
+                                     : calc::BendingForce(v[0], v[1], v[2], v[3], status);
+        return {QString::fromStdU16String(calc::SingleToText(force)), 0};
+    } catch (const calc::FloatingPointError& e) {
+        return {QString(), e.Flags()};
+    }
+}
+
+// A text for the log: control characters escaped, long texts cut.
+QString Quote(const QString& s) {
+    const qsizetype shown = s.size() > 40 ? 24 : s.size();
+    QString out = QStringLiteral("\"");
+    for (qsizetype i = 0; i < shown; ++i) {
+        const char16_t c = s[i].unicode();
+        if (c < 0x20 || c == 0x7F || c == u'"' || c == u'\\' || (c >= 0xD800 && c <= 0xDFFF))
+            out += QStringLiteral("\\u%1").arg(int(c), 4, 16, QLatin1Char('0'));
+        else
+            out += s[i];
+    }
+    out += QLatin1Char('"');
+    if (shown < s.size())
+        out += QStringLiteral("…(%1 chars)").arg(s.size());
+    return out;
+}
+
+class Random {
+public:
+    explicit Random(quint64 seed) : engine_(seed) {}
+    // The modulo keeps a seed's sequence the same with every standard library.
+    int Below(int n) { return static_cast<int>(engine_() % static_cast<quint64>(n)); }
+    bool Chance(int percent) { return Below(100) < percent; }
+    template <class T, std::size_t N> const T& Pick(const T (&items)[N]) {
+        return items[static_cast<std::size_t>(Below(static_cast<int>(N)))];
+    }
+
+private:
+    std::mt19937_64 engine_;
+};
+
+// Numbers as a user types them, with the ones that reach the edges of single
+// and double, the zeros that close the gates and the zeros that divide.
+QString NumberText(Random& rng) {
+    static constexpr const char* kPool[] = {"0",
+                                            "0",
+                                            "1",
+                                            "2",
+                                            "-2",
+                                            "3",
+                                            "100",
+                                            "1.5",
+                                            "400",
+                                            "0.6",
+                                            "0.5",
+                                            "300",
+                                            "25.4",
+                                            "-0",
+                                            "+7",
+                                            ".5",
+                                            "5.",
+                                            "1e3",
+                                            "2.5E-3",
+                                            "1e",
+                                            "1e+",
+                                            "-1e-5",
+                                            "0.000001",
+                                            "65536",
+                                            "16777217",
+                                            "1e10",
+                                            "1e20",
+                                            "1e38",
+                                            "3.4028235e38",
+                                            "3.4028236e38",
+                                            "-3.5e38",
+                                            "1e39",
+                                            "123456789012345678901234567890",
+                                            "1.7976931348623157e308",
+                                            "1.8e308",
+                                            "1e309",
+                                            "-1e400",
+                                            "1e-38",
+                                            "1e-45",
+                                            "1e-46",
+                                            "4.9e-324",
+                                            "1e-400",
+                                            "1e999999999999",
+                                            "-1e-999999999999",
+                                            "0e999999999999",
+                                            "00000000000000000000001"};
+    if (rng.Chance(60))
+        return QString::fromLatin1(rng.Pick(kPool));
+    QString s;
+    if (rng.Chance(20))
+        s += rng.Chance(50) ? QLatin1Char('-') : QLatin1Char('+');
+    const int digits = 1 + rng.Below(8);
+    const int point = rng.Below(digits + 3);
+    for (int i = 0; i < digits; ++i) {
+        if (i == point)
+            s += QLatin1Char('.');
+        s += QLatin1Char(char('0' + rng.Below(10)));
+    }
+    if (rng.Chance(25))
+        s += QStringLiteral("e%1%2").arg(rng.Chance(50) ? "-" : "").arg(rng.Below(rng.Chance(50) ? 40 : 400));
+    return s;
+}
+
+QString FullWidth(const QString& ascii, Random& rng) {
+    QString s;
+    for (QChar c : ascii) {
+        const char16_t u = c.unicode();
+        if (!rng.Chance(80))
+            s += c;
+        else if (u >= u'0' && u <= u'9')
+            s += QChar(char16_t(0xFF10 + (u - u'0')));
+        else if (u == u'.' || u == u'+' || u == u'-' || u == u'e' || u == u'E')
+            s += QChar(char16_t(u == u'.'   ? 0xFF0E
+                                : u == u'+' ? 0xFF0B
+                                : u == u'-' ? 0xFF0D
+                                : u == u'e' ? 0xFF45
+                                            : 0xFF25));
+        else
+            s += c;
+    }
+    return s;
+}
+
+QString AnyText(Random& rng, int depth = 0) {
+    static constexpr const char* kWords[] = {
+        "abc", "mm",  "Mpa",  "一百",  "τb",   "nan",    "NaN",   "inf", "-inf",  "Infinity",
+        "∞",   "-",   "+",    ".",     "e5",   "E",      "0x1F",  "1,5", "1_000", "--5",
+        "+-5", "..5", "1..5", "1.2.3", "12mm", "400Mpa", "1e5e5", "5-",  "e"};
+    static constexpr const char16_t* kOdd[] = {u"😀",
+                                               u"12😀",
+                                               u"👍🏽3",
+                                               u"🔥1e5",
+                                               u"1.5🙂",
+                                               u"\xD83D"
+                                               "5",
+                                               u"5\xDE00",
+                                               u"\t12",
+                                               u"1\n2",
+                                               u"\r\n",
+                                               u"\x01",
+                                               u"\x1B[0m7",
+                                               u"\u200B5",
+                                               u"\u202E12",
+                                               u"\x7F",
+                                               u"\uFEFF3",
+                                               u" 12",
+                                               u"\u3000１２",
+                                               u"\t\t3",
+                                               u"   ",
+                                               u"\u00A05",
+                                               u"\u20035",
+                                               u"1 2",
+                                               u"\u3000\u3000",
+                                               u"\u3000-\u30007",
+                                               u"１２．５ｅ－３",
+                                               u"－０",
+                                               u"＋１Ｅ４０"};
+    static constexpr char16_t kJunk[] = u"0123456789.+-eE ．＋－ｅＥ０１２３４５６７８９\u3000\tab😀";
+    switch (rng.Below(20)) {
+    case 0:
+        return QString();
+    case 1:
+        return QString::fromUtf8(rng.Pick(kWords));
+    case 2:
+    case 3:
+        return QString::fromUtf16(rng.Pick(kOdd));
+    case 4:
+        return FullWidth(NumberText(rng), rng);
+    case 5: {
+        switch (rng.Below(6)) {
+        case 0:
+            return QString(10000, QLatin1Char('9'));
+        case 1:
+            return QStringLiteral("0.") + QString(9997, QLatin1Char('0')) + QLatin1Char('1');
+        case 2:
+            return QStringLiteral("1") + QString(5000, QLatin1Char('0')) + QStringLiteral("e-5000");
+        case 3:
+            return QString(10000, QLatin1Char('x'));
+        case 4:
+            return QString(5000, QChar(u'\u3000')) + QStringLiteral("5");
+        default:
+            return QString::fromUtf16(u"😀").repeated(5000);
+        }
+    }
+    case 6: {
+        QString s;
+        const int length = 1 + rng.Below(30);
+        const int junk = static_cast<int>(std::size(kJunk)) - 1;
+        for (int i = 0; i < length; ++i)
+            s += QChar(kJunk[rng.Below(junk)]);
+        return s;
+    }
+    case 7:
+        if (depth == 0)
+            return AnyText(rng, 1) + AnyText(rng, 1);
+        return NumberText(rng);
+    default:
+        return NumberText(rng);
+    }
+}
+
+// A key as the window system delivers it.
+struct Key {
+    Qt::Key key;
+    QString text;
+    Qt::KeyboardModifiers modifiers;
+};
+
+Qt::KeyboardModifiers AnyModifiers(Random& rng) {
+    Qt::KeyboardModifiers m;
+    for (Qt::KeyboardModifier one :
+         {Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier, Qt::MetaModifier})
+        if (rng.Chance(25))
+            m |= one;
+    return m;
+}
+
+Qt::KeyboardModifiers FewModifiers(Random& rng) {
+    static constexpr Qt::KeyboardModifier kSome[] = {Qt::NoModifier, Qt::NoModifier, Qt::NoModifier,
+                                                     Qt::ShiftModifier, Qt::ControlModifier};
+    return rng.Pick(kSome);
+}
+
+// The key of a character a user types: digits, letters and the signs of a number.
+Key CharacterKey(char c) {
+    Qt::Key key = Qt::Key_Period;
+    if (c >= '0' && c <= '9')
+        key = Qt::Key(Qt::Key_0 + (c - '0'));
+    else if (c >= 'a' && c <= 'z')
+        key = Qt::Key(Qt::Key_A + (c - 'a'));
+    else if (c >= 'A' && c <= 'Z')
+        key = Qt::Key(Qt::Key_A + (c - 'A'));
+    else if (c == '-')
+        key = Qt::Key_Minus;
+    else if (c == '+')
+        key = Qt::Key_Plus;
+    const bool upper = c >= 'A' && c <= 'Z';
+    return {key, QString(QLatin1Char(c)), upper ? Qt::ShiftModifier : Qt::NoModifier};
+}
+
+// Undo and redo replay an edit history the model does not keep.
+bool EditsHistory(const Key& k) {
+    static const QList<QKeySequence> history =
+        QKeySequence::keyBindings(QKeySequence::Undo) + QKeySequence::keyBindings(QKeySequence::Redo);
+    return history.contains(QKeySequence(QKeyCombination(k.modifiers, k.key)));
+}
+
+Key AnyKey(Random& rng) {
+    static constexpr Qt::Key kArrows[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down};
+    for (;;) {
+        const int r = rng.Below(100);
+        Key k{Qt::Key_Escape, QString(), Qt::NoModifier};
+        if (r < 30) {
+            k = {rng.Pick(kArrows), QString(), AnyModifiers(rng)};
+        } else if (r < 37) {
+            k = {Qt::Key_Tab, QStringLiteral("\t"), FewModifiers(rng)};
+        } else if (r < 45) {
+            k = {rng.Chance(50) ? Qt::Key_Return : Qt::Key_Enter, QStringLiteral("\r"), FewModifiers(rng)};
+        } else if (r < 53) {
+            k = {Qt::Key_Space, QStringLiteral(" "), FewModifiers(rng)};
+        } else if (r < 58) {
+            k = {Qt::Key_Escape, QStringLiteral("\x1b"), FewModifiers(rng)};
+        } else if (r < 66) {
+            k = {Qt::Key_Backspace, QStringLiteral("\b"), FewModifiers(rng)};
+        } else if (r < 70) {
+            k = {Qt::Key_Delete, QStringLiteral("\x7f"), FewModifiers(rng)};
+        } else if (r < 86) {
+            const int letter = rng.Below(26);
+            static constexpr Qt::KeyboardModifier kWith[] = {
+                Qt::NoModifier, Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier};
+            const Qt::KeyboardModifier m = rng.Pick(kWith);
+            const QChar text = m == Qt::ControlModifier ? QChar(char16_t(1 + letter))
+                               : m == Qt::ShiftModifier ? QChar(char16_t(u'A' + letter))
+                                                        : QChar(char16_t(u'a' + letter));
+            k = {Qt::Key(Qt::Key_A + letter), QString(text), m};
+        } else {
+            static constexpr char kSigns[] = "0123456789.-+e";
+            k = CharacterKey(kSigns[rng.Below(int(std::size(kSigns)) - 1)]);
+        }
+        if (!EditsHistory(k))
+            return k;
+    }
+}
+
+// A key press and release as the window system sends them, the modifier keys
+// around them, each delivered at once. Stops when the window has gone: a key
+// can unload its window, and the next event loop pass deletes it.
+void KeyClick(QWindow* window, const Key& k) {
+    QPointer<QWindow> target(window);
+    Qt::KeyboardModifiers held;
+    auto send = [&](QEvent::Type type, int key, const QString& text) {
+        if (!target)
+            return;
+        qt_handleKeyEvent(target, type, key, held, text);
+        QCoreApplication::processEvents();
+    };
+    static constexpr std::pair<Qt::KeyboardModifier, Qt::Key> kModifierKeys[] = {
+        {Qt::ShiftModifier, Qt::Key_Shift},
+        {Qt::ControlModifier, Qt::Key_Control},
+        {Qt::AltModifier, Qt::Key_Alt},
+        {Qt::MetaModifier, Qt::Key_Meta}};
+    for (const auto& [modifier, key] : kModifierKeys)
+        if (k.modifiers & modifier) {
+            send(QEvent::KeyPress, key, QString());
+            held |= modifier;
+        }
+    send(QEvent::KeyPress, k.key, k.text);
+    send(QEvent::KeyRelease, k.key, k.text);
+    for (auto it = std::rbegin(kModifierKeys); it != std::rend(kModifierKeys); ++it)
+        if (k.modifiers & it->first) {
+            held &= ~it->first;
+            send(QEvent::KeyRelease, it->second, QString());
+        }
+}
+
+QString KeyName(const Key& k) {
+    return QKeySequence(QKeyCombination(k.modifiers, k.key)).toString(QKeySequence::PortableText);
+}
+
+class Monkey {
+public:
+    Monkey(const ui::Environment& environment, quint64 seed) : environment_(environment), rng_(seed) {
+        StartProgram();
+    }
+    ~Monkey() { Harness::Flush(); }
+
+    // One random action and the checks after it; a failure's description, or empty.
+    QString Step(qint64 index);
+    QString Log() const;
+
+    qint64 programs() const { return programs_; }
+    // How often each procedure ran, by what the model expected.
+    QString Tally() const;
+    qint64 reports() const { return reportsBefore_ + h_->reports.size(); }
+
+private:
+    struct Model {
+        std::array<bool, 6> shown{};                  // by window number 1..5
+        std::array<QMap<QString, QString>, 4> fields; // calculators 1..3: field -> text
+        QStringList reports;
+        int opened = 0;
+        bool ended = false;
+    };
+
+    void StartProgram();
+    platform::Form& Form(int n) { return h_->Form(n); }
+    bool RealShown(int n) const { return h_->project.IsCreated(n) && h_->Form(n).IsShown(); }
+    std::vector<int> Shown() const;
+    int AnyShown(bool preferActive);
+    void Note(const QString& action);
+
+    void Click();
+    void TypeText();
+    void TypeKeys();
+    void PressKey();
+    void CloseTitleBar();
+    void SendKey(int n, const Key& key);
+
+    // What the program should do.
+    void Clicked(int n, const QString& control);
+    void Show(int n);
+    void Unload(int n);
+    void EndIfNoneShown();
+    void End();
+
+    QString Check();
+
+    const ui::Environment& environment_;
+    Random rng_;
+    std::unique_ptr<Harness> h_;
+    Model model_;
+    std::optional<std::pair<int, QString>> expectedFocus_; // window, control
+    QLineEdit shadow_; // an untouched line edit: what a key does to a field's text
+    std::deque<QString> log_;
+    QMap<QString, qint64> tally_;
+    qint64 index_ = -1;
+    qint64 programs_ = 0;
+    qint64 reportsBefore_ = 0;
+};
+
+void Monkey::StartProgram() {
+    if (h_)
+        reportsBefore_ += h_->reports.size();
+    h_.reset();
+    Harness::Flush();
+    h_ = std::make_unique<Harness>(environment_);
+    model_ = Model{};
+    expectedFocus_.reset();
+    ++programs_;
+    Note(QStringLiteral("start program %1").arg(programs_));
+    h_->project.Start();
+    Show(4);
+    QCoreApplication::processEvents();
+    Harness::Flush();
+}
+
+std::vector<int> Monkey::Shown() const {
+    std::vector<int> shown;
+    for (int n = 1; n <= 5; ++n)
+        if (model_.shown[static_cast<std::size_t>(n)])
+            shown.push_back(n);
+    return shown;
+}
+
+// A shown window; mostly the active one, as a user mostly works in it.
+int Monkey::AnyShown(bool preferActive) {
+    const std::vector<int> shown = Shown();
+    if (preferActive && rng_.Chance(70))
+        for (int n : shown)
+            if (Form(n).window() == QApplication::activeWindow())
+                return n;
+    return shown[static_cast<std::size_t>(rng_.Below(static_cast<int>(shown.size())))];
+}
+
+void Monkey::Note(const QString& action) {
+    log_.push_back(QStringLiteral("#%1 %2").arg(index_).arg(action));
+    if (log_.size() > kLogLength)
+        log_.pop_front();
+}
+
+QString Monkey::Log() const {
+    QStringList lines(log_.begin(), log_.end());
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString Monkey::Step(qint64 index) {
+    index_ = index;
+    const int r = rng_.Below(100);
+    if (r < 38)
+        Click();
+    else if (r < 56)
+        TypeText();
+    else if (r < 64)
+        TypeKeys();
+    else if (r < 98)
+        PressKey();
+    else
+        CloseTitleBar();
+    QCoreApplication::processEvents();
+    Harness::Flush();
+    QString failure = Check();
+    if (failure.isEmpty() && model_.ended) {
+        StartProgram();
+        failure = Check();
+    }
+    return failure;
+}
+
+// A left click at a point of a control, or anywhere in the window; the control
+// under the point gets it. Buttons are hit inside their face.
+void Monkey::Click() {
+    const int n = AnyShown(false);
+    platform::Form& form = Form(n);
+    platform::FormWindow* window = form.window();
+    QPoint point;
+    if (rng_.Chance(8)) {
+        point = QPoint(rng_.Below(window->width()), rng_.Below(window->height()));
+    } else {
+        // Half of the clicks go to what has a procedure: the buttons and the link.
+        std::vector<const platform::Control*> controls;
+        const bool active = rng_.Chance(50);
+        for (const platform::Control& c : form.layout().controls)
+            if (!active || c.kind == platform::Kind::Button || qstrcmp(c.name, "Label6") == 0)
+                controls.push_back(&c);
+        auto pick = [&] { return controls[static_cast<std::size_t>(rng_.Below(int(controls.size())))]; };
+        const platform::Control* chosen = pick();
+        // The close buttons end the program; fewer of them let programs live longer.
+        const bool closes = (n == 4 && qstrcmp(chosen->name, "Command4") == 0) ||
+                            (n <= 3 && qstrcmp(chosen->name, "Command3") == 0);
+        if (closes && rng_.Chance(70))
+            chosen = pick();
+        const platform::Control& c = *chosen;
+        QRect r = form.Control({c.name, c.index})->geometry();
+        if (c.kind == platform::Kind::Button)
+            r = r.marginsRemoved(QMargins(r.width() / 4, r.height() / 4, r.width() / 4, r.height() / 4));
+        point = r.topLeft() + QPoint(rng_.Below(r.width()), rng_.Below(r.height()));
+    }
+    if (point.isNull())
+        point = QPoint(1, 1); // (0, 0) would mean the window's centre
+    QWidget* hit = window->childAt(point);
+    while (hit && hit->parentWidget() != window)
+        hit = hit->parentWidget();
+    const Qt::KeyboardModifiers modifiers = rng_.Chance(90) ? Qt::NoModifier : FewModifiers(rng_);
+    const QString control = hit ? hit->objectName() : QString();
+    Note(QStringLiteral("click Form%1.%2 at (%3,%4)%5")
+             .arg(n)
+             .arg(hit ? control : QStringLiteral("<window>"))
+             .arg(point.x())
+             .arg(point.y())
+             .arg(modifiers == Qt::NoModifier ? QString() : QStringLiteral(" with modifiers")));
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, modifiers, point);
+    if (hit)
+        Clicked(n, control);
+}
+
+// Text put into a field as a paste over its whole content would.
+void Monkey::TypeText() {
+    std::vector<int> calculators;
+    for (int n : Shown())
+        if (n <= 3)
+            calculators.push_back(n);
+    if (calculators.empty())
+        return Click();
+    const int n = calculators[static_cast<std::size_t>(rng_.Below(int(calculators.size())))];
+    const QStringList fields = Fields(n);
+    const QString field = fields[rng_.Below(int(fields.size()))];
+    const QString text = AnyText(rng_);
+    Note(QStringLiteral("set Form%1.%2 to %3").arg(n).arg(field, Quote(text)));
+    Harness::Edit(Form(n), qPrintable(field))->setText(text);
+    model_.fields[static_cast<std::size_t>(n)][field] = text;
+}
+
+// A number typed key by key into whatever has the focus in a window.
+void Monkey::TypeKeys() {
+    const int n = AnyShown(true);
+    QString text = NumberText(rng_);
+    if (rng_.Chance(10))
+        text += QStringLiteral("mm");
+    QWidget* focus = Form(n).window()->focusWidget();
+    Note(QStringLiteral("type %1 into Form%2 (focus %3)")
+             .arg(Quote(text))
+             .arg(n)
+             .arg(focus ? focus->objectName() : "-"));
+    for (QChar c : text) {
+        SendKey(n, CharacterKey(c.toLatin1()));
+        if (model_.ended || !model_.shown[static_cast<std::size_t>(n)])
+            break;
+    }
+}
+
+void Monkey::PressKey() {
+    const int n = AnyShown(true);
+    const Key key = AnyKey(rng_);
+    QWidget* focus = Form(n).window()->focusWidget();
+    Note(QStringLiteral("key %1 in Form%2 (focus %3)")
+             .arg(KeyName(key))
+             .arg(n)
+             .arg(focus ? focus->objectName() : "-"));
+    SendKey(n, key);
+}
+
+// Delivers a key to the window; its focus widget gets it. The text it leaves
+// in a field is what an untouched line edit makes of the same key at the same
+// caret and selection; Space, Enter and Return on a button click it.
+void Monkey::SendKey(int n, const Key& key) {
+    platform::FormWindow* window = Form(n).window();
+    QWidget* target = window->focusWidget();
+    auto* edit = qobject_cast<QLineEdit*>(target);
+    QString expected;
+    if (edit) {
+        shadow_.setText(model_.fields[static_cast<std::size_t>(n)].value(edit->objectName()));
+        if (edit->hasSelectedText()) {
+            const int start = edit->selectionStart(), length = edit->selectionLength();
+            if (edit->cursorPosition() == start)
+                shadow_.setSelection(start + length, -length);
+            else
+                shadow_.setSelection(start, length);
+        } else {
+            shadow_.setCursorPosition(edit->cursorPosition());
+        }
+        QKeyEvent press(QEvent::KeyPress, key.key, key.modifiers, key.text);
+        QCoreApplication::sendEvent(&shadow_, &press);
+        expected = shadow_.text();
+    }
+    const bool clicks = qobject_cast<QAbstractButton*>(target) &&
+                        (key.key == Qt::Key_Space || key.key == Qt::Key_Return || key.key == Qt::Key_Enter);
+    if (clicks)
+        ++tally_[QStringLiteral("keyboard clicks")];
+    const QString control = target ? target->objectName() : QString();
+    KeyClick(window->windowHandle(), key);
+    if (edit) {
+        QString& text = model_.fields[static_cast<std::size_t>(n)][control];
+        if (text != expected)
+            ++tally_[QStringLiteral("field edits by key")];
+        text = expected;
+    }
+    if (clicks)
+        Clicked(n, control);
+}
+
+void Monkey::CloseTitleBar() {
+    const int n = AnyShown(false);
+    ++tally_[QStringLiteral("title-bar closes")];
+    Note(QStringLiteral("title-bar close Form%1").arg(n));
+    Form(n).window()->close();
+    Unload(n);
+    EndIfNoneShown();
+}
+
+void Monkey::Clicked(int n, const QString& control) {
+    if (model_.ended || !model_.shown[static_cast<std::size_t>(n)])
+        return;
+    static const QString kNames[] = {QString(),
+                                     QStringLiteral("calculator"),
+                                     QStringLiteral("calculator"),
+                                     QStringLiteral("calculator"),
+                                     QStringLiteral("menu"),
+                                     QStringLiteral("sheet")};
+    ++tally_[kNames[n] + QLatin1Char(' ') + control];
+    if (n == 4) { // the menu: bending, blanking, drawing, close
+        if (control == QLatin1String("Command1"))
+            Show(3), Unload(4);
+        else if (control == QLatin1String("Command2"))
+            Show(1), Unload(4);
+        else if (control == QLatin1String("Command3"))
+            Show(2), Unload(4);
+        else if (control == QLatin1String("Command4"))
+            End();
+        return;
+    }
+    if (n == 5) { // the material sheet's 关闭
+        if (control == QLatin1String("Command1")) {
+            Unload(5);
+            EndIfNoneShown();
+        }
+        return;
+    }
+    auto& fields = model_.fields[static_cast<std::size_t>(n)];
+    if (control == QLatin1String("Command1")) { // 计算
+        const Calculation c = Calculate(n, fields);
+        if (c.faults) {
+            model_.reports << platform::FloatingPointReport(c.faults);
+            ++tally_[QStringLiteral("faults reported")];
+        } else
+            fields[QStringLiteral("Text5")] = c.result;
+    } else if (control == QLatin1String("Command2")) { // 清除
+        for (const QString& field : Fields(n))
+            fields[field] = QString();
+        expectedFocus_ = {n, QStringLiteral("Text1")};
+    } else if (control == QLatin1String("Command3")) { // 关闭
+        End();
+    } else if (control == QLatin1String("Command4")) { // 返回
+        Show(4);
+        Unload(n);
+    } else if (control == QLatin1String("Command5")) { // 查询
+        Show(5);
+        expectedFocus_ = {n, LookupField(n)};
+    } else if (control == QLatin1String("Label6")) {
+        ++model_.opened;
+    }
+}
+
+void Monkey::Show(int n) {
+    auto& shown = model_.shown[static_cast<std::size_t>(n)];
+    if (shown)
+        return;
+    shown = true;
+    if (n <= 3) {
+        auto& fields = model_.fields[static_cast<std::size_t>(n)];
+        fields.clear();
+        for (const QString& field : Fields(n))
+            fields[field] = QString();
+    }
+}
+
+void Monkey::Unload(int n) {
+    model_.shown[static_cast<std::size_t>(n)] = false;
+}
+
+void Monkey::EndIfNoneShown() {
+    if (Shown().empty())
+        model_.ended = true;
+}
+
+void Monkey::End() {
+    model_.shown.fill(false);
+    model_.ended = true;
+}
+
+QString Monkey::Tally() const {
+    QStringList parts;
+    for (auto it = tally_.begin(); it != tally_.end(); ++it)
+        parts << QStringLiteral("%1 %2").arg(it.key()).arg(it.value());
+    return parts.join(QStringLiteral(", "));
+}
+
+QString Monkey::Check() {
+    Harness& h = *h_;
+    if (h.exitCode.has_value() != model_.ended)
+        return model_.ended ? QStringLiteral("the program did not end") : QStringLiteral("the program ended");
+    if (h.exitCode && *h.exitCode != 0)
+        return QStringLiteral("exit code %1").arg(*h.exitCode);
+    for (const QString& report : h.reports)
+        if (report.contains(QStringLiteral("程序将结束")))
+            return QStringLiteral("a checked call failed: ") + report;
+    if (h.reports != model_.reports)
+        return QStringLiteral("reports [%1], expected [%2]")
+            .arg(h.reports.join(QStringLiteral(" | ")), model_.reports.join(QStringLiteral(" | ")));
+    const QUrl site(QStringLiteral("http://") +
+                    QString::fromUtf8(ui::kMakerHost.data(), static_cast<qsizetype>(ui::kMakerHost.size())));
+    if (h.opened.size() != model_.opened || h.opened.count(site) != h.opened.size())
+        return QStringLiteral("%1 browser launches, expected %2 of %3")
+            .arg(h.opened.size())
+            .arg(model_.opened)
+            .arg(site.toString());
+
+    int menuOrCalculators = 0;
+    QList<QWidget*> windows;
+    for (int n = 1; n <= 5; ++n) {
+        const bool shown = RealShown(n);
+        if (shown != model_.shown[static_cast<std::size_t>(n)])
+            return QStringLiteral("Form%1 %2, expected %3")
+                .arg(n)
+                .arg(shown ? "shown" : "not shown", shown ? "not shown" : "shown");
+        if (!shown)
+            continue;
+        menuOrCalculators += n <= 4;
+        windows << Form(n).window();
+    }
+    if (menuOrCalculators > 1)
+        return QStringLiteral("%1 of Form1 to Form4 shown at once").arg(menuOrCalculators);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && !windows.contains(w))
+            return QStringLiteral("a stray window is visible: %1 \"%2\"")
+                .arg(QString::fromLatin1(w->metaObject()->className()), w->windowTitle());
+
+    for (int n = 1; n <= 3; ++n) {
+        if (!model_.shown[static_cast<std::size_t>(n)])
+            continue;
+        platform::Form& form = Form(n);
+        for (const QString& field : Fields(n)) {
+            const QString expected = model_.fields[static_cast<std::size_t>(n)].value(field);
+            const QString text = Harness::Text(form, qPrintable(field));
+            if (text != expected)
+                return QStringLiteral("Form%1.%2 holds %3, expected %4")
+                    .arg(n)
+                    .arg(field, Quote(text), Quote(expected));
+        }
+    }
+    if (expectedFocus_) {
+        const auto [n, control] = *expectedFocus_;
+        expectedFocus_.reset();
+        if (model_.shown[static_cast<std::size_t>(n)]) {
+            QWidget* focus = Form(n).window()->focusWidget();
+            const QString name = focus ? focus->objectName() : QStringLiteral("nothing");
+            if (name != control)
+                return QStringLiteral("the focus in Form%1 is on %2, expected %3").arg(n).arg(name, control);
+        }
+    }
+    return {};
+}
+
+quint64 EnvironmentNumber(const char* name, quint64 fallback, bool& ok) {
+    ok = true;
+    const QString value = qEnvironmentVariable(name);
+    return value.isEmpty() ? fallback : value.toULongLong(&ok, 0);
+}
+
+} // namespace
+
+namespace {
+
+// The offscreen platform warns on every raise(); thousands of them would bury the
+// test's own output under QtTest's warning limit.
+QtMessageHandler qtHandler = nullptr;
+void DropRaiseWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtWarningMsg && message == QLatin1String("This plugin does not support raise()"))
+        return;
+    qtHandler(type, context, message);
+}
+
+} // namespace
+
+class TestMonkey : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        qtHandler = qInstallMessageHandler(DropRaiseWarnings);
+        environment_ = std::make_unique<ui::Environment>(*qApp);
+    }
+    void cleanupTestCase() { qInstallMessageHandler(qtHandler); }
+    void randomActions();
+
+private:
+    std::unique_ptr<ui::Environment> environment_;
+};
+
+void TestMonkey::randomActions() {
+    bool seedOk = false, countOk = false;
+    const quint64 seed = EnvironmentNumber("PF_MONKEY_SEED", kDefaultSeed, seedOk);
+    const auto actions =
+        static_cast<qint64>(EnvironmentNumber("PF_MONKEY_ACTIONS", kDefaultActions, countOk));
+    QVERIFY2(seedOk && countOk, "PF_MONKEY_SEED and PF_MONKEY_ACTIONS take whole numbers");
+
+    QElapsedTimer timer;
+    timer.start();
+    Monkey monkey(*environment_, seed);
+    for (qint64 i = 0; i < actions; ++i) {
+        const QString failure = monkey.Step(i);
+        if (!failure.isEmpty()) {
+            const QString message = QStringLiteral("seed %1, action #%2 (program %3): %4\n"
+                                                   "replay: PF_MONKEY_SEED=%1 PF_MONKEY_ACTIONS=%5\n"
+                                                   "last actions:\n%6")
+                                        .arg(seed)
+                                        .arg(i)
+                                        .arg(monkey.programs())
+                                        .arg(failure)
+                                        .arg(i + 1)
+                                        .arg(monkey.Log());
+            QFAIL(qPrintable(message));
+        }
+    }
+    qInfo("seed %llu: %lld actions, %lld programs started, %lld reports, %.1f s", seed, actions,
+          monkey.programs(), monkey.reports(), double(timer.elapsed()) / 1000.0);
+    qInfo("procedures: %s", qPrintable(monkey.Tally()));
+}
+
+QTEST_MAIN(TestMonkey)
+#include "tst_monkey.moc"
