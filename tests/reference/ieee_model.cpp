@@ -1,0 +1,348 @@
+#include "ieee_model.h"
+
+#include <mpfr.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace reference {
+
+namespace {
+
+// An IEEE binary format as MPFR sees it: the significand in [1/2, 1), so the
+// least subnormal is 2^(emin-1) and the largest finite value is below 2^emax.
+struct Format {
+    mpfr_prec_t precision;
+    mpfr_exp_t emin;
+    mpfr_exp_t emax;
+};
+constexpr Format kBinary64{53, -1073, 1024};
+constexpr Format kBinary32{24, -148, 128};
+
+// An MPFR number that frees itself.
+class Number {
+public:
+    explicit Number(const Format& format) { mpfr_init2(v_, format.precision); }
+    ~Number() { mpfr_clear(v_); }
+    Number(const Number&) = delete;
+    Number& operator=(const Number&) = delete;
+    mpfr_ptr get() { return v_; }
+    mpfr_srcptr get() const { return v_; }
+
+private:
+    mpfr_t v_;
+};
+
+// Runs `operation` (which writes a value at the target precision into `r`
+// and returns MPFR's ternary value) in MPFR's wide exponent range, then
+// brings `r` into `format`'s range with gradual underflow. Returns the IEEE
+// flags the operation raises. A NaN operand propagates quietly.
+template <typename Operation>
+unsigned Round(mpfr_ptr r, const Format& format, bool nanOperand, Operation operation) {
+    const mpfr_exp_t wideMin = mpfr_get_emin();
+    const mpfr_exp_t wideMax = mpfr_get_emax();
+    mpfr_clear_flags();
+    int ternary = operation();
+    mpfr_set_emin(format.emin);
+    mpfr_set_emax(format.emax);
+    ternary = mpfr_check_range(r, ternary, MPFR_RNDN);
+    mpfr_subnormalize(r, ternary, MPFR_RNDN);
+    mpfr_set_emin(wideMin);
+    mpfr_set_emax(wideMax);
+
+    unsigned flags = 0;
+    if (mpfr_nanflag_p() && !nanOperand)
+        flags |= Invalid;
+    if (mpfr_divby0_p())
+        flags |= DivByZero;
+    // MPFR flags overflow only when a finite exact result rounds beyond the
+    // range; an infinite operand giving an infinity raises nothing.
+    if (mpfr_overflow_p())
+        flags |= Overflow;
+    return flags;
+}
+
+// The double arithmetic of one calculation, keeping the sticky flags.
+class Arithmetic {
+public:
+    explicit Arithmetic(unsigned pending) : flags_(pending) {}
+
+    unsigned flags() const { return flags_; }
+
+    void Mul(mpfr_ptr r, mpfr_srcptr a, mpfr_srcptr b) {
+        flags_ |= Round(r, kBinary64, mpfr_nan_p(a) || mpfr_nan_p(b),
+                        [&] { return mpfr_mul(r, a, b, MPFR_RNDN); });
+    }
+    void Add(mpfr_ptr r, mpfr_srcptr a, mpfr_srcptr b) {
+        flags_ |= Round(r, kBinary64, mpfr_nan_p(a) || mpfr_nan_p(b),
+                        [&] { return mpfr_add(r, a, b, MPFR_RNDN); });
+    }
+    void Div(mpfr_ptr r, mpfr_srcptr a, mpfr_srcptr b) {
+        flags_ |= Round(r, kBinary64, mpfr_nan_p(a) || mpfr_nan_p(b),
+                        [&] { return mpfr_div(r, a, b, MPFR_RNDN); });
+    }
+    void Square(mpfr_ptr r, mpfr_srcptr a) {
+        flags_ |= Round(r, kBinary64, mpfr_nan_p(a), [&] { return mpfr_sqr(r, a, MPFR_RNDN); });
+    }
+    // r has single precision.
+    void Narrow(mpfr_ptr r, mpfr_srcptr a) {
+        flags_ |= Round(r, kBinary32, mpfr_nan_p(a), [&] { return mpfr_set(r, a, MPFR_RNDN); });
+    }
+
+private:
+    unsigned flags_;
+};
+
+constexpr unsigned kFaults = Invalid | DivByZero | Overflow;
+
+// The three fault flags, if any is set, as a raised fault.
+bool Check(unsigned flags, int check, Outcome& outcome) {
+    if ((flags & kFaults) == 0)
+        return false;
+    outcome.fault = true;
+    outcome.flags = flags & kFaults;
+    outcome.check = check;
+    return true;
+}
+
+std::uint32_t SingleBits(mpfr_srcptr single) {
+    const float f = mpfr_get_flt(single, MPFR_RNDN); // exact: already a single
+    std::uint32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    return bits;
+}
+
+Outcome Result(mpfr_srcptr single) {
+    Outcome outcome;
+    outcome.bits = SingleBits(single);
+    return outcome;
+}
+
+Outcome GateClosed() { return Outcome{}; } // the result stays +0
+
+// The double nearest to a decimal constant.
+void SetConstant(mpfr_ptr r, const char* decimal) {
+    Round(r, kBinary64, false, [&] { return mpfr_set_str(r, decimal, 10, MPFR_RNDN); });
+}
+
+// p = a·b·c·d, one rounded product at a time, then narrowed and checked.
+Outcome Product(float a, float b, float c, float d, unsigned pending) {
+    Number A(kBinary64), Bv(kBinary64), C(kBinary64), D(kBinary64), p(kBinary64), F(kBinary32);
+    mpfr_set_flt(A.get(), a, MPFR_RNDN);
+    mpfr_set_flt(Bv.get(), b, MPFR_RNDN);
+    mpfr_set_flt(C.get(), c, MPFR_RNDN);
+    mpfr_set_flt(D.get(), d, MPFR_RNDN);
+    Arithmetic arith(pending);
+    arith.Mul(p.get(), A.get(), Bv.get());
+    arith.Mul(p.get(), p.get(), C.get());
+    arith.Mul(p.get(), p.get(), D.get());
+    arith.Narrow(F.get(), p.get());
+    Outcome outcome;
+    if (Check(arith.flags(), 1, outcome))
+        return outcome;
+    return Result(F.get());
+}
+
+bool IsZero(float x) {
+    Number v(kBinary32);
+    mpfr_set_flt(v.get(), x, MPFR_RNDN);
+    return mpfr_zero_p(v.get()) != 0; // both zeros; an infinity is not zero
+}
+
+std::string Hex(std::uint32_t bits) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%08x", static_cast<unsigned>(bits));
+    return buf;
+}
+
+} // namespace
+
+std::string Describe(const Outcome& outcome) {
+    if (!outcome.fault) {
+        float f;
+        std::memcpy(&f, &outcome.bits, sizeof f);
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.9g", static_cast<double>(f));
+        return "result " + std::string(buf) + " (" + Hex(outcome.bits) + ")";
+    }
+    std::string s = "fault at check " + std::to_string(outcome.check) + ":";
+    if (outcome.flags & Invalid)
+        s += " invalid";
+    if (outcome.flags & DivByZero)
+        s += " division-by-zero";
+    if (outcome.flags & Overflow)
+        s += " overflow";
+    return s;
+}
+
+Outcome Blanking(float L, float t, float tau, float K, unsigned pending) {
+    if (IsZero(L) && IsZero(tau) && IsZero(t))
+        return GateClosed();
+    return Product(L, K, tau, t, pending);
+}
+
+Outcome Drawing(float L, float t, float sigma, float k, unsigned pending) {
+    if (IsZero(L) && IsZero(k) && IsZero(sigma) && IsZero(t))
+        return GateClosed();
+    return Product(L, k, sigma, t, pending);
+}
+
+Outcome Bending(float B, float t, float sigma, float R, unsigned pending) {
+    if (IsZero(sigma) && IsZero(t))
+        return GateClosed();
+    Number b(kBinary64), th(kBinary64), sg(kBinary64), r(kBinary64);
+    Number f07(kBinary64), f13(kBinary64);
+    Number s(kBinary64), c(kBinary64), n(kBinary64), d(kBinary64), q(kBinary64), F(kBinary32);
+    mpfr_set_flt(b.get(), B, MPFR_RNDN);
+    mpfr_set_flt(th.get(), t, MPFR_RNDN);
+    mpfr_set_flt(sg.get(), sigma, MPFR_RNDN);
+    mpfr_set_flt(r.get(), R, MPFR_RNDN);
+    SetConstant(f07.get(), "0.7");
+    SetConstant(f13.get(), "1.3");
+
+    Arithmetic arith(pending);
+    arith.Square(s.get(), th.get());
+    arith.Mul(c.get(), b.get(), f07.get());
+    arith.Mul(c.get(), c.get(), f13.get());
+    arith.Mul(n.get(), s.get(), c.get());
+    arith.Mul(n.get(), n.get(), sg.get());
+    arith.Add(d.get(), th.get(), r.get());
+    Outcome outcome;
+    if (Check(arith.flags(), 1, outcome))
+        return outcome;
+    arith.Div(q.get(), n.get(), d.get());
+    arith.Narrow(F.get(), q.get());
+    if (Check(arith.flags(), 2, outcome))
+        return outcome;
+    return Result(F.get());
+}
+
+Narrowed NarrowToSingle(double value) {
+    Number x(kBinary64), F(kBinary32);
+    mpfr_set_d(x.get(), value, MPFR_RNDN);
+    Arithmetic arith(0);
+    arith.Narrow(F.get(), x.get());
+    return {mpfr_get_flt(F.get(), MPFR_RNDN), arith.flags()};
+}
+
+namespace {
+
+// The ASCII character that a character of a number stands for: itself, or
+// the full-width form of a digit, '.', '+', '-', 'e', 'E'. 0 for anything else.
+char NumberChar(char16_t c) {
+    if (c < 0x80) {
+        const char a = static_cast<char>(c);
+        if ((a >= '0' && a <= '9') || a == '.' || a == '+' || a == '-' || a == 'e' || a == 'E')
+            return a;
+        return 0;
+    }
+    if (c >= 0xFF10 && c <= 0xFF19)
+        return static_cast<char>('0' + (c - 0xFF10));
+    switch (c) {
+    case 0xFF0E: return '.';
+    case 0xFF0B: return '+';
+    case 0xFF0D: return '-';
+    case 0xFF45: return 'e';
+    case 0xFF25: return 'E';
+    default: return 0;
+    }
+}
+
+bool Digit(char a) { return a >= '0' && a <= '9'; }
+
+} // namespace
+
+std::string NumberPrefix(std::u16string_view text) {
+    std::size_t pos = 0;
+    while (pos < text.size() && (text[pos] == u' ' || text[pos] == u'\t' || text[pos] == 0x3000))
+        ++pos;
+    auto next = [&](std::size_t k) { return k < text.size() ? NumberChar(text[k]) : '\0'; };
+
+    std::string number;
+    if (next(pos) == '+' || next(pos) == '-')
+        number += next(pos++);
+    bool anyDigit = false;
+    bool point = false;
+    for (char a = next(pos); Digit(a) || (a == '.' && !point); a = next(++pos)) {
+        anyDigit = anyDigit || Digit(a);
+        point = point || a == '.';
+        number += a;
+    }
+    if (!anyDigit)
+        return {};
+
+    // An exponent counts only with at least one digit.
+    if (next(pos) == 'e' || next(pos) == 'E') {
+        std::size_t k = pos + 1;
+        std::string exponent = "e";
+        if (next(k) == '+' || next(k) == '-')
+            exponent += next(k++);
+        if (Digit(next(k))) {
+            while (Digit(next(k)))
+                exponent += next(k++);
+            number += exponent;
+        }
+    }
+    return number;
+}
+
+namespace {
+
+// MPFR 4.2 misreads exponents beyond the range of long when the significand
+// starts after the point (".05e-99999999999999999999" comes out infinite).
+// An exponent of more than nine digits, with a significand far shorter than
+// 10^9 digits, puts the value out of the double range either way: cap it.
+std::string CapExponent(std::string number) {
+    const std::size_t e = number.find('e');
+    if (e == std::string::npos)
+        return number;
+    if (e > 100'000'000) {
+        std::fprintf(stderr, "reference: significand too long to cap the exponent\n");
+        std::abort();
+    }
+    std::size_t first = e + 1;
+    if (number[first] == '+' || number[first] == '-')
+        ++first;
+    std::size_t lead = first;
+    while (lead + 1 < number.size() && number[lead] == '0')
+        ++lead;
+    if (number.size() - lead > 9)
+        number.replace(first, std::string::npos, "2000000000");
+    return number;
+}
+
+} // namespace
+
+Reading ReadNumber(std::u16string_view text) {
+    const std::string number = CapExponent(NumberPrefix(text));
+    if (number.empty())
+        return {};
+    Number x(kBinary64);
+    char* end = nullptr;
+    const unsigned flags = Round(x.get(), kBinary64, false,
+                                 [&] { return mpfr_strtofr(x.get(), number.c_str(), &end, 10, MPFR_RNDN); });
+    if (end != number.c_str() + number.size()) {
+        std::fprintf(stderr, "reference: MPFR did not read all of \"%s\"\n", number.c_str());
+        std::abort();
+    }
+    return {mpfr_get_d(x.get(), MPFR_RNDN), flags};
+}
+
+Narrowed ReadField(std::u16string_view text) {
+    const Reading reading = ReadNumber(text);
+    Narrowed field = NarrowToSingle(reading.value);
+    field.flags |= reading.flags;
+    return field;
+}
+
+std::uint64_t BendingFactorBits(int which) {
+    Number x(kBinary64);
+    SetConstant(x.get(), which == 0 ? "0.7" : "1.3");
+    const double d = mpfr_get_d(x.get(), MPFR_RNDN);
+    std::uint64_t bits;
+    std::memcpy(&bits, &d, sizeof bits);
+    return bits;
+}
+
+} // namespace reference
