@@ -7,7 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev)
-TEST_PACKAGES=(xvfb xauth)
+# Xvfb for the real program, AT-SPI for the screen-reader test, the package tools.
+TEST_PACKAGES=(xvfb xauth python3-pyatspi at-spi2-core dbus-daemon dpkg-dev desktop-file-utils appstream xdotool)
 
 install_packages() {
     local missing=()
@@ -41,6 +42,7 @@ test)
     install_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
     build build "${werror[@]}"
     ctest --test-dir build --output-on-failure
+    packaging/test-package.sh build
     ;;
 bench)
     install_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
