@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# Builds and runs every benchmark, then prints each ratio against its target.
+#   bench/run.sh [build-dir]        default: build-bench in the repository
+# Environment: PF_BENCH_RUNS (process runs per side, default 31).
+# A ratio over its target is reported, not failed: the exit status is non-zero
+# only when a benchmark could not run at all.
+set -uo pipefail
+
+repo=$(cd "$(dirname "$0")/.." && pwd)
+build=$(realpath -m "${1:-$repo/build-bench}")
+runs=${PF_BENCH_RUNS:-31}
+results=$build/bench-results
+failed=()
+
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DPF_BUILD_BENCH=ON || exit 1
+fi
+targets=(pressforce_firstpaint bare_firstpaint switch_bench launch)
+grep -q '^benchmark_DIR:PATH=/' "$build/CMakeCache.txt" && targets+=(calc_bench)
+cmake --build "$build" -j"$(nproc)" --target "${targets[@]}" || exit 1
+bin=$build/bench
+mkdir -p "$results"
+: >"$results/summary.txt"
+
+# One X server for every run; Xvfb picks a free display and writes its number when ready.
+tmp=$(mktemp -d)
+xvfb_pid=
+cleanup() {
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+if command -v Xvfb >/dev/null; then
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
+    xvfb_pid=$!
+    for _ in $(seq 100); do
+        [ -s "$tmp/display" ] && break
+        sleep 0.1
+    done
+fi
+if [ -s "$tmp/display" ]; then
+    export DISPLAY=:$(head -n1 "$tmp/display") QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$tmp/runtime
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
+    have_x=1
+else
+    echo "Xvfb did not start (install xvfb): window benchmarks skipped" >&2
+    have_x=0
+fi
+
+# Runs one benchmark; its RESULT lines go to the summary, everything to its log.
+run() {
+    local name=$1
+    shift
+    echo "== $name" >&2
+    if "$@" >"$results/$name.txt" 2>"$results/$name.err"; then
+        grep '^RESULT ' "$results/$name.txt" >>"$results/summary.txt"
+    else
+        grep '^RESULT ' "$results/$name.txt" >>"$results/summary.txt"
+        echo "$name could not run; see $results/$name.err" >&2
+        failed+=("$name")
+    fi
+}
+
+if [ -x "$bin/calc_bench" ]; then
+    run calc "$bin/calc_bench"
+else
+    echo "calc_bench not built (install libbenchmark-dev)" >&2
+    failed+=(calc)
+fi
+
+if [ "$have_x" = 1 ]; then
+    run startup "$bin/launch" "$runs" startup firstpaint=1.10 maxrss=1.15 \
+        -- "$bin/pressforce_firstpaint" --vs "$bin/bare_firstpaint"
+    run switch "$bin/launch" "$runs" switch cold=2 \
+        -- "$bin/switch_bench" program 5 --vs "$bin/switch_bench" bare 5
+
+    # Instructions from process start to the first frame: repeatable where times are not.
+    if command -v valgrind >/dev/null; then
+        echo "== startup instructions" >&2
+        declare -A ir=()
+        for p in pressforce_firstpaint bare_firstpaint; do
+            rm -f "$results/callgrind.$p"*
+            valgrind --tool=callgrind --dump-before='bench::FirstFrame*' \
+                --callgrind-out-file="$results/callgrind.$p" "$bin/$p" >/dev/null 2>"$results/callgrind.$p.err"
+            ir[$p]=$(sed -n 's/^summary: //p' "$results/callgrind.$p.1" 2>/dev/null)
+        done
+        if [ -n "${ir[pressforce_firstpaint]}" ] && [ -n "${ir[bare_firstpaint]}" ]; then
+            awk -v a="${ir[pressforce_firstpaint]}" -v b="${ir[bare_firstpaint]}" \
+                'BEGIN { printf "RESULT startup/instructions %.1f %.1f MIr %.2f 0\n", a / 1e6, b / 1e6, a / b }' \
+                >>"$results/summary.txt"
+        else
+            echo "callgrind run failed; see $results/callgrind.*.err" >&2
+            failed+=(callgrind)
+        fi
+    else
+        echo "valgrind not installed: start-up instruction counts skipped" >&2
+    fi
+else
+    failed+=(startup switch)
+fi
+
+echo
+awk 'BEGIN {
+         printf "%-28s %12s %12s %5s %7s %7s  %s\n", "benchmark", "program", "floor", "unit", "ratio", "target", ""
+     }
+     {
+         verdict = $7 > 0 ? ($6 <= $7 ? "within" : "OVER") : "(reported)"
+         target = $7 > 0 ? sprintf("%.2f", $7) : "-"
+         printf "%-28s %12s %12s %5s %7.2f %7s  %s\n", $2, $3, $4, $5, $6, target, verdict
+     }' "$results/summary.txt"
+echo
+echo "Logs: $results"
+if [ ${#failed[@]} -gt 0 ]; then
+    echo "Could not run: ${failed[*]}" >&2
+    exit 1
+fi
+exit 0
