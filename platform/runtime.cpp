@@ -104,8 +104,8 @@ void Runtime::SetText(Form& form, ControlName control, const QString& text) {
 }
 
 void Runtime::SetFocus(Form& form, ControlName control) {
-    const Control* spec = FindControl(form, control);
-    const bool button = spec && spec->kind == Kind::Button;
+    const Control* entry = FindControl(form, control);
+    const bool button = entry && entry->kind == Kind::Button;
     Call(button ? Member::SetFocusButton : Member::SetFocusTextBox, button ? "CommandButton" : "TextBox",
          ObjectPath(form, control), [&] {
              QWidget* w = form.Control(control);
