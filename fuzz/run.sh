@@ -5,7 +5,7 @@
 #   fuzz/run.sh [seconds]          default 60 s per target
 # Environment: PF_FUZZ_BUILD_DIR (default <repo>/build-fuzz), PF_FUZZ_JOBS
 # (targets run at once, default the number of cores), PF_FUZZ_ARGS (extra
-# libFuzzer flags).
+# libFuzzer flags), PF_FUZZ_CC / PF_FUZZ_CXX (default clang / clang++).
 set -euo pipefail
 
 seconds=${1:-60}
@@ -15,7 +15,7 @@ jobs=${PF_FUZZ_JOBS:-$(nproc)}
 targets=(text_to_number blanking drawing bending)
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
-    CC=${CC:-clang} CXX=${CXX:-clang++} cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    CC=${PF_FUZZ_CC:-clang} CXX=${PF_FUZZ_CXX:-clang++} cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
 cmake --build "$build" -j"$(nproc)" >/dev/null
 

@@ -164,18 +164,17 @@ public:
     long long passed() const { return passed_; }
     long long failed() const { return failed_; }
     // Fails the test function, naming the seed, unless everything matched.
-    bool Report() const {
+    void Report() const {
         const QString summary = QStringLiteral("%1: %2 passed, %3 failed (PF_REFERENCE_SEED=0x%4)")
-                                    .arg(QString::fromLatin1(row_))
+                                    .arg(QString::fromUtf8(row_))
                                     .arg(passed_)
                                     .arg(failed_)
                                     .arg(QString::number(BaseSeed(), 16));
         if (failed_ == 0) {
             qInfo("%s", qPrintable(summary));
-            return true;
+            return;
         }
         QTest::qFail(qPrintable(summary), __FILE__, __LINE__);
-        return false;
     }
 
 private:
@@ -210,7 +209,7 @@ void NearTarget(Rng& rng, int formula, double target, Operands& v) {
         if (formula == BendingFormula) {
             // q = t²·B·0.91·σb / (t + R): solve for B.
             solve = 0;
-            const double t = v[1];
+            const auto t = static_cast<double>(v[1]);
             rest = t * t * 0.91 * static_cast<double>(v[2]) / (t + static_cast<double>(v[3]));
         } else {
             solve = static_cast<int>(rng.Below(4));
@@ -243,7 +242,7 @@ void NearTie(Rng& rng, int formula, Operands& v) {
             int m = 0;
             std::frexp(v[1], &m);
             v[3] = std::copysign(std::ldexp(1.0f, m), v[1]) - v[1];
-            const double t = v[1];
+            const auto t = static_cast<double>(v[1]);
             const double c = static_cast<double>(v[0]) * 0.7 * 1.3;
             const double n = t * t * c;
             if (TieFactor(n, exponent + m, v[2])) {
@@ -965,6 +964,8 @@ void TestReference::fieldChains() {
 }
 
 void TestReference::cleanupTestCase() {
+    if (Scale() < 1.0 || Scale() > 1.0)
+        qInfo("case counts scaled by %g (PF_REFERENCE_SCALE)", Scale());
     for (const auto& [what, n] : comparisons_)
         qInfo("%s: %lld comparisons", what.c_str(), n);
 }
