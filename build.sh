@@ -7,6 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev)
+# The exact reference of the tests, and clang's libFuzzer for the fuzz run.
+REFERENCE_PACKAGES=(libmpfr-dev clang libclang-rt-dev)
 # Xvfb for the real program, AT-SPI for the screen-reader test, the package tools.
 TEST_PACKAGES=(xvfb xauth python3-pyatspi at-spi2-core dbus-daemon dpkg-dev desktop-file-utils appstream xdotool)
 
@@ -35,14 +37,16 @@ werror=()
 case "${1:-}" in
 run)
     install_packages "${BUILD_PACKAGES[@]}"
-    build build "${werror[@]}"
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DPF_BUILD_TESTS=OFF -DPF_BUILD_BENCH=OFF "${werror[@]}"
+    cmake --build build -j"$(nproc)" --target pressforce
     exec build/ui/pressforce
     ;;
 test)
-    install_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
-    build build "${werror[@]}"
+    install_packages "${BUILD_PACKAGES[@]}" "${REFERENCE_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    build build -DPF_BUILD_TESTS=ON "${werror[@]}"
     ctest --test-dir build --output-on-failure
     packaging/test-package.sh build
+    fuzz/run.sh 60
     ;;
 bench)
     install_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
