@@ -106,52 +106,14 @@ private:
 // Numbers as a user types them, with the ones that reach the edges of single
 // and double, the zeros that close the gates and the zeros that divide.
 QString NumberText(Random& rng) {
-    static constexpr const char* kPool[] = {"0",
-                                            "0",
-                                            "1",
-                                            "2",
-                                            "-2",
-                                            "3",
-                                            "100",
-                                            "1.5",
-                                            "400",
-                                            "0.6",
-                                            "0.5",
-                                            "300",
-                                            "25.4",
-                                            "-0",
-                                            "+7",
-                                            ".5",
-                                            "5.",
-                                            "1e3",
-                                            "2.5E-3",
-                                            "1e",
-                                            "1e+",
-                                            "-1e-5",
-                                            "0.000001",
-                                            "65536",
-                                            "16777217",
-                                            "1e10",
-                                            "1e20",
-                                            "1e38",
-                                            "3.4028235e38",
-                                            "3.4028236e38",
-                                            "-3.5e38",
-                                            "1e39",
-                                            "123456789012345678901234567890",
-                                            "1.7976931348623157e308",
-                                            "1.8e308",
-                                            "1e309",
-                                            "-1e400",
-                                            "1e-38",
-                                            "1e-45",
-                                            "1e-46",
-                                            "4.9e-324",
-                                            "1e-400",
-                                            "1e999999999999",
-                                            "-1e-999999999999",
-                                            "0e999999999999",
-                                            "00000000000000000000001"};
+    // clang-format off
+    static constexpr const char* kPool[] = {
+        "0", "0", "1", "2", "-2", "3", "100", "1.5", "400", "0.6", "0.5", "300", "25.4", "-0", "+7", ".5",
+        "5.", "1e3", "2.5E-3", "1e", "1e+", "-1e-5", "0.000001", "65536", "16777217", "1e10", "1e20", "1e38",
+        "3.4028235e38", "3.4028236e38", "-3.5e38", "1e39", "123456789012345678901234567890",
+        "1.7976931348623157e308", "1.8e308", "1e309", "-1e400", "1e-38", "1e-45", "1e-46", "4.9e-324",
+        "1e-400", "1e999999999999", "-1e-999999999999", "0e999999999999", "00000000000000000000001"};
+    // clang-format on
     if (rng.Chance(60))
         return QString::fromLatin1(rng.Pick(kPool));
     QString s;
@@ -190,40 +152,19 @@ QString FullWidth(const QString& ascii, Random& rng) {
 }
 
 QString AnyText(Random& rng, int depth = 0) {
+    // clang-format off
     static constexpr const char* kWords[] = {
-        "abc", "mm",  "Mpa",  "一百",  "τb",   "nan",    "NaN",   "inf", "-inf",  "Infinity",
-        "∞",   "-",   "+",    ".",     "e5",   "E",      "0x1F",  "1,5", "1_000", "--5",
-        "+-5", "..5", "1..5", "1.2.3", "12mm", "400Mpa", "1e5e5", "5-",  "e"};
-    static constexpr const char16_t* kOdd[] = {u"😀",
-                                               u"12😀",
-                                               u"👍🏽3",
-                                               u"🔥1e5",
-                                               u"1.5🙂",
-                                               u"\xD83D"
-                                               "5",
-                                               u"5\xDE00",
-                                               u"\t12",
-                                               u"1\n2",
-                                               u"\r\n",
-                                               u"\x01",
-                                               u"\x1B[0m7",
-                                               u"\u200B5",
-                                               u"\u202E12",
-                                               u"\x7F",
-                                               u"\uFEFF3",
-                                               u" 12",
-                                               u"\u3000１２",
-                                               u"\t\t3",
-                                               u"   ",
-                                               u"\u00A05",
-                                               u"\u20035",
-                                               u"1 2",
-                                               u"\u3000\u3000",
-                                               u"\u3000-\u30007",
-                                               u"１２．５ｅ－３",
-                                               u"－０",
-                                               u"＋１Ｅ４０"};
+        "abc", "mm", "Mpa", "一百", "τb", "nan", "NaN", "inf", "-inf", "Infinity", "∞", "-", "+", ".", "e5",
+        "E", "0x1F", "1,5", "1_000", "--5", "+-5", "..5", "1..5", "1.2.3", "12mm", "400Mpa", "1e5e5", "5-",
+        "e"};
+    // Emoji, lone surrogates, control and format characters, blanks, full-width forms.
+    static constexpr const char16_t* kOdd[] = {
+        u"😀", u"12😀", u"👍🏽3", u"🔥1e5", u"1.5🙂", u"\xD83D" u"5", u"5\xDE00", u"\t12", u"1\n2",
+        u"\r\n", u"\x01", u"\x1B[0m7", u"\u200B5", u"\u202E12", u"\x7F", u"\uFEFF3", u" 12", u"\u3000１２",
+        u"\t\t3", u"   ", u"\u00A05", u"\u20035", u"1 2", u"\u3000\u3000", u"\u3000-\u30007",
+        u"１２．５ｅ－３", u"－０", u"＋１Ｅ４０"};
     static constexpr char16_t kJunk[] = u"0123456789.+-eE ．＋－ｅＥ０１２３４５６７８９\u3000\tab😀";
+    // clang-format on
     switch (rng.Below(20)) {
     case 0:
         return QString();
@@ -555,7 +496,9 @@ void Monkey::Click() {
              .arg(hit ? control : QStringLiteral("<window>"))
              .arg(point.x())
              .arg(point.y())
-             .arg(modifiers == Qt::NoModifier ? QString() : QStringLiteral(" with modifiers")));
+             .arg(modifiers == Qt::NoModifier      ? QString()
+                  : modifiers == Qt::ShiftModifier ? QStringLiteral(" with Shift")
+                                                   : QStringLiteral(" with Ctrl")));
     QTest::mouseClick(window->windowHandle(), Qt::LeftButton, modifiers, point);
     if (hit)
         Clicked(n, control);
