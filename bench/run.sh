@@ -12,9 +12,11 @@ runs=${PF_BENCH_RUNS:-31}
 results=$build/bench-results
 failed=()
 
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DPF_BUILD_BENCH=ON || exit 1
-fi
+configure=(-DPF_BUILD_BENCH=ON)
+[ -f "$build/CMakeCache.txt" ] || configure+=(-DCMAKE_BUILD_TYPE=Release)
+cmake -S "$repo" -B "$build" "${configure[@]}" >/dev/null || exit 1
+build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
+[ "$build_type" = Release ] || echo "warning: $build is a '$build_type' build; measure a Release build" >&2
 targets=(pressforce_firstpaint bare_firstpaint switch_bench launch)
 grep -q '^benchmark_DIR:PATH=/' "$build/CMakeCache.txt" && targets+=(calc_bench)
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}" || exit 1
