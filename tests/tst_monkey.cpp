@@ -609,14 +609,16 @@ void Monkey::Clicked(int n, const QString& control) {
                                      QStringLiteral("sheet")};
     ++tally_[kNames[n] + QLatin1Char(' ') + control];
     if (n == 4) { // the menu: bending, blanking, drawing, close
-        if (control == QLatin1String("Command1"))
-            Show(3), Unload(4);
-        else if (control == QLatin1String("Command2"))
-            Show(1), Unload(4);
-        else if (control == QLatin1String("Command3"))
-            Show(2), Unload(4);
-        else if (control == QLatin1String("Command4"))
+        const int target = control == QLatin1String("Command1")   ? 3
+                           : control == QLatin1String("Command2") ? 1
+                           : control == QLatin1String("Command3") ? 2
+                                                                  : 0;
+        if (target) {
+            Show(target);
+            Unload(4);
+        } else if (control == QLatin1String("Command4")) {
             End();
+        }
         return;
     }
     if (n == 5) { // the material sheet's 关闭
@@ -632,8 +634,9 @@ void Monkey::Clicked(int n, const QString& control) {
         if (c.faults) {
             model_.reports << platform::FloatingPointReport(c.faults);
             ++tally_[QStringLiteral("faults reported")];
-        } else
+        } else {
             fields[QStringLiteral("Text5")] = c.result;
+        }
     } else if (control == QLatin1String("Command2")) { // 清除
         for (const QString& field : Fields(n))
             fields[field] = QString();
