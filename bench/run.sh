@@ -49,22 +49,38 @@ else
     have_x=0
 fi
 
-# Runs one benchmark; its RESULT lines go to the summary, everything to its log.
+# Runs one benchmark, its output in the logs; false if it could not run.
 run() {
     local name=$1
     shift
     echo "== $name" >&2
-    if "$@" >"$results/$name.txt" 2>"$results/$name.err"; then
-        grep '^RESULT ' "$results/$name.txt" >>"$results/summary.txt"
-    else
-        grep '^RESULT ' "$results/$name.txt" >>"$results/summary.txt"
+    if ! "$@" >"$results/$name.txt" 2>"$results/$name.err"; then
         echo "$name could not run; see $results/$name.err" >&2
         failed+=("$name")
+        return 1
     fi
 }
 
+# Its RESULT lines: "RESULT name measured floor unit ratio target" (target 0: reported only).
+results_of() { grep -h '^RESULT ' "$@" >>"$results/summary.txt"; }
+
 if [ -x "$bin/calc_bench" ]; then
-    run calc "$bin/calc_bench"
+    # Separate processes: where the stack and the libraries land moves these
+    # nanosecond timings by up to 2x, so each row is the median of three.
+    for i in 1 2 3; do
+        run "calc.$i" "$bin/calc_bench"
+    done
+    cat "$results"/calc.[123].txt | grep '^RESULT ' | awk '
+        { n[$2]++; m[$2, n[$2]] = $3; f[$2, n[$2]] = $4; r[$2, n[$2]] = $6; unit[$2] = $5; target[$2] = $7
+          if (n[$2] == 1) order[++rows] = $2 }
+        function median(a, k, c,   i, j, t, v) {
+            for (i = 1; i <= c; i++) v[i] = a[k, i]
+            for (i = 1; i <= c; i++) for (j = i + 1; j <= c; j++) if (v[j] < v[i]) { t = v[i]; v[i] = v[j]; v[j] = t }
+            return c % 2 ? v[(c + 1) / 2] : (v[c / 2] + v[c / 2 + 1]) / 2
+        }
+        END { for (i = 1; i <= rows; i++) { k = order[i]; c = n[k]
+                  printf "RESULT %s %.1f %.1f %s %.2f %s\n", k, median(m, k, c), median(f, k, c), unit[k], median(r, k, c), target[k] } }' \
+        >>"$results/summary.txt"
 else
     echo "calc_bench not built (install libbenchmark-dev)" >&2
     failed+=(calc)
@@ -72,9 +88,9 @@ fi
 
 if [ "$have_x" = 1 ]; then
     run startup "$bin/launch" "$runs" startup firstpaint=1.10 maxrss=1.15 \
-        -- "$bin/pressforce_firstpaint" --vs "$bin/bare_firstpaint"
+        -- "$bin/pressforce_firstpaint" --vs "$bin/bare_firstpaint" && results_of "$results/startup.txt"
     run switch "$bin/launch" "$runs" switch cold=2 \
-        -- "$bin/switch_bench" program 5 --vs "$bin/switch_bench" bare 5
+        -- "$bin/switch_bench" program 5 --vs "$bin/switch_bench" bare 5 && results_of "$results/switch.txt"
 
     # Instructions from process start to the first frame: repeatable where times are not.
     if command -v valgrind >/dev/null; then
