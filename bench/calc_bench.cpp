@@ -94,7 +94,9 @@ void RunCalculation(benchmark::State& state, const Calculation& c) {
         for (std::size_t i = 0; i < c.fields.size(); ++i)
             values[i] = ReadField(c.fields[i], status);
         const float force = c.formula(std::span(values.data(), c.fields.size()), status);
-        std::u16string text = calc::SingleToText(force);
+        std::array<char16_t, calc::kSingleTextCapacity> text;
+        const std::size_t size = calc::SingleToText(force, text);
+        benchmark::DoNotOptimize(size);
         benchmark::DoNotOptimize(text.data());
         benchmark::ClobberMemory();
     }
@@ -142,7 +144,9 @@ void RunSingleToText(benchmark::State& state, float value) {
     for (auto _ : state) {
         float v = value;
         benchmark::DoNotOptimize(v);
-        std::u16string text = calc::SingleToText(v);
+        std::array<char16_t, calc::kSingleTextCapacity> text;
+        const std::size_t size = calc::SingleToText(v, text);
+        benchmark::DoNotOptimize(size);
         benchmark::DoNotOptimize(text.data());
         benchmark::ClobberMemory();
     }

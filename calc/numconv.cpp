@@ -15,6 +15,8 @@ bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\u3000'; }
 
 // The ASCII character a full-width form stands for, or the character itself.
 char16_t Fold(char16_t c) {
+    if (c < u'\u0080')
+        return c;
     if (c >= u'\uFF10' && c <= u'\uFF19')
         return static_cast<char16_t>(u'0' + (c - u'\uFF10'));
     switch (c) {
@@ -29,14 +31,25 @@ char16_t Fold(char16_t c) {
 
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
-// Scans the longest number at the front of `text` into `out` (ASCII, no '+' sign).
-// Also estimates the decimal exponent of its leading digit, saturated, which tells
-// an overflow from an underflow when the value is out of the double range.
+// The number at the front of a text in the ASCII form std::from_chars reads
+// (no '+' sign): in `small` while it fits, else in `large`.
 struct Scan {
-    std::string digits;        // what std::from_chars reads
-    long long magnitude = 0;   // decimal exponent of the first non-zero digit
-    bool nonZero = false;
+    char small[64];
+    std::string large;
+    std::size_t size = 0;
     bool negative = false;
+
+    void Put(char c) {
+        if (size < sizeof small) {
+            small[size++] = c;
+            return;
+        }
+        if (large.empty())
+            large.assign(small, size);
+        large.push_back(c);
+        ++size;
+    }
+    std::string_view Text() const { return {size <= sizeof small ? small : large.data(), size}; }
 };
 
 bool ScanNumber(std::u16string_view text, Scan& scan) {
@@ -46,61 +59,75 @@ bool ScanNumber(std::u16string_view text, Scan& scan) {
         ++i;
     auto at = [&](std::size_t k) { return k < n ? Fold(text[k]) : u'\0'; };
 
-    if (at(i) == u'+' || at(i) == u'-') {
-        scan.negative = at(i) == u'-';
+    char16_t c = at(i);
+    if (c == u'+' || c == u'-') {
+        scan.negative = c == u'-';
         if (scan.negative)
-            scan.digits.push_back('-');
-        ++i;
+            scan.Put('-');
+        c = at(++i);
     }
-    std::size_t mantissaDigits = 0;
-    long long integerDigits = 0; // digits before the point from the first non-zero one
-    long long zerosAfterPoint = 0; // zeros between the point and the first non-zero digit
-    bool seenPoint = false;
-    for (;; ++i) {
-        const char16_t c = at(i);
+    bool digits = false, seenPoint = false;
+    for (;; c = at(++i)) {
         if (IsDigit(c)) {
-            ++mantissaDigits;
-            scan.nonZero = scan.nonZero || c != u'0';
-            if (scan.nonZero && !seenPoint)
-                ++integerDigits;
-            else if (!scan.nonZero && seenPoint)
-                ++zerosAfterPoint;
-            scan.digits.push_back(static_cast<char>(c));
+            digits = true;
+            scan.Put(static_cast<char>(c));
         } else if (c == u'.' && !seenPoint) {
             seenPoint = true;
-            scan.digits.push_back('.');
+            scan.Put('.');
         } else {
             break;
         }
     }
-    if (mantissaDigits == 0)
+    if (!digits)
         return false;
-
     // Exponent: only taken when at least one digit follows.
-    long long exponent = 0;
-    if (at(i) == u'e' || at(i) == u'E') {
+    if (c == u'e' || c == u'E') {
         std::size_t k = i + 1;
-        bool expNegative = false;
-        if (at(k) == u'+' || at(k) == u'-') {
-            expNegative = at(k) == u'-';
-            ++k;
-        }
-        if (IsDigit(at(k))) {
-            scan.digits.push_back('e');
+        char16_t d = at(k);
+        const bool expNegative = d == u'-';
+        if (d == u'+' || d == u'-')
+            d = at(++k);
+        if (IsDigit(d)) {
+            scan.Put('e');
             if (expNegative)
-                scan.digits.push_back('-');
-            for (; IsDigit(at(k)); ++k) {
-                scan.digits.push_back(static_cast<char>(at(k)));
-                if (exponent < 1'000'000'000)
-                    exponent = exponent * 10 + (at(k) - u'0');
-            }
-            if (expNegative)
-                exponent = -exponent;
+                scan.Put('-');
+            for (; IsDigit(d); d = at(++k))
+                scan.Put(static_cast<char>(d));
         }
     }
-    // The first non-zero digit stands at 10^magnitude.
-    scan.magnitude = (integerDigits > 0 ? integerDigits - 1 : -zerosAfterPoint - 1) + exponent;
     return true;
+}
+
+// Whether a scanned number out of the double range is beyond it (not below):
+// its first non-zero digit stands at 10^0 or higher. Saturates the exponent.
+bool AboveRange(std::string_view number) {
+    long long integerDigits = 0, zerosAfterPoint = 0, exponent = 0;
+    bool nonZero = false, seenPoint = false, expNegative = false;
+    std::size_t i = number.front() == '-' ? 1 : 0;
+    for (; i < number.size() && number[i] != 'e'; ++i) {
+        const char c = number[i];
+        if (c == '.') {
+            seenPoint = true;
+            continue;
+        }
+        nonZero = nonZero || c != '0';
+        if (nonZero && !seenPoint)
+            ++integerDigits;
+        else if (!nonZero && seenPoint)
+            ++zerosAfterPoint;
+    }
+    if (!nonZero)
+        return false;
+    if (i < number.size()) {
+        ++i;
+        expNegative = number[i] == '-';
+        for (i += expNegative ? 1 : 0; i < number.size(); ++i)
+            if (exponent < 1'000'000'000)
+                exponent = exponent * 10 + (number[i] - '0');
+    }
+    if (expNegative)
+        exponent = -exponent;
+    return (integerDigits > 0 ? integerDigits - 1 : -zerosAfterPoint - 1) + exponent >= 0;
 }
 
 } // namespace
@@ -109,13 +136,13 @@ double TextToNumber(std::u16string_view text, FpStatus& status) {
     Scan scan;
     if (!ScanNumber(text, scan))
         return 0.0;
+    const std::string_view number = scan.Text();
     double value = 0.0;
-    const char* first = scan.digits.data();
-    const char* last = first + scan.digits.size();
-    const auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
+    const auto [ptr, ec] =
+        std::from_chars(number.data(), number.data() + number.size(), value, std::chars_format::general);
     if (ec == std::errc::result_out_of_range) {
         // Beyond the double range, or non-zero but below half the least subnormal.
-        if (scan.nonZero && scan.magnitude >= 0) {
+        if (AboveRange(number)) {
             status.Raise(FpOverflow);
             value = std::numeric_limits<double>::infinity();
         } else {
@@ -123,57 +150,86 @@ double TextToNumber(std::u16string_view text, FpStatus& status) {
         }
         return scan.negative ? -value : value;
     }
-    if (ec != std::errc() || ptr != last)
+    if (ec != std::errc() || ptr != number.data() + number.size())
         return 0.0; // cannot happen for a scanned number; keep it harmless
     return value;
 }
 
-std::u16string SingleToText(float value) {
-    if (std::isnan(value))
-        return u"NaN";
-    if (std::isinf(value))
-        return value < 0 ? u"-∞" : u"∞";
-    if (std::fpclassify(value) == FP_ZERO)
-        return u"0";
+std::size_t SingleToText(float value, std::span<char16_t, kSingleTextCapacity> out) {
+    std::size_t size = 0;
+    auto put = [&](char16_t c) { out[size++] = c; };
+    if (std::isnan(value)) {
+        for (char16_t c : std::u16string_view(u"NaN"))
+            put(c);
+        return size;
+    }
+    if (std::signbit(value) && std::fpclassify(value) != FP_ZERO)
+        put(u'-');
+    if (std::isinf(value)) {
+        put(u'∞');
+        return size;
+    }
+    if (std::fpclassify(value) == FP_ZERO) {
+        put(u'0');
+        return size;
+    }
 
     // Shortest round-trip digits in scientific form: d[.ddd]e±xx.
-    std::array<char, 32> buf{};
-    const auto res = std::to_chars(buf.data(), buf.data() + buf.size(), std::fabs(value),
+    std::array<char, 32> sci{};
+    const auto res = std::to_chars(sci.data(), sci.data() + sci.size(), std::fabs(value),
                                    std::chars_format::scientific);
-    const std::string_view sci(buf.data(), static_cast<std::size_t>(res.ptr - buf.data()));
-    const std::size_t ePos = sci.find('e');
-    std::string digits;
-    for (char c : sci.substr(0, ePos))
-        if (c != '.')
-            digits.push_back(c);
+    const char* const end = res.ptr;
+    std::array<char, 16> digits; // written up to k
+    int k = 0;
+    const char* p = sci.data();
+    for (; *p != 'e'; ++p)
+        if (*p != '.')
+            digits[static_cast<std::size_t>(k++)] = *p;
+    const bool expNegative = p[1] == '-';
     int exp10 = 0;
-    const std::string_view expText = sci.substr(ePos + 1);
-    std::from_chars(expText.data() + (expText.front() == '+' ? 1 : 0), expText.data() + expText.size(), exp10);
+    for (p += 2; p < end; ++p)
+        exp10 = exp10 * 10 + (*p - '0');
+    if (expNegative)
+        exp10 = -exp10;
 
-    const int k = static_cast<int>(digits.size());
     const int n = exp10 + 1; // the value is 0.digits * 10^n
-    std::string out = value < 0 ? "-" : "";
+    auto putDigits = [&](int from, int to) {
+        for (int j = from; j < to; ++j)
+            put(static_cast<char16_t>(digits[static_cast<std::size_t>(j)]));
+    };
     if (k <= n && n <= 21) {
-        out += digits;
-        out.append(static_cast<std::size_t>(n - k), '0');
+        putDigits(0, k);
+        for (int j = k; j < n; ++j)
+            put(u'0');
     } else if (0 < n && n <= 21) {
-        out += digits.substr(0, static_cast<std::size_t>(n));
-        out += '.';
-        out += digits.substr(static_cast<std::size_t>(n));
+        putDigits(0, n);
+        put(u'.');
+        putDigits(n, k);
     } else if (-6 < n && n <= 0) {
-        out += "0.";
-        out.append(static_cast<std::size_t>(-n), '0');
-        out += digits;
+        put(u'0');
+        put(u'.');
+        for (int j = n; j < 0; ++j)
+            put(u'0');
+        putDigits(0, k);
     } else {
-        out += digits.front();
+        put(static_cast<char16_t>(digits[0]));
         if (k > 1) {
-            out += '.';
-            out += digits.substr(1);
+            put(u'.');
+            putDigits(1, k);
         }
-        out += n - 1 < 0 ? "e-" : "e+";
-        out += std::to_string(std::abs(n - 1));
+        put(u'e');
+        put(n - 1 < 0 ? u'-' : u'+');
+        const int e = std::abs(n - 1);
+        if (e >= 10)
+            put(static_cast<char16_t>(u'0' + e / 10));
+        put(static_cast<char16_t>(u'0' + e % 10));
     }
-    return std::u16string(out.begin(), out.end());
+    return size;
+}
+
+std::u16string SingleToText(float value) {
+    std::array<char16_t, kSingleTextCapacity> buffer;
+    return std::u16string(buffer.data(), SingleToText(value, buffer));
 }
 
 } // namespace calc

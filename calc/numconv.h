@@ -3,6 +3,7 @@
 
 #include "calc/fpstatus.h"
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -22,5 +23,9 @@ double TextToNumber(std::u16string_view text, FpStatus& status);
 // 1e-6 <= |x| < 1e21 plain decimal, otherwise d.ddde+x / d.ddde-x.
 // Both zeros give "0"; the infinities give "∞" and "-∞".
 std::u16string SingleToText(float value);
+
+// The same text written into `out`; returns its length. Allocates nothing.
+inline constexpr std::size_t kSingleTextCapacity = 32;
+std::size_t SingleToText(float value, std::span<char16_t, kSingleTextCapacity> out);
 
 } // namespace calc

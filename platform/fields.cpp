@@ -2,6 +2,8 @@
 
 #include "calc/numconv.h"
 
+#include <array>
+
 namespace platform {
 
 float ReadFieldValue(Runtime& runtime, Form& form, ControlName field) {
@@ -14,7 +16,9 @@ float ReadFieldValue(Runtime& runtime, Form& form, ControlName field) {
 }
 
 void ShowForce(Runtime& runtime, Form& form, float force) {
-    runtime.SetText(form, {"Text5"}, QString::fromStdU16String(calc::SingleToText(force)));
+    std::array<char16_t, calc::kSingleTextCapacity> text;
+    const std::size_t size = calc::SingleToText(force, text);
+    runtime.SetText(form, {"Text5"}, QString::fromUtf16(text.data(), static_cast<qsizetype>(size)));
 }
 
 } // namespace platform
