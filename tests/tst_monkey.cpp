@@ -55,8 +55,8 @@ struct Calculation {
 Calculation Calculate(int n, const QMap<QString, QString>& fields) {
     calc::FpStatus status;
     std::array<float, 4> v{};
-    const int inputs = n == 1 ? 3 : 4;
-    for (int i = 0; i < inputs; ++i) {
+    const std::size_t inputs = n == 1 ? 3 : 4;
+    for (std::size_t i = 0; i < inputs; ++i) {
         status.Clear();
         v[i] = calc::Narrow(calc::TextToNumber(View(fields[QStringLiteral("Text%1").arg(i + 1)]), status),
                             status);
@@ -159,7 +159,7 @@ QString AnyText(Random& rng, int depth = 0) {
         "e"};
     // Emoji, lone surrogates, control and format characters, blanks, full-width forms.
     static constexpr const char16_t* kOdd[] = {
-        u"😀", u"12😀", u"👍🏽3", u"🔥1e5", u"1.5🙂", u"\xD83D" u"5", u"5\xDE00", u"\t12", u"1\n2",
+        u"😀", u"12😀", u"👍🏽3", u"🔥1e5", u"1.5🙂", (u"\xD83D" u"5"), u"5\xDE00", u"\t12", u"1\n2",
         u"\r\n", u"\x01", u"\x1B[0m7", u"\u200B5", u"\u202E12", u"\x7F", u"\uFEFF3", u" 12", u"\u3000１２",
         u"\t\t3", u"   ", u"\u00A05", u"\u20035", u"1 2", u"\u3000\u3000", u"\u3000-\u30007",
         u"１２．５ｅ－３", u"－０", u"＋１Ｅ４０"};
