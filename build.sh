@@ -9,6 +9,8 @@ cd "$(dirname "$0")"
 BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev)
 # The exact reference of the tests, and clang's libFuzzer for the fuzz run.
 REFERENCE_PACKAGES=(libmpfr-dev clang libclang-rt-dev)
+# Google Benchmark for the calculation, valgrind for start-up instruction counts.
+BENCH_PACKAGES=(libbenchmark-dev valgrind)
 # Xvfb for the real program, AT-SPI for the screen-reader test, the package tools.
 TEST_PACKAGES=(xvfb xauth python3-pyatspi at-spi2-core dbus-daemon dpkg-dev desktop-file-utils appstream xdotool)
 
@@ -45,13 +47,14 @@ test)
     install_packages "${BUILD_PACKAGES[@]}" "${REFERENCE_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
     build build -DPF_BUILD_TESTS=ON "${werror[@]}"
     ctest --test-dir build --output-on-failure
+    tests/sanitizers/run.sh . build-asan
     packaging/test-package.sh build
     fuzz/run.sh 60
     ;;
 bench)
-    install_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
-    build build "${werror[@]}"
-    ctest --test-dir build --output-on-failure -L bench -C bench
+    install_packages "${BUILD_PACKAGES[@]}" "${REFERENCE_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${BENCH_PACKAGES[@]}"
+    build build -DPF_BUILD_BENCH=ON "${werror[@]}"
+    bench/run.sh build
     ;;
 *)
     echo "usage: $0 run|test|bench" >&2

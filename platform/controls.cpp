@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QSvgRenderer>
+
+#include <utility>
 #include <QTimer>
 
 namespace platform {
@@ -73,7 +75,18 @@ QAccessibleInterface* AccessibleControl(const QString& className, QObject* objec
 
 } // namespace
 
-PictureRenderer::PictureRenderer(const Picture* picture) : picture_(picture) {}
+PictureCache::PictureCache() = default;
+PictureCache::~PictureCache() = default;
+
+QSvgRenderer& PictureCache::Get(const Picture& picture) {
+    for (auto& [key, renderer] : renderers_)
+        if (key == &picture)
+            return *renderer;
+    renderers_.emplace_back(&picture, std::make_unique<QSvgRenderer>(QString::fromUtf8(picture.resource)));
+    return *renderers_.back().second;
+}
+
+PictureRenderer::PictureRenderer(const Picture* picture, PictureCache& cache) : picture_(picture), cache_(cache) {}
 PictureRenderer::~PictureRenderer() = default;
 
 void PictureRenderer::Paint(QPainter& painter, QPointF topLeft) {
@@ -84,9 +97,7 @@ void PictureRenderer::Paint(QPainter& painter, QPointF topLeft) {
     if (picture_->draw) {
         picture_->draw(painter);
     } else if (picture_->resource) {
-        if (!svg_)
-            svg_ = std::make_unique<QSvgRenderer>(QString::fromUtf8(picture_->resource));
-        svg_->render(&painter, QRectF(0, 0, picture_->width, picture_->height));
+        cache_.Get(*picture_).render(&painter, QRectF(0, 0, picture_->width, picture_->height));
     }
     painter.restore();
 }
@@ -95,7 +106,7 @@ QSizeF PictureRenderer::Size() const {
     return picture_ ? QSizeF(picture_->width, picture_->height) : QSizeF();
 }
 
-FormWindow::FormWindow(const Window& layout) : picture_(layout.picture) {
+FormWindow::FormWindow(const Window& layout, PictureCache& pictures) : picture_(layout.picture, pictures) {
     // Qt keeps a process-wide list of factories: add ours once.
     static const bool accessible = (QAccessible::installFactory(AccessibleControl), true);
     (void)accessible;
@@ -107,12 +118,15 @@ FormWindow::~FormWindow() = default;
 void FormWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     picture_.Paint(painter, QPointF(0, 0));
+    if (onFirstPaint)
+        std::exchange(onFirstPaint, nullptr)();
 }
 
 void FormWindow::closeEvent(QCloseEvent* event) {
     event->accept();
-    if (onTitleBarClose)
-        onTitleBarClose();
+    // A copy: unloading the window clears the member while this runs.
+    if (const auto close = onTitleBarClose)
+        close();
 }
 
 bool ClickLabel::HasClickProcedure() const {
@@ -125,10 +139,10 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
         emit clicked();
 }
 
-CommandButton::CommandButton(const QString& text, const Picture* picture, QWidget* parent)
+CommandButton::CommandButton(const QString& text, const Picture* picture, PictureCache& pictures, QWidget* parent)
     : QPushButton(text, parent) {
     if (picture)
-        picture_ = std::make_unique<PictureRenderer>(picture);
+        picture_ = std::make_unique<PictureRenderer>(picture, pictures);
 }
 CommandButton::~CommandButton() = default;
 
@@ -154,7 +168,8 @@ void CommandButton::paintEvent(QPaintEvent* event) {
     picture_->Paint(painter, topLeft);
 }
 
-PictureBox::PictureBox(const Picture* picture, QWidget* parent) : QFrame(parent), picture_(picture) {
+PictureBox::PictureBox(const Picture* picture, PictureCache& pictures, QWidget* parent)
+    : QFrame(parent), picture_(picture, pictures) {
     setFrameStyle(QFrame::WinPanel | QFrame::Sunken); // the classic two-pixel sunken border
 }
 PictureBox::~PictureBox() = default;

@@ -10,22 +10,36 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class QSvgRenderer;
 
 namespace platform {
 
-// Draws a layout picture at its natural size; an SVG is read on the first paint.
+// The SVG pictures of one window kind, each read on its first paint and kept
+// across the window's loads.
+class PictureCache {
+public:
+    PictureCache();
+    ~PictureCache();
+    QSvgRenderer& Get(const Picture& picture);
+
+private:
+    std::vector<std::pair<const Picture*, std::unique_ptr<QSvgRenderer>>> renderers_;
+};
+
+// Draws a layout picture at its natural size.
 class PictureRenderer {
 public:
-    explicit PictureRenderer(const Picture* picture);
+    PictureRenderer(const Picture* picture, PictureCache& cache);
     ~PictureRenderer();
     void Paint(QPainter& painter, QPointF topLeft);
     QSizeF Size() const;
 
 private:
     const Picture* picture_;
-    std::unique_ptr<QSvgRenderer> svg_;
+    PictureCache& cache_;
 };
 
 // The on-screen window of a form: background colour and picture, fixed child geometry.
@@ -33,9 +47,10 @@ private:
 class FormWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit FormWindow(const Window& layout);
+    FormWindow(const Window& layout, PictureCache& pictures);
     ~FormWindow() override;
     std::function<void()> onTitleBarClose;
+    std::function<void()> onFirstPaint;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -63,7 +78,7 @@ protected:
 class CommandButton : public QPushButton {
     Q_OBJECT
 public:
-    CommandButton(const QString& text, const Picture* picture, QWidget* parent);
+    CommandButton(const QString& text, const Picture* picture, PictureCache& pictures, QWidget* parent);
     ~CommandButton() override;
 
 protected:
@@ -79,7 +94,7 @@ private:
 class PictureBox : public QFrame {
     Q_OBJECT
 public:
-    PictureBox(const Picture* picture, QWidget* parent);
+    PictureBox(const Picture* picture, PictureCache& pictures, QWidget* parent);
     ~PictureBox() override;
 
 protected:

@@ -63,8 +63,9 @@ QWidget* Form::Control(ControlName control) const {
 }
 
 void Form::Load() {
-    window_ = BuildWindow(layout_, LoaderFonts{runtime_.songFamily, runtime_.windowFont});
+    window_ = BuildWindow(layout_, HasText(layout_) ? &runtime_.Fonts() : nullptr, pictures_);
     window_->onTitleBarClose = [this] { runtime_.TitleBarClose(*this); };
+    window_->onFirstPaint = [this] { runtime_.PrepareFontsWhenIdle(); };
     BindEvents();
 }
 

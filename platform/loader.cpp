@@ -3,7 +3,11 @@
 #include "platform/controls.h"
 
 #include <QFontMetrics>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include <algorithm>
 #include <cmath>
@@ -39,7 +43,7 @@ void FitWidth(QWidget& label, const QString& text) {
     label.setFont(font);
 }
 
-QWidget* BuildControl(const Control& c, const LoaderFonts& fonts, QWidget* parent) {
+QWidget* BuildControl(const Control& c, const LoaderFonts* fonts, PictureCache& pictures, QWidget* parent) {
     QWidget* w = nullptr;
     const QString text = QString::fromUtf8(c.text ? c.text : "");
     switch (c.kind) {
@@ -59,14 +63,14 @@ QWidget* BuildControl(const Control& c, const LoaderFonts& fonts, QWidget* paren
         break;
     }
     case Kind::Button: {
-        auto* button = new CommandButton(text, c.picture, parent);
+        auto* button = new CommandButton(text, c.picture, pictures, parent);
         button->setAutoDefault(false);
         SetColours(*button, c.fore, QPalette::ButtonText, c.back, QPalette::Button);
         w = button;
         break;
     }
     case Kind::PictureBox: {
-        auto* box = new PictureBox(c.picture, parent);
+        auto* box = new PictureBox(c.picture, pictures, parent);
         box->setFocusPolicy(Qt::StrongFocus);
         w = box;
         break;
@@ -74,8 +78,8 @@ QWidget* BuildControl(const Control& c, const LoaderFonts& fonts, QWidget* paren
     }
     w->setObjectName(ObjectName(c.name, c.index));
     w->setGeometry(Px(c.left), Px(c.top), Px(c.width), Px(c.height));
-    if (c.font.family)
-        w->setFont(ResolveFont(c.font, fonts));
+    if (c.font.family && fonts)
+        w->setFont(ResolveFont(c.font, *fonts));
     if (c.kind == Kind::Label)
         FitWidth(*w, text);
     if (c.accessibleName)
@@ -106,8 +110,38 @@ QFont ResolveFont(const Font& font, const LoaderFonts& fonts) {
     return f;
 }
 
-FormWindow* BuildWindow(const Window& layout, const LoaderFonts& fonts) {
-    auto* window = new FormWindow(layout);
+bool HasText(const Window& layout) {
+    for (const Control& c : layout.controls)
+        if (c.kind == Kind::TextBox || (c.text && *c.text))
+            return true;
+    return layout.picture && layout.picture->draw; // a drawn picture may hold text
+}
+
+void WarmUp(std::span<const Window* const> layouts, const LoaderFonts& fonts) {
+    // Draws a text box, a label and a button off screen, and every caption of
+    // the layouts in its font: loads the font engines, shapes and renders the
+    // glyphs and fills the style's caches before a window needs them.
+    QWidget sample;
+    sample.setFont(fonts.windowFont);
+    sample.resize(120, 60);
+    auto* edit = new QLineEdit(QStringLiteral("0.5"), &sample);
+    edit->setFont(ResolveFont(kSongBold, fonts));
+    new QLabel(QStringLiteral("N"), &sample);
+    (new QPushButton(QStringLiteral("0"), &sample))->move(0, 30);
+    (void)sample.grab();
+
+    QImage scratch(64, 32, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&scratch);
+    for (const Window* layout : layouts)
+        for (const Control& c : layout->controls)
+            if (c.text && *c.text) {
+                painter.setFont(ResolveFont(c.font, fonts));
+                painter.drawText(0, 20, QString::fromUtf8(c.text));
+            }
+}
+
+FormWindow* BuildWindow(const Window& layout, const LoaderFonts* fonts, PictureCache& pictures) {
+    auto* window = new FormWindow(layout, pictures);
     window->setObjectName(QString::fromLatin1(layout.name));
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                             Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
@@ -115,7 +149,8 @@ FormWindow* BuildWindow(const Window& layout, const LoaderFonts& fonts) {
         flags |= Qt::WindowMinimizeButtonHint;
     window->setWindowFlags(flags);
     window->setWindowTitle(QString::fromUtf8(layout.caption));
-    window->setFont(fonts.windowFont);
+    if (fonts)
+        window->setFont(fonts->windowFont);
     window->setAutoFillBackground(true);
     if (layout.background != kSystem) {
         QPalette palette = window->palette();
@@ -133,7 +168,7 @@ FormWindow* BuildWindow(const Window& layout, const LoaderFonts& fonts) {
     QWidget* previous = nullptr;
     QWidget* first = nullptr;
     for (const Control* c : order) {
-        QWidget* w = BuildControl(*c, fonts, window);
+        QWidget* w = BuildControl(*c, fonts, pictures, window);
         if (!(w->focusPolicy() & Qt::TabFocus))
             continue;
         if (previous)

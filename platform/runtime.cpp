@@ -4,10 +4,12 @@
 #include "platform/form.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QTimer>
 
 namespace platform {
 
@@ -38,7 +40,8 @@ QString ToString(ControlName control) {
 
 Runtime::Runtime(RuntimeHooks hooks) : hooks_(std::move(hooks)) {
     if (!hooks_.report)
-        hooks_.report = [](const QString& text) {
+        hooks_.report = [this](const QString& text) {
+            (void)Fonts(); // the report is in Chinese
             QMessageBox box(QMessageBox::Critical, ReportTitle(), text, QMessageBox::Ok);
             box.exec();
         };
@@ -49,6 +52,23 @@ Runtime::Runtime(RuntimeHooks hooks) : hooks_(std::move(hooks)) {
 }
 
 Runtime::~Runtime() = default;
+
+const LoaderFonts& Runtime::Fonts() {
+    if (!fonts_) {
+        fonts_ = fontSource ? fontSource() : LoaderFonts{QStringLiteral("宋体"), QApplication::font()};
+    }
+    return *fonts_;
+}
+
+void Runtime::PrepareFontsWhenIdle() {
+    // Soon after the first frame, before a person can have chosen a window.
+    constexpr int kIdleMilliseconds = 150;
+    if (!fonts_)
+        QTimer::singleShot(kIdleMilliseconds, &idle_, [this] {
+            if (!fonts_)
+                WarmUp(warmUpLayouts, Fonts());
+        });
+}
 
 template <class Op>
 void Runtime::Call(Member member, const char* interfaceId, const QString& object, Op&& op) {

@@ -5,12 +5,14 @@
 
 #include "calc/fpstatus.h"
 #include "platform/errors.h"
+#include "platform/loader.h"
 
-#include <QFont>
+#include <QObject>
 #include <QString>
 #include <QUrl>
 
 #include <functional>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -69,9 +71,14 @@ public:
     bool Ended() const { return ended_; }
     int ShownCount() const;
 
-    // Fonts the loader uses: the face for "宋体" and the windows' default font.
-    QString songFamily = QStringLiteral("宋体");
-    QFont windowFont;
+    // Where the windows' fonts come from. Asked once, when the first window
+    // with text is built or, earlier, once the first window has been painted.
+    std::function<LoaderFonts()> fontSource;
+    const LoaderFonts& Fonts();
+    // Prepares the fonts soon after the first frame, and warms up the windows
+    // the user may open next (layouts given by the start-up).
+    void PrepareFontsWhenIdle();
+    std::vector<const Window*> warmUpLayouts;
 
 private:
     friend class Form;
@@ -82,6 +89,8 @@ private:
 
     RuntimeHooks hooks_;
     calc::FpStatus fp_;
+    std::optional<LoaderFonts> fonts_;
+    QObject idle_; // context of work deferred to the event loop
     std::vector<Form*> forms_;
     int depth_ = 0;
     bool ended_ = false;

@@ -23,19 +23,17 @@ QString AddFont(const QString& resource) {
     return id < 0 ? QString() : QFontDatabase::applicationFontFamilies(id).value(0);
 }
 
-// The window icon drawn from its vector source at the sizes a desktop asks for.
+// The window icon drawn from its vector source at its own size, 64 pixels;
+// the desktop scales it for title bars and task lists.
 QIcon WindowIcon() {
+    constexpr int kIconPixels = 64;
     QSvgRenderer svg(QStringLiteral(":/assets/icon.svg"));
-    QIcon icon;
-    for (int size : {16, 32, 64, 128}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        svg.render(&painter);
-        painter.end();
-        icon.addPixmap(pixmap);
-    }
-    return icon;
+    QPixmap pixmap(kIconPixels, kIconPixels);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    svg.render(&painter);
+    painter.end();
+    return QIcon(pixmap);
 }
 
 } // namespace
@@ -51,22 +49,27 @@ Environment::Environment(QApplication& app) {
         QApplication::setPalette(style->standardPalette());
     }
 
-    songFamily_ = AddFont(QStringLiteral(":/assets/fonts/NotoSerifCJKsc-Regular-subset.otf"));
-    AddFont(QStringLiteral(":/assets/fonts/NotoSerifCJKsc-Bold-subset.otf"));
-    if (songFamily_.isEmpty())
-        songFamily_ = QStringLiteral("宋体");
-    QFont font(songFamily_);
-    font.setPixelSize(kWindowFontPixels);
-    QApplication::setFont(font);
-
     QApplication::setWindowIcon(WindowIcon());
     // The runtime decides when the program ends: after the last window's procedure.
     app.setQuitOnLastWindowClosed(false);
 }
 
 void Environment::Configure(platform::Runtime& runtime) const {
-    runtime.songFamily = songFamily_;
-    runtime.windowFont = QApplication::font();
+    runtime.fontSource = [this] { return Fonts(); };
+}
+
+const platform::LoaderFonts& Environment::Fonts() const {
+    if (!fonts_) {
+        QString family = AddFont(QStringLiteral(":/assets/fonts/NotoSerifCJKsc-Regular-subset.otf"));
+        AddFont(QStringLiteral(":/assets/fonts/NotoSerifCJKsc-Bold-subset.otf"));
+        if (family.isEmpty())
+            family = QStringLiteral("宋体");
+        QFont font(family);
+        font.setPixelSize(kWindowFontPixels);
+        QApplication::setFont(font); // message boxes and menus too
+        fonts_ = platform::LoaderFonts{family, font};
+    }
+    return *fonts_;
 }
 
 } // namespace ui

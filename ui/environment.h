@@ -2,8 +2,12 @@
 // Qt's own Simplified Chinese texts.
 #pragma once
 
+#include "platform/loader.h"
+
 #include <QString>
 #include <QTranslator>
+
+#include <optional>
 
 class QApplication;
 
@@ -16,13 +20,16 @@ namespace ui {
 class Environment {
 public:
     explicit Environment(QApplication& app);
-    // Gives the runtime the bundled Song face and the windows' default font.
+    // Makes the environment the runtime's source of fonts; it must outlive the runtime.
     void Configure(platform::Runtime& runtime) const;
-    const QString& songFamily() const { return songFamily_; }
+    // The bundled Song face, registered on first use: the main menu shows no
+    // text, so the program starts without reading its fonts.
+    const platform::LoaderFonts& Fonts() const;
+    const QString& songFamily() const { return Fonts().songFamily; }
 
 private:
     QTranslator qtTexts_;
-    QString songFamily_;
+    mutable std::optional<platform::LoaderFonts> fonts_;
 };
 
 } // namespace ui
