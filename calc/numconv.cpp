@@ -29,73 +29,9 @@ char16_t Fold(char16_t c) {
     }
 }
 
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
-
-// The number at the front of a text in the ASCII form std::from_chars reads
-// (no '+' sign): in `small` while it fits, else in `large`.
-struct Scan {
-    char small[64];
-    std::string large;
-    std::size_t size = 0;
-    bool negative = false;
-
-    void Put(char c) {
-        if (size < sizeof small) {
-            small[size++] = c;
-            return;
-        }
-        if (large.empty())
-            large.assign(small, size);
-        large.push_back(c);
-        ++size;
-    }
-    std::string_view Text() const { return {size <= sizeof small ? small : large.data(), size}; }
-};
-
-bool ScanNumber(std::u16string_view text, Scan& scan) {
-    std::size_t i = 0;
-    const std::size_t n = text.size();
-    while (i < n && IsBlank(text[i]))
-        ++i;
-    auto at = [&](std::size_t k) { return k < n ? Fold(text[k]) : u'\0'; };
-
-    char16_t c = at(i);
-    if (c == u'+' || c == u'-') {
-        scan.negative = c == u'-';
-        if (scan.negative)
-            scan.Put('-');
-        c = at(++i);
-    }
-    bool digits = false, seenPoint = false;
-    for (;; c = at(++i)) {
-        if (IsDigit(c)) {
-            digits = true;
-            scan.Put(static_cast<char>(c));
-        } else if (c == u'.' && !seenPoint) {
-            seenPoint = true;
-            scan.Put('.');
-        } else {
-            break;
-        }
-    }
-    if (!digits)
-        return false;
-    // Exponent: only taken when at least one digit follows.
-    if (c == u'e' || c == u'E') {
-        std::size_t k = i + 1;
-        char16_t d = at(k);
-        const bool expNegative = d == u'-';
-        if (d == u'+' || d == u'-')
-            d = at(++k);
-        if (IsDigit(d)) {
-            scan.Put('e');
-            if (expNegative)
-                scan.Put('-');
-            for (; IsDigit(d); d = at(++k))
-                scan.Put(static_cast<char>(d));
-        }
-    }
-    return true;
+// Characters a number can be made of, after folding.
+bool InNumberAlphabet(char16_t c) {
+    return (c >= u'0' && c <= u'9') || c == u'.' || c == u'e' || c == u'E' || c == u'-' || c == u'+';
 }
 
 // Whether a scanned number out of the double range is beyond it (not below):
@@ -104,7 +40,7 @@ bool AboveRange(std::string_view number) {
     long long integerDigits = 0, zerosAfterPoint = 0, exponent = 0;
     bool nonZero = false, seenPoint = false, expNegative = false;
     std::size_t i = number.front() == '-' ? 1 : 0;
-    for (; i < number.size() && number[i] != 'e'; ++i) {
+    for (; i < number.size() && number[i] != 'e' && number[i] != 'E'; ++i) {
         const char c = number[i];
         if (c == '.') {
             seenPoint = true;
@@ -121,7 +57,7 @@ bool AboveRange(std::string_view number) {
     if (i < number.size()) {
         ++i;
         expNegative = number[i] == '-';
-        for (i += expNegative ? 1 : 0; i < number.size(); ++i)
+        for (i += number[i] == '-' || number[i] == '+' ? 1 : 0; i < number.size(); ++i)
             if (exponent < 1'000'000'000)
                 exponent = exponent * 10 + (number[i] - '0');
     }
@@ -133,25 +69,49 @@ bool AboveRange(std::string_view number) {
 } // namespace
 
 double TextToNumber(std::u16string_view text, FpStatus& status) {
-    Scan scan;
-    if (!ScanNumber(text, scan))
-        return 0.0;
-    const std::string_view number = scan.Text();
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    while (i < n && IsBlank(text[i]))
+        ++i;
+    // std::from_chars reads exactly the number's form but for a leading '+'.
+    if (i < n && Fold(text[i]) == u'+') {
+        ++i;
+        if (i < n && Fold(text[i]) == u'-')
+            return 0.0;
+    }
+    // The run of characters a number can be made of, folded to ASCII; the
+    // longest number at its front is what from_chars reads.
+    char small[64];
+    std::string large;
+    std::size_t size = 0;
+    for (; i < n; ++i) {
+        const char16_t c = Fold(text[i]);
+        if (!InNumberAlphabet(c))
+            break;
+        if (size == sizeof small)
+            large.assign(small, size);
+        if (size < sizeof small)
+            small[size] = static_cast<char>(c);
+        else
+            large.push_back(static_cast<char>(c));
+        ++size;
+    }
+    const char* first = size <= sizeof small ? small : large.data();
     double value = 0.0;
-    const auto [ptr, ec] =
-        std::from_chars(number.data(), number.data() + number.size(), value, std::chars_format::general);
+    const auto [last, ec] = std::from_chars(first, first + size, value, std::chars_format::general);
+    if (ec == std::errc::invalid_argument)
+        return 0.0;
     if (ec == std::errc::result_out_of_range) {
         // Beyond the double range, or non-zero but below half the least subnormal.
+        const std::string_view number(first, static_cast<std::size_t>(last - first));
         if (AboveRange(number)) {
             status.Raise(FpOverflow);
             value = std::numeric_limits<double>::infinity();
         } else {
             value = 0.0;
         }
-        return scan.negative ? -value : value;
+        return number.front() == '-' ? -value : value;
     }
-    if (ec != std::errc() || ptr != number.data() + number.size())
-        return 0.0; // cannot happen for a scanned number; keep it harmless
     return value;
 }
 

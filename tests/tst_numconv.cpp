@@ -74,6 +74,9 @@ void TestNumconv::textToNumber_data() {
     QTest::newRow("beyond the double range") << "1e400" << kInf << true;
     QTest::newRow("beyond the double range negative") << "-1e400" << -kInf << true;
     QTest::newRow("point and huge exponent") << "0.001e400" << kInf << true;
+    QTest::newRow("upper-case signed exponent beyond") << "1E+400" << kInf << true;
+    QTest::newRow("upper-case signed exponent below") << "-25E-400" << -0.0 << false;
+    QTest::newRow("full-width exponent beyond") << QStringLiteral("７ｅ＋３１６") << kInf << true;
     QTest::newRow("exponent past any counter") << "1e99999999999999999999" << kInf << true;
     QTest::newRow("ten thousand digits") << ones10k << kInf << true;
     QTest::newRow("least subnormal") << "5e-324" << std::numeric_limits<double>::denorm_min() << false;
