@@ -5,12 +5,12 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
-#include <QPainter>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 namespace platform {
@@ -118,26 +118,21 @@ bool HasText(const Window& layout) {
 }
 
 void WarmUp(std::span<const Window* const> layouts, const LoaderFonts& fonts) {
-    // Draws a text box, a label and a button off screen, and every caption of
-    // the layouts in its font: loads the font engines, shapes and renders the
-    // glyphs and fills the style's caches before a window needs them.
-    QWidget sample;
-    sample.setFont(fonts.windowFont);
-    sample.resize(120, 60);
-    auto* edit = new QLineEdit(QStringLiteral("0.5"), &sample);
-    edit->setFont(ResolveFont(kSongBold, fonts));
-    new QLabel(QStringLiteral("N"), &sample);
-    (new QPushButton(QStringLiteral("0"), &sample))->move(0, 30);
-    (void)sample.grab();
-
-    QImage scratch(64, 32, QImage::Format_ARGB32_Premultiplied);
-    QPainter painter(&scratch);
-    for (const Window* layout : layouts)
-        for (const Control& c : layout->controls)
-            if (c.text && *c.text) {
-                painter.setFont(ResolveFont(c.font, fonts));
-                painter.drawText(0, 20, QString::fromUtf8(c.text));
-            }
+    // Builds each window off screen, without its pictures (they load when
+    // shown), and draws it once: loads the font engines, shapes and renders
+    // the glyphs and fills the style's caches before a window needs them.
+    PictureCache none;
+    for (const Window* layout : layouts) {
+        std::vector<Control> controls(layout->controls.begin(), layout->controls.end());
+        for (Control& c : controls)
+            c.picture = nullptr;
+        Window bare = *layout;
+        bare.picture = nullptr;
+        bare.controls = controls;
+        const std::unique_ptr<FormWindow> window(BuildWindow(bare, &fonts, none));
+        QImage image(window->size(), QImage::Format_RGB32);
+        window->render(&image);
+    }
 }
 
 FormWindow* BuildWindow(const Window& layout, const LoaderFonts* fonts, PictureCache& pictures) {
