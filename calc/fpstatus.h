@@ -6,6 +6,7 @@
 // hardware status. Underflow and inexact are never tested and not kept.
 #pragma once
 
+#include <cmath>
 #include <exception>
 
 namespace calc {
@@ -42,14 +43,52 @@ private:
     int check_;
 };
 
+namespace detail {
+inline bool IsZero(double x) { return std::fpclassify(x) == FP_ZERO; }
+
+// NaN from non-NaN operands is invalid; infinity from finite operands is overflow.
+inline void Classify(double a, double b, double r, FpStatus& status) {
+    if (std::isnan(r)) {
+        if (!std::isnan(a) && !std::isnan(b))
+            status.Raise(FpInvalid);
+    } else if (std::isinf(r) && std::isfinite(a) && std::isfinite(b)) {
+        status.Raise(FpOverflow);
+    }
+}
+} // namespace detail
+
 // Double operations, each rounded to double, each keeping the status.
-double Mul(double a, double b, FpStatus& status);
-double Add(double a, double b, FpStatus& status);
-double Div(double a, double b, FpStatus& status);
+inline double Mul(double a, double b, FpStatus& status) {
+    const double r = a * b;
+    detail::Classify(a, b, r, status);
+    return r;
+}
+
+inline double Add(double a, double b, FpStatus& status) {
+    const double r = a + b;
+    detail::Classify(a, b, r, status);
+    return r;
+}
+
+inline double Div(double a, double b, FpStatus& status) {
+    const double r = a / b;
+    if (detail::IsZero(b) && std::isfinite(a) && !detail::IsZero(a))
+        status.Raise(FpDivByZero);
+    else
+        detail::Classify(a, b, r, status);
+    return r;
+}
+
 // The power operation; an exponent of 2.0 gives the correctly rounded square.
 double Pow(double base, double exponent, FpStatus& status);
+
 // Double to single, round to nearest even; beyond the single range is overflow.
-float Narrow(double value, FpStatus& status);
+inline float Narrow(double value, FpStatus& status) {
+    const auto r = static_cast<float>(value);
+    if (std::isinf(r) && std::isfinite(value))
+        status.Raise(FpOverflow);
+    return r;
+}
 
 // Raises FloatingPointError if invalid operation, division by zero or overflow is set.
 void CheckFaults(const FpStatus& status, int check = 1);

@@ -134,17 +134,31 @@ std::size_t SingleToText(float value, std::span<char16_t, kSingleTextCapacity> o
         return size;
     }
 
-    // Shortest round-trip digits in scientific form: d[.ddd]e±xx.
-    std::array<char, 32> sci{};
-    const auto res = std::to_chars(sci.data(), sci.data() + sci.size(), std::fabs(value),
-                                   std::chars_format::scientific);
+    // Shortest round-trip digits. Below 2^24, where every integer is a single,
+    // std::to_chars writes them plain only where plain is shorter, which lies
+    // inside 1e-6 <= |x| and reads the same as the layout here. Otherwise, and
+    // for larger values (whose plain form has all their integer digits), the
+    // digits come in scientific form d[.ddd]e±xx and are laid out below.
+    constexpr float kExactIntegers = 16777216.0f;
+    const float magnitude = std::fabs(value);
+    std::array<char, 32> sci;
+    const auto res = magnitude < kExactIntegers
+                         ? std::to_chars(sci.data(), sci.data() + sci.size(), magnitude)
+                         : std::to_chars(sci.data(), sci.data() + sci.size(), magnitude, std::chars_format::scientific);
     const char* const end = res.ptr;
+    const char* p = sci.data();
+    while (p < end && *p != 'e')
+        ++p;
+    if (p == end) {
+        for (const char* q = sci.data(); q < end; ++q)
+            put(static_cast<char16_t>(*q));
+        return size;
+    }
     std::array<char, 16> digits; // written up to k
     int k = 0;
-    const char* p = sci.data();
-    for (; *p != 'e'; ++p)
-        if (*p != '.')
-            digits[static_cast<std::size_t>(k++)] = *p;
+    for (const char* q = sci.data(); q < p; ++q)
+        if (*q != '.')
+            digits[static_cast<std::size_t>(k++)] = *q;
     const bool expNegative = p[1] == '-';
     int exp10 = 0;
     for (p += 2; p < end; ++p)
