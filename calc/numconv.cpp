@@ -82,19 +82,23 @@ double TextToNumber(std::u16string_view text, FpStatus& status) {
     // The run of characters a number can be made of, folded to ASCII; the
     // longest number at its front is what from_chars reads.
     char small[64];
-    std::string large;
     std::size_t size = 0;
-    for (; i < n; ++i) {
+    for (; i < n && size < sizeof small; ++i) {
         const char16_t c = Fold(text[i]);
         if (!InNumberAlphabet(c))
             break;
-        if (size == sizeof small)
-            large.assign(small, size);
-        if (size < sizeof small)
-            small[size] = static_cast<char>(c);
-        else
+        small[size++] = static_cast<char>(c);
+    }
+    std::string large; // a run longer than `small`: rare, typed or pasted digits
+    if (size == sizeof small) {
+        large.assign(small, size);
+        for (; i < n; ++i) {
+            const char16_t c = Fold(text[i]);
+            if (!InNumberAlphabet(c))
+                break;
             large.push_back(static_cast<char>(c));
-        ++size;
+        }
+        size = large.size();
     }
     const char* first = size <= sizeof small ? small : large.data();
     double value = 0.0;
