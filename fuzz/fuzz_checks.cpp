@@ -58,19 +58,7 @@ std::u16string Utf8Units(const std::uint8_t* data, std::size_t size) {
     return text;
 }
 
-std::string Printable(std::u16string_view text) {
-    std::string s = "\"";
-    for (char16_t c : text) {
-        if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') {
-            s += static_cast<char>(c);
-        } else {
-            char buf[16];
-            std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
-            s += buf;
-        }
-    }
-    return s + "\"";
-}
+std::string Printable(std::u16string_view text) { return reference::Printable(text); }
 
 void Violation(const std::string& what) {
     std::fprintf(stderr, "\n*** property violated: %s\n", what.c_str());

@@ -31,12 +31,7 @@ QString ObjectPath(const Form& form, ControlName control) {
 
 } // namespace
 
-QString ToString(ControlName control) {
-    QString s = QString::fromLatin1(control.name);
-    if (control.index >= 0)
-        s += QStringLiteral("(%1)").arg(control.index);
-    return s;
-}
+QString ToString(ControlName control) { return ObjectName(control.name, control.index); }
 
 Runtime::Runtime(RuntimeHooks hooks) : hooks_(std::move(hooks)) {
     if (!hooks_.report)

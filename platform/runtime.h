@@ -68,7 +68,6 @@ public:
     // The title-bar close button: unloads the window, outside any procedure.
     void TitleBarClose(Form& form);
 
-    bool Ended() const { return ended_; }
     int ShownCount() const;
 
     // Where the windows' fonts come from. Asked once, when the first window

@@ -345,4 +345,18 @@ std::uint64_t BendingFactorBits(int which) {
     return bits;
 }
 
+std::string Printable(std::u16string_view text) {
+    std::string s = "\"";
+    for (char16_t c : text) {
+        if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') {
+            s += static_cast<char>(c);
+        } else {
+            char buf[16];
+            std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
+            s += buf;
+        }
+    }
+    return s + "\"";
+}
+
 } // namespace reference

@@ -48,6 +48,9 @@ Narrowed NarrowToSingle(double value);
 // skipped, full-width forms folded. Empty when the text starts with no number.
 std::string NumberPrefix(std::u16string_view text);
 
+// A text as quoted ASCII, other code units as \uXXXX, for failure messages.
+std::string Printable(std::u16string_view text);
+
 // The number at the front of a text, correctly rounded to double (0 when
 // there is none), and the flags that raises (overflow beyond the double range).
 struct Reading {

@@ -112,20 +112,12 @@ std::string SingleText(float f) {
     return buf;
 }
 
+// The quoted text, shortened in the middle when long.
 std::string Printable(std::u16string_view text) {
-    std::string s = "\"";
-    for (char16_t c : text) {
-        if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') {
-            s += static_cast<char>(c);
-        } else {
-            char buf[16];
-            std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
-            s += buf;
-        }
-    }
+    std::string s = reference::Printable(text);
     if (s.size() > 300)
         s = s.substr(0, 150) + "..." + s.substr(s.size() - 100);
-    return s + "\"";
+    return s;
 }
 
 std::uint64_t BaseSeed() {
