@@ -113,7 +113,7 @@ std::string SingleText(float f) {
 }
 
 // The quoted text, shortened in the middle when long.
-std::string Printable(std::u16string_view text) {
+std::string Quoted(std::u16string_view text) {
     std::string s = reference::Printable(text);
     if (s.size() > 300)
         s = s.substr(0, 150) + "..." + s.substr(s.size() - 100);
@@ -837,7 +837,7 @@ void TestReference::textToNumber() {
         char buf[160];
         std::snprintf(buf, sizeof buf, "model %.17g (%016" PRIx64 ") flags %u; calc %.17g (%016" PRIx64 ") flags %u",
                       want.value, Bits(want.value), want.flags, got, Bits(got), gotFlags);
-        tally.Fail("case " + std::to_string(i) + ": " + Printable(text) + " prefix \"" + NumberPrefix(text) + "\": " + buf);
+        tally.Fail("case " + std::to_string(i) + ": " + Quoted(text) + " prefix \"" + NumberPrefix(text) + "\": " + buf);
     }
     comparisons_["text to number"] += tally.passed() + tally.failed();
     tally.Report();
@@ -891,7 +891,7 @@ void TestReference::singleToText() {
             tally.Pass();
             continue;
         }
-        tally.Fail("case " + std::to_string(i) + ": " + SingleText(x) + " -> " + Printable(text) + ": " + why);
+        tally.Fail("case " + std::to_string(i) + ": " + SingleText(x) + " -> " + Quoted(text) + ": " + why);
     }
     comparisons_["single to text"] += tally.passed() + tally.failed();
     tally.Report();
@@ -943,7 +943,7 @@ void TestReference::fieldChains() {
         std::string what = "case " + std::to_string(i) + ": " + kFormulaNames[formula] + " fields";
         for (int k = 0; k < FieldCount(formula); ++k) {
             what += ' ';
-            what += Printable(fields[static_cast<std::size_t>(k)]);
+            what += Quoted(fields[static_cast<std::size_t>(k)]);
         }
         if (formula == BlankingFormula) {
             what += " K ";
