@@ -1,16 +1,23 @@
 #include "platform/controls.h"
 
+#include "platform/compiledpicture.h"
+
 #include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPicture>
 #include <QStyleOptionButton>
-#include <QSvgRenderer>
 
-#include <utility>
 #include <QTimer>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <optional>
+#include <utility>
 
 namespace platform {
 
@@ -75,15 +82,63 @@ QAccessibleInterface* AccessibleControl(const QString& className, QObject* objec
 
 } // namespace
 
+struct PictureCache::Entry {
+    const Picture* picture;
+    std::array<std::optional<QImage>, kBitmapRatios.size()> bitmaps;
+    std::optional<QPicture> vector;
+};
+
 PictureCache::PictureCache() = default;
 PictureCache::~PictureCache() = default;
 
-QSvgRenderer& PictureCache::Get(const Picture& picture) {
-    for (auto& [key, renderer] : renderers_)
-        if (key == &picture)
-            return *renderer;
-    renderers_.emplace_back(&picture, std::make_unique<QSvgRenderer>(QString::fromUtf8(picture.resource)));
-    return *renderers_.back().second;
+PictureCache::Entry& PictureCache::Get(const Picture& picture) {
+    for (const auto& entry : entries_)
+        if (entry->picture == &picture)
+            return *entry;
+    entries_.push_back(std::make_unique<Entry>(Entry{&picture, {}, {}}));
+    return *entries_.back();
+}
+
+const QImage& PictureCache::Bitmap(const Picture& picture, int ratio) {
+    static const QImage none;
+    const auto* at = std::find(kBitmapRatios.begin(), kBitmapRatios.end(), ratio);
+    if (at == kBitmapRatios.end())
+        return none;
+    std::optional<QImage>& bitmap = Get(picture).bitmaps[std::size_t(at - kBitmapRatios.begin())];
+    if (!bitmap) {
+        bitmap = LoadBitmap(BitmapResource(picture.resource, ratio));
+        // Only a bitmap of the picture's exact size is drawn pixel for pixel.
+        if (bitmap->size() != QSize(picture.width, picture.height) * ratio)
+            *bitmap = QImage();
+    }
+    return *bitmap;
+}
+
+const QPicture& PictureCache::Vector(const Picture& picture) {
+    std::optional<QPicture>& vector = Get(picture).vector;
+    if (!vector && !LoadVector(VectorResource(picture.resource), vector.emplace()))
+        *vector = QPicture();
+    return *vector;
+}
+
+void PictureCache::Draw(const Picture& picture, QPainter& painter) {
+    // A bitmap when the painter maps the picture onto whole device pixels at its ratio.
+    const QTransform device = painter.deviceTransform();
+    const double ratio = device.m11();
+    const auto whole = [](double v) { return std::abs(v - std::round(v)) < 1e-9; };
+    if (device.type() <= QTransform::TxScale && std::abs(device.m22() - ratio) < 1e-9 && whole(ratio) &&
+        whole(device.dx()) && whole(device.dy())) {
+        const QImage& bitmap = Bitmap(picture, int(std::lround(ratio)));
+        if (!bitmap.isNull()) {
+            // In device pixels: the bitmap's data is read-only, so it carries no ratio of its own.
+            painter.save();
+            painter.scale(1 / ratio, 1 / ratio);
+            painter.drawImage(QPointF(0, 0), bitmap);
+            painter.restore();
+            return;
+        }
+    }
+    painter.drawPicture(0, 0, Vector(picture));
 }
 
 PictureRenderer::PictureRenderer(const Picture* picture, PictureCache& cache) : picture_(picture), cache_(cache) {}
@@ -97,13 +152,13 @@ void PictureRenderer::Paint(QPainter& painter, QPointF topLeft) {
     if (picture_->draw) {
         picture_->draw(painter);
     } else if (picture_->resource) {
-        cache_.Get(*picture_).render(&painter, QRectF(0, 0, picture_->width, picture_->height));
+        cache_.Draw(*picture_, painter);
     }
     painter.restore();
 }
 
-QSizeF PictureRenderer::Size() const {
-    return picture_ ? QSizeF(picture_->width, picture_->height) : QSizeF();
+QSize PictureRenderer::Size() const {
+    return picture_ ? QSize(picture_->width, picture_->height) : QSize();
 }
 
 FormWindow::FormWindow(const Window& layout, PictureCache& pictures) : picture_(layout.picture, pictures) {
@@ -163,9 +218,9 @@ void CommandButton::paintEvent(QPaintEvent* event) {
     const QRect face = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
     QPainter painter(this);
     painter.setClipRect(face);
-    const QSizeF size = picture_->Size();
-    const QPointF topLeft((width() - size.width()) / 2.0, (height() - size.height()) / 2.0);
-    picture_->Paint(painter, topLeft);
+    // Centred on whole pixels, so that the picture's pixels meet the screen's.
+    const QSize size = picture_->Size();
+    picture_->Paint(painter, QPointF((width() - size.width()) / 2, (height() - size.height()) / 2));
 }
 
 PictureBox::PictureBox(const Picture* picture, PictureCache& pictures, QWidget* parent)

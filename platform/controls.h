@@ -13,20 +13,27 @@
 #include <utility>
 #include <vector>
 
-class QSvgRenderer;
+class QPicture;
 
 namespace platform {
 
-// The SVG pictures of one window kind, each read on its first paint and kept
-// across the window's loads.
+// The compiled pictures of one window kind, each read on first use and kept
+// across the window's loads: the bitmap of a device pixel ratio, or the vector
+// form for the other ratios and transformed painters.
 class PictureCache {
 public:
     PictureCache();
     ~PictureCache();
-    QSvgRenderer& Get(const Picture& picture);
+    // Draws the picture with its top-left corner at the painter's origin.
+    void Draw(const Picture& picture, QPainter& painter);
+    // In device pixels; null when the picture has no bitmap of that ratio.
+    const QImage& Bitmap(const Picture& picture, int ratio);
+    const QPicture& Vector(const Picture& picture);
 
 private:
-    std::vector<std::pair<const Picture*, std::unique_ptr<QSvgRenderer>>> renderers_;
+    struct Entry;
+    Entry& Get(const Picture& picture);
+    std::vector<std::unique_ptr<Entry>> entries_;
 };
 
 // Draws a layout picture at its natural size.
@@ -35,7 +42,7 @@ public:
     PictureRenderer(const Picture* picture, PictureCache& cache);
     ~PictureRenderer();
     void Paint(QPainter& painter, QPointF topLeft);
-    QSizeF Size() const;
+    QSize Size() const;
 
 private:
     const Picture* picture_;

@@ -1,16 +1,15 @@
 #include "ui/environment.h"
 
+#include "platform/compiledpicture.h"
 #include "platform/runtime.h"
 
 #include <QApplication>
 #include <QFontDatabase>
 #include <QIcon>
 #include <QLocale>
-#include <QPainter>
 #include <QPixmap>
 #include <QStyle>
 #include <QStyleFactory>
-#include <QSvgRenderer>
 
 namespace ui {
 
@@ -23,17 +22,10 @@ QString AddFont(const QString& resource) {
     return id < 0 ? QString() : QFontDatabase::applicationFontFamilies(id).value(0);
 }
 
-// The window icon drawn from its vector source at its own size, 64 pixels;
-// the desktop scales it for title bars and task lists.
+// The window icon, rendered from its vector source at build time at 64
+// pixels; the desktop scales it for title bars and task lists.
 QIcon WindowIcon() {
-    constexpr int kIconPixels = 64;
-    QSvgRenderer svg(QStringLiteral(":/assets/icon.svg"));
-    QPixmap pixmap(kIconPixels, kIconPixels);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    svg.render(&painter);
-    painter.end();
-    return QIcon(pixmap);
+    return QIcon(QPixmap::fromImage(platform::LoadBitmap(QStringLiteral(":/assets/icon@1x.img"))));
 }
 
 } // namespace
