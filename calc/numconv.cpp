@@ -66,6 +66,40 @@ bool AboveRange(std::string_view number) {
     return (integerDigits > 0 ? integerDigits - 1 : -zerosAfterPoint - 1) + exponent >= 0;
 }
 
+// The longest number at the front of an ASCII run, as from_chars reads it;
+// beyond the double range it is ±infinity and raises overflow.
+double ReadNumber(const char* first, std::size_t size, FpStatus& status) {
+    double value = 0.0;
+    const auto [last, ec] = std::from_chars(first, first + size, value, std::chars_format::general);
+    if (ec == std::errc::invalid_argument)
+        return 0.0;
+    if (ec == std::errc::result_out_of_range) {
+        // Beyond the double range, or non-zero but below half the least subnormal.
+        const std::string_view number(first, static_cast<std::size_t>(last - first));
+        if (AboveRange(number)) {
+            status.Raise(FpOverflow);
+            value = std::numeric_limits<double>::infinity();
+        } else {
+            value = 0.0;
+        }
+        return number.front() == '-' ? -value : value;
+    }
+    return value;
+}
+
+// A run longer than the common buffer, rare (typed or pasted digits): its
+// first part `head`, then the rest of the run from `rest`.
+[[gnu::noinline]] double ReadLongRun(std::u16string_view rest, std::string_view head, FpStatus& status) {
+    std::string run(head);
+    for (char16_t c : rest) {
+        c = Fold(c);
+        if (!InNumberAlphabet(c))
+            break;
+        run.push_back(static_cast<char>(c));
+    }
+    return ReadNumber(run.data(), run.size(), status);
+}
+
 } // namespace
 
 double TextToNumber(std::u16string_view text, FpStatus& status) {
@@ -89,34 +123,9 @@ double TextToNumber(std::u16string_view text, FpStatus& status) {
             break;
         small[size++] = static_cast<char>(c);
     }
-    std::string large; // a run longer than `small`: rare, typed or pasted digits
-    if (size == sizeof small) {
-        large.assign(small, size);
-        for (; i < n; ++i) {
-            const char16_t c = Fold(text[i]);
-            if (!InNumberAlphabet(c))
-                break;
-            large.push_back(static_cast<char>(c));
-        }
-        size = large.size();
-    }
-    const char* first = size <= sizeof small ? small : large.data();
-    double value = 0.0;
-    const auto [last, ec] = std::from_chars(first, first + size, value, std::chars_format::general);
-    if (ec == std::errc::invalid_argument)
-        return 0.0;
-    if (ec == std::errc::result_out_of_range) {
-        // Beyond the double range, or non-zero but below half the least subnormal.
-        const std::string_view number(first, static_cast<std::size_t>(last - first));
-        if (AboveRange(number)) {
-            status.Raise(FpOverflow);
-            value = std::numeric_limits<double>::infinity();
-        } else {
-            value = 0.0;
-        }
-        return number.front() == '-' ? -value : value;
-    }
-    return value;
+    if (size == sizeof small)
+        return ReadLongRun(text.substr(i), std::string_view(small, size), status);
+    return ReadNumber(small, size, status);
 }
 
 std::size_t SingleToText(float value, std::span<char16_t, kSingleTextCapacity> out) {
