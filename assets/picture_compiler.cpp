@@ -53,8 +53,9 @@ int LargestDifference(const QImage& a, const QImage& b) {
         const auto* p = reinterpret_cast<const QRgb*>(a.constScanLine(y));
         const auto* q = reinterpret_cast<const QRgb*>(b.constScanLine(y));
         for (int x = 0; x < a.width(); ++x)
-            largest = std::max({largest, std::abs(qRed(p[x]) - qRed(q[x])), std::abs(qGreen(p[x]) - qGreen(q[x])),
-                                std::abs(qBlue(p[x]) - qBlue(q[x])), std::abs(qAlpha(p[x]) - qAlpha(q[x]))});
+            largest =
+                std::max({largest, std::abs(qRed(p[x]) - qRed(q[x])), std::abs(qGreen(p[x]) - qGreen(q[x])),
+                          std::abs(qBlue(p[x]) - qBlue(q[x])), std::abs(qAlpha(p[x]) - qAlpha(q[x]))});
     }
     return largest;
 }
@@ -75,7 +76,9 @@ QByteArray VectorForm(QSvgRenderer& svg, QSize size) {
     for (int ratio : platform::kBitmapRatios) {
         const int difference = LargestDifference(Render(svg, size, ratio), Replay(picture, size, ratio));
         if (difference > 1)
-            Fail(QStringLiteral("the vector form differs from the SVG by %1 at ratio %2").arg(difference).arg(ratio));
+            Fail(QStringLiteral("the vector form differs from the SVG by %1 at ratio %2")
+                     .arg(difference)
+                     .arg(ratio));
     }
     return QByteArray(picture.data(), qsizetype(picture.size()));
 }

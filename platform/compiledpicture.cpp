@@ -23,8 +23,7 @@ static_assert(sizeof(Header) == kHeaderBytes);
 
 // Calls use(data, size, inPlace) with the bytes of a resource: in place, for
 // the program's lifetime, when it is stored uncompressed.
-template <typename Use>
-auto WithResource(const QString& path, Use use) {
+template <typename Use> auto WithResource(const QString& path, Use use) {
     const QResource resource(path);
     if (resource.isValid() && resource.compressionAlgorithm() == QResource::NoCompression)
         return use(resource.data(), resource.size(), true);

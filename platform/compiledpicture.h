@@ -17,7 +17,7 @@ namespace platform {
 inline constexpr std::array<int, 2> kBitmapRatios{1, 2};
 
 // A picture's resources, from its base name (":/assets/banner").
-QString VectorResource(const char* base);          // base + ".pic"
+QString VectorResource(const char* base);            // base + ".pic"
 QString BitmapResource(const char* base, int ratio); // base + "@<ratio>x.img"
 
 // A bitmap file: a 16-byte header (magic, width, height, QImage format, each

@@ -9,6 +9,7 @@
 #include <QDesktopServices>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
 
 namespace platform {
@@ -44,6 +45,11 @@ Runtime::Runtime(RuntimeHooks hooks) : hooks_(std::move(hooks)) {
         hooks_.endProgram = [](int exitCode) { QCoreApplication::exit(exitCode); };
     if (!hooks_.openUrl)
         hooks_.openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    if (!hooks_.screen)
+        hooks_.screen = [] {
+            const QScreen* primary = QGuiApplication::primaryScreen();
+            return primary ? ScreenArea{primary->geometry(), primary->availableGeometry()} : ScreenArea{};
+        };
 }
 
 Runtime::~Runtime() = default;
@@ -53,6 +59,11 @@ const LoaderFonts& Runtime::Fonts() {
         fonts_ = fontSource ? fontSource() : LoaderFonts{QStringLiteral("宋体"), QApplication::font()};
     }
     return *fonts_;
+}
+
+QRect Runtime::WindowRect(const Window& layout) const {
+    const ScreenArea screen = hooks_.screen();
+    return screen.available.isEmpty() ? LayoutRect(layout, screen) : PlaceWindow(layout, arrangement, screen);
 }
 
 void Runtime::PrepareFontsWhenIdle() {

@@ -6,6 +6,7 @@
 #include "calc/fpstatus.h"
 #include "platform/errors.h"
 #include "platform/loader.h"
+#include "platform/placement.h"
 
 #include <QObject>
 #include <QString>
@@ -39,6 +40,8 @@ struct RuntimeHooks {
     std::function<void(int exitCode)> endProgram;
     // Opens a web page in the desktop's browser; false if it could not.
     std::function<bool(const QUrl&)> openUrl;
+    // The screen windows open on: the primary screen.
+    std::function<ScreenArea()> screen;
 };
 
 class Runtime {
@@ -78,6 +81,10 @@ public:
     // the user may open next (layouts given by the start-up).
     void PrepareFontsWhenIdle();
     std::vector<const Window*> warmUpLayouts;
+
+    // The client area a window opens in, among all the program's windows (`arrangement`).
+    QRect WindowRect(const Window& layout) const;
+    std::vector<const Window*> arrangement;
 
 private:
     friend class Form;

@@ -23,6 +23,8 @@ struct Harness {
     // Fails the call with this member on this object ("Form1", "Form1.Text3").
     std::optional<std::pair<platform::Member, QString>> failing;
     std::function<void()> onReport; // runs while a report is shown
+    // The screen windows open on: large enough for every layout position.
+    platform::ScreenArea screen{QRect(0, 0, 1920, 1080), QRect(0, 0, 1920, 1080)};
 
     platform::Runtime runtime{Hooks()};
     ui::Project project{runtime};
@@ -46,6 +48,7 @@ struct Harness {
             opened << url;
             return browserWorks;
         };
+        hooks.screen = [this] { return screen; };
         return hooks;
     }
 

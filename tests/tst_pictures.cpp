@@ -97,7 +97,8 @@ void TestPictures::decode_data() {
     QTest::newRow("zero height") << File(kMagic, 5, 0, rgb, 0) << 0 << QSize(0, 0);
     QTest::newRow("one pixel missing") << File(kMagic, 3, 2, rgb, 20) << 0 << QSize(0, 0);
     QTest::newRow("one byte too many") << File(kMagic, 3, 2, rgb, 25) << 0 << QSize(0, 0);
-    QTest::newRow("unsupported format") << File(kMagic, 1, 1, quint32(QImage::Format_RGB888), 4) << 0 << QSize(0, 0);
+    QTest::newRow("unsupported format")
+        << File(kMagic, 1, 1, quint32(QImage::Format_RGB888), 4) << 0 << QSize(0, 0);
     QTest::newRow("format out of range") << File(kMagic, 1, 1, 0xffffffffu, 4) << 0 << QSize(0, 0);
     // 2^16 x 2^16 x 4 overflows 32 bits: the size check must not wrap round.
     QTest::newRow("side too large") << File(kMagic, 1u << 16, 1u << 16, rgb, 0) << 0 << QSize(0, 0);
@@ -117,8 +118,9 @@ void TestPictures::decode() {
         return;
     // The pixels are the file's, whether read in place or copied for alignment.
     for (int y = 0; y < size.height(); ++y)
-        QCOMPARE(std::memcmp(image.constScanLine(y), data + 16 + y * size.width() * 4, size_t(size.width()) * 4),
-                 0);
+        QCOMPARE(
+            std::memcmp(image.constScanLine(y), data + 16 + y * size.width() * 4, size_t(size.width()) * 4),
+            0);
     QVERIFY(image.constBits() == data + 16 || offset % 4 != 0);
 }
 
@@ -126,10 +128,10 @@ void TestPictures::roundTrip_data() {
     QTest::addColumn<QColor>("fill");
     QTest::addColumn<int>("format");
     QTest::newRow("opaque is RGB32") << QColor(10, 200, 30) << int(QImage::Format_RGB32);
-    QTest::newRow("translucent is premultiplied") << QColor(10, 200, 30, 128)
-                                                  << int(QImage::Format_ARGB32_Premultiplied);
-    QTest::newRow("transparent is premultiplied") << QColor(Qt::transparent)
-                                                  << int(QImage::Format_ARGB32_Premultiplied);
+    QTest::newRow("translucent is premultiplied")
+        << QColor(10, 200, 30, 128) << int(QImage::Format_ARGB32_Premultiplied);
+    QTest::newRow("transparent is premultiplied")
+        << QColor(Qt::transparent) << int(QImage::Format_ARGB32_Premultiplied);
 }
 
 void TestPictures::roundTrip() {
@@ -140,7 +142,8 @@ void TestPictures::roundTrip() {
     source.setPixelColor(3, 2, QColor(255, 0, 0, fill.alpha()));
     const QByteArray file = platform::EncodeBitmap(source);
     QCOMPARE(file.size(), 16 + 7 * 5 * 4);
-    const QImage decoded = platform::DecodeBitmap(reinterpret_cast<const uchar*>(file.constData()), file.size());
+    const QImage decoded =
+        platform::DecodeBitmap(reinterpret_cast<const uchar*>(file.constData()), file.size());
     QCOMPARE(int(decoded.format()), format);
     QCOMPARE(decoded.convertToFormat(QImage::Format_ARGB32_Premultiplied),
              source.convertToFormat(QImage::Format_ARGB32_Premultiplied));
@@ -152,7 +155,8 @@ void TestPictures::bitmapMatchesVector_data() {
     Harness h(*environment_);
     for (const platform::Picture* p : Pictures(h))
         for (int ratio : platform::kBitmapRatios)
-            QTest::newRow(qPrintable(QStringLiteral("%1 at %2x").arg(QString::fromUtf8(p->resource)).arg(ratio)))
+            QTest::newRow(
+                qPrintable(QStringLiteral("%1 at %2x").arg(QString::fromUtf8(p->resource)).arg(ratio)))
                 << p << ratio;
 }
 
@@ -196,7 +200,8 @@ void TestPictures::drawnForm() {
     Harness h(*environment_);
     const platform::Picture& banner = *h.Form(4).layout().picture;
     platform::PictureCache cache;
-    const QSize device(int(std::ceil((banner.width + 4) * ratio)), int(std::ceil((banner.height + 4) * ratio)));
+    const QSize device(int(std::ceil((banner.width + 4) * ratio)),
+                       int(std::ceil((banner.height + 4) * ratio)));
     auto draw = [&](double painterRatio, const std::function<void(QPainter&)>& paint) {
         QImage image(device, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);

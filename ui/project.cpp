@@ -5,7 +5,10 @@
 
 namespace ui {
 
-Project::Project(platform::Runtime& runtime) : runtime_(runtime) {}
+Project::Project(platform::Runtime& runtime) : runtime_(runtime) {
+    runtime_.arrangement = {&BlankingCalculator().layout, &DrawingCalculator().layout, &BendingCalculator().layout,
+                            &MenuLayout(), &MaterialLayout()};
+}
 
 Project::~Project() {
     // Windows go before the runtime they were registered with.
