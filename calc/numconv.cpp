@@ -159,14 +159,14 @@ std::size_t SingleToText(float value, std::span<char16_t, kSingleTextCapacity> o
                          ? std::to_chars(sci.data(), sci.data() + sci.size(), magnitude)
                          : std::to_chars(sci.data(), sci.data() + sci.size(), magnitude, std::chars_format::scientific);
     const char* const end = res.ptr;
+    // Plain digits are taken as they are, in one pass that stops at an exponent.
+    const std::size_t signSize = size;
     const char* p = sci.data();
-    while (p < end && *p != 'e')
-        ++p;
-    if (p == end) {
-        for (const char* q = sci.data(); q < end; ++q)
-            put(static_cast<char16_t>(*q));
+    for (; p < end && *p != 'e'; ++p)
+        put(static_cast<char16_t>(*p));
+    if (p == end)
         return size;
-    }
+    size = signSize;
     std::array<char, 16> digits; // written up to k
     int k = 0;
     for (const char* q = sci.data(); q < p; ++q)
