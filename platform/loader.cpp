@@ -152,7 +152,7 @@ FormWindow* BuildWindow(const Window& layout, const LoaderFonts* fonts, PictureC
         palette.setColor(QPalette::Window, ToColor(layout.background));
         window->setPalette(palette);
     }
-    window->setGeometry(Px(layout.left), Px(layout.top), Px(layout.clientWidth), Px(layout.clientHeight));
+    window->resize(Px(layout.clientWidth), Px(layout.clientHeight)); // placed where it opens
 
     std::vector<const Control*> order;
     for (const Control& c : layout.controls)

@@ -28,6 +28,8 @@ QRect LayoutRect(const Window& layout, const ScreenArea& screen) {
 
 QRect PlaceWindow(const Window& layout, std::span<const Window* const> arrangement,
                   const ScreenArea& screen) {
+    if (screen.available.isEmpty())
+        return LayoutRect(layout, screen);
     QRect all = LayoutRect(layout, screen);
     for (const Window* w : arrangement)
         all |= LayoutRect(*w, screen);

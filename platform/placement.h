@@ -23,7 +23,8 @@ QRect LayoutRect(const Window& layout, const ScreenArea& screen);
 // (`arrangement`, the window among them or not) all fit on the screen's
 // available area. Otherwise all of them move together by the least amount that
 // brings them on it, so that windows meant to stand side by side still do; a
-// window larger than the area keeps its top-left corner on it.
+// window larger than the area keeps its top-left corner on it. Without a
+// screen area, the layout position.
 QRect PlaceWindow(const Window& layout, std::span<const Window* const> arrangement, const ScreenArea& screen);
 
 } // namespace platform

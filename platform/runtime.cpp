@@ -62,8 +62,7 @@ const LoaderFonts& Runtime::Fonts() {
 }
 
 QRect Runtime::WindowRect(const Window& layout) const {
-    const ScreenArea screen = hooks_.screen();
-    return screen.available.isEmpty() ? LayoutRect(layout, screen) : PlaceWindow(layout, arrangement, screen);
+    return PlaceWindow(layout, arrangement, hooks_.screen());
 }
 
 void Runtime::PrepareFontsWhenIdle() {
