@@ -3,11 +3,22 @@
 #include "ui/calculator.h"
 #include "ui/windows.h"
 
+#include <vector>
+
 namespace ui {
 
+namespace {
+
+// The calculators' layouts: the windows the menu opens.
+std::vector<const platform::Window*> CalculatorLayouts() {
+    return {&BlankingCalculator().layout, &DrawingCalculator().layout, &BendingCalculator().layout};
+}
+
+} // namespace
+
 Project::Project(platform::Runtime& runtime) : runtime_(runtime) {
-    runtime_.arrangement = {&BlankingCalculator().layout, &DrawingCalculator().layout, &BendingCalculator().layout,
-                            &MenuLayout(), &MaterialLayout()};
+    runtime_.arrangement = CalculatorLayouts();
+    runtime_.arrangement.insert(runtime_.arrangement.end(), {&MenuLayout(), &MaterialLayout()});
 }
 
 Project::~Project() {
@@ -16,40 +27,39 @@ Project::~Project() {
         instance.reset();
 }
 
+template <class Make> platform::Form& Project::Instance(int n, Make make) {
+    std::unique_ptr<platform::Form>& instance = instances_[static_cast<std::size_t>(n - 1)];
+    if (!instance)
+        instance = make();
+    return *instance;
+}
+
 platform::Form& Project::Form1() {
-    if (!instances_[0])
-        instances_[0] = std::make_unique<CalculatorForm>(*this, BlankingCalculator());
-    return *instances_[0];
+    return Instance(1, [this] { return std::make_unique<CalculatorForm>(*this, BlankingCalculator()); });
 }
 
 platform::Form& Project::Form2() {
-    if (!instances_[1])
-        instances_[1] = std::make_unique<CalculatorForm>(*this, DrawingCalculator());
-    return *instances_[1];
+    return Instance(2, [this] { return std::make_unique<CalculatorForm>(*this, DrawingCalculator()); });
 }
 
 platform::Form& Project::Form3() {
-    if (!instances_[2])
-        instances_[2] = std::make_unique<CalculatorForm>(*this, BendingCalculator());
-    return *instances_[2];
+    return Instance(3, [this] { return std::make_unique<CalculatorForm>(*this, BendingCalculator()); });
 }
 
 platform::Form& Project::Form4() {
-    if (!instances_[3])
-        instances_[3] = MakeMenuForm(*this);
-    return *instances_[3];
+    return Instance(4, [this] { return MakeMenuForm(*this); });
 }
 
 platform::Form& Project::Form5() {
-    if (!instances_[4])
-        instances_[4] = MakeMaterialForm(*this);
-    return *instances_[4];
+    return Instance(5, [this] { return MakeMaterialForm(*this); });
 }
 
-bool Project::IsCreated(int n) const { return n >= 1 && n <= 5 && instances_[static_cast<std::size_t>(n - 1)]; }
+bool Project::IsCreated(int n) const {
+    return n >= 1 && n <= 5 && instances_[static_cast<std::size_t>(n - 1)];
+}
 
 void Project::Start() {
-    runtime_.warmUpLayouts = {&BlankingCalculator().layout, &DrawingCalculator().layout, &BendingCalculator().layout};
+    runtime_.warmUpLayouts = CalculatorLayouts();
     runtime_.Show(Form4());
 }
 
