@@ -44,42 +44,55 @@ void Click(platform::Form& form, const char* button) {
     b->click();
 }
 
-// Menu → blanking calculator through the program's own click procedures.
-int RunProgram(QApplication& app, int switches) {
-    ui::Environment environment(app);
-    platform::Runtime runtime;
-    environment.Configure(runtime);
-    ui::Project project(runtime);
-    auto* watcher = new bench::FirstPaintWatcher(app);
+// One run: `start` shows the menu (the window named `menu`); once it has
+// painted, `open` shows the calculator (`calculator`), whose first frame ends
+// the measurement; then `back` shows the menu again, `switches` times.
+struct Switches {
+    QString menu, calculator;
+    std::function<void()> start, open, back;
+};
 
+int Run(QApplication& app, int switches, const Switches& s) {
+    auto* watcher = new bench::FirstPaintWatcher(app);
     int done = 0;
     std::function<void()> menuShown;
     menuShown = [&] {
         QTimer::singleShot(done == 0 ? kFirstClickMs : kSettleMs, &app, [&] {
             const long long clicked = bench::MonotonicNs();
-            watcher->Arm(QStringLiteral("Form1"), [&, clicked](QWidget*, long long painted) {
+            watcher->Arm(s.calculator, [&, clicked](QWidget*, long long painted) {
                 Report(done, painted - clicked);
                 if (++done == switches) {
                     QCoreApplication::quit();
                     return;
                 }
                 QTimer::singleShot(kSettleMs, &app, [&] {
-                    watcher->Arm(QStringLiteral("Form4"), [&](QWidget*, long long) { menuShown(); });
-                    Click(project.Form1(), "Command4"); // 返回
+                    watcher->Arm(s.menu, [&](QWidget*, long long) { menuShown(); });
+                    s.back();
                 });
             });
-            Click(project.Form4(), "Command2"); // 冲裁力计算
+            s.open();
         });
     };
-    watcher->Arm(QStringLiteral("Form4"), [&](QWidget*, long long) { menuShown(); });
-    project.Start();
+    watcher->Arm(s.menu, [&](QWidget*, long long) { menuShown(); });
+    s.start();
     return QApplication::exec();
+}
+
+// Menu → blanking calculator through the program's own click procedures.
+int RunProgram(QApplication& app, int switches) {
+    ui::Environment environment(app);
+    platform::Runtime runtime;
+    environment.Configure(runtime);
+    ui::Project project(runtime);
+    return Run(app, switches,
+               {QStringLiteral("Form4"), QStringLiteral("Form1"), [&] { project.Start(); },
+                [&] { Click(project.Form4(), "Command2"); },   // 冲裁力计算
+                [&] { Click(project.Form1(), "Command4"); }}); // 返回
 }
 
 // The floor: the same sequence with empty QWidgets, shown and activated as the
 // runtime shows a window, the previous one hidden and deleted later.
 int RunBare(QApplication& app, int switches) {
-    auto* watcher = new bench::FirstPaintWatcher(app);
     QWidget* shown = nullptr;
     auto replace = [&](const char* name, QRect geometry) {
         auto* w = new QWidget;
@@ -95,29 +108,10 @@ int RunBare(QApplication& app, int switches) {
         shown = w;
     };
     const QRect menu(764, 99, 300, 159), calculator(769, 99, 420, 380);
-
-    int done = 0;
-    std::function<void()> menuShown;
-    menuShown = [&] {
-        QTimer::singleShot(done == 0 ? kFirstClickMs : kSettleMs, &app, [&] {
-            const long long clicked = bench::MonotonicNs();
-            watcher->Arm(QStringLiteral("calculator"), [&, clicked](QWidget*, long long painted) {
-                Report(done, painted - clicked);
-                if (++done == switches) {
-                    QCoreApplication::quit();
-                    return;
-                }
-                QTimer::singleShot(kSettleMs, &app, [&] {
-                    watcher->Arm(QStringLiteral("menu"), [&](QWidget*, long long) { menuShown(); });
-                    replace("menu", menu);
-                });
-            });
-            replace("calculator", calculator);
-        });
-    };
-    watcher->Arm(QStringLiteral("menu"), [&](QWidget*, long long) { menuShown(); });
-    replace("menu", menu);
-    const int code = QApplication::exec();
+    const int code =
+        Run(app, switches,
+            {QStringLiteral("menu"), QStringLiteral("calculator"), [&] { replace("menu", menu); },
+             [&] { replace("calculator", calculator); }, [&] { replace("menu", menu); }});
     delete shown;
     return code;
 }
