@@ -73,6 +73,14 @@ struct Harness {
         return form;
     }
 
+    // Data rows "blanking", "drawing" and "bending": column "window", the calculator's form number.
+    static void CalculatorRows() {
+        QTest::addColumn<int>("window");
+        QTest::newRow("blanking") << 1;
+        QTest::newRow("drawing") << 2;
+        QTest::newRow("bending") << 3;
+    }
+
     static void Flush() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
     static QLineEdit* Edit(platform::Form& form, const char* name) {

@@ -119,10 +119,7 @@ void TestCalculator::faults() {
 }
 
 void TestCalculator::clear_data() {
-    QTest::addColumn<int>("window");
-    QTest::newRow("blanking") << 1;
-    QTest::newRow("drawing") << 2;
-    QTest::newRow("bending") << 3;
+    Harness::CalculatorRows();
 }
 
 void TestCalculator::clear() {

@@ -77,10 +77,7 @@ void TestLifecycle::menuButtons() {
 }
 
 void TestLifecycle::backGivesAFreshWindow_data() {
-    QTest::addColumn<int>("window");
-    QTest::newRow("blanking") << 1;
-    QTest::newRow("drawing") << 2;
-    QTest::newRow("bending") << 3;
+    Harness::CalculatorRows();
 }
 
 void TestLifecycle::backGivesAFreshWindow() {

@@ -58,10 +58,7 @@ QStringList RowLabels(QWidget* field, bool left) {
 } // namespace
 
 void TestAccessible::fieldsAreNamedByTheirCaptions_data() {
-    QTest::addColumn<int>("window");
-    QTest::newRow("blanking") << 1;
-    QTest::newRow("drawing") << 2;
-    QTest::newRow("bending") << 3;
+    Harness::CalculatorRows();
 }
 
 // Each input field is named by the caption on its left; the result field by
