@@ -25,7 +25,7 @@ QString AddFont(const QString& resource) {
 // The window icon, rendered from its vector source at build time at 64
 // pixels; the desktop scales it for title bars and task lists.
 QIcon WindowIcon() {
-    return QIcon(QPixmap::fromImage(platform::LoadBitmap(QStringLiteral(":/assets/icon@1x.img"))));
+    return QIcon(QPixmap::fromImage(platform::LoadBitmap(platform::BitmapResource(":/assets/icon", 1))));
 }
 
 } // namespace
