@@ -11,8 +11,8 @@ BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-svg-dev qt6-translati
 REFERENCE_PACKAGES=(libmpfr-dev clang libclang-rt-dev)
 # Google Benchmark for the calculation, valgrind for start-up instruction counts.
 BENCH_PACKAGES=(libbenchmark-dev valgrind)
-# Xvfb for the real program, AT-SPI for the screen-reader test, the package tools.
-TEST_PACKAGES=(xvfb xauth python3-pyatspi at-spi2-core dbus-daemon dpkg-dev desktop-file-utils appstream xdotool)
+# Xvfb and openbox for the real program on a desktop, X input, AT-SPI, the package tools.
+TEST_PACKAGES=(xvfb xauth openbox x11-utils wmctrl python3-pyatspi at-spi2-core dbus-daemon dpkg-dev desktop-file-utils appstream xdotool)
 
 install_packages() {
     local missing=()

@@ -188,9 +188,22 @@ bool ClickLabel::HasClickProcedure() const {
     return isSignalConnected(QMetaMethod::fromSignal(&ClickLabel::clicked));
 }
 
+void ClickLabel::mousePressEvent(QMouseEvent* event) {
+    QLabel::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton)
+        pressed_ = true;
+}
+
+void ClickLabel::mouseDoubleClickEvent(QMouseEvent* event) {
+    event->accept();
+    if (event->button() == Qt::LeftButton)
+        pressed_ = false;
+}
+
 void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+    if (event->button() == Qt::LeftButton && std::exchange(pressed_, false) &&
+        rect().contains(event->position().toPoint()))
         emit clicked();
 }
 

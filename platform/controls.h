@@ -67,7 +67,8 @@ private:
     PictureRenderer picture_;
 };
 
-// A label that reports a click (mouse released over it). A label with a click
+// A label that reports a click: a left press and its release over it. The
+// second press of a double-click makes no click of its own. A label with a click
 // procedure is a link to assistive tools, with a press action.
 class ClickLabel : public QLabel {
     Q_OBJECT
@@ -78,7 +79,12 @@ signals:
     void clicked();
 
 protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool pressed_ = false; // a left press that a release completes into a click
 };
 
 // A push button that Enter clicks as well as Space, optionally showing a picture.

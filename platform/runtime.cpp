@@ -12,6 +12,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <utility>
+
 namespace platform {
 
 namespace {
@@ -90,9 +92,12 @@ void Runtime::Show(Form& form) {
         if (!form.IsShown())
             form.Load();
         QWidget* w = form.window();
+        // In a procedure the window manager must not activate a window on its
+        // own when it maps it: the procedure's last request decides (Activate).
+        w->setAttribute(Qt::WA_ShowWithoutActivating, depth_ > 0);
         w->show();
         w->raise();
-        w->activateWindow();
+        Activate(w);
         return kOk;
     });
 }
@@ -124,6 +129,7 @@ void Runtime::SetText(Form& form, ControlName control, const QString& text) {
         if (!edit)
             return kFailed;
         edit->setText(text);
+        edit->setCursorPosition(0); // a text wider than the box shows its beginning
         return kOk;
     });
 }
@@ -136,10 +142,24 @@ void Runtime::SetFocus(Form& form, ControlName control) {
              QWidget* w = form.Control(control);
              if (!w || !w->isEnabled() || w->focusPolicy() == Qt::NoFocus)
                  return kFailed;
-             w->window()->activateWindow();
              w->setFocus(Qt::OtherFocusReason);
+             Activate(w->window());
              return kOk;
          });
+}
+
+void Runtime::Activate(QWidget* window) {
+    // Within a procedure only its last request counts, made once it has
+    // returned: a desktop activates asynchronously, so a window shown first
+    // and another focused after it could otherwise end up in either order.
+    pendingActivation_ = window;
+    if (depth_ == 0)
+        ActivatePending();
+}
+
+void Runtime::ActivatePending() {
+    if (QWidget* w = std::exchange(pendingActivation_, nullptr); w && w->isVisible())
+        w->activateWindow();
 }
 
 void Runtime::End() {
@@ -180,8 +200,11 @@ void Runtime::RunProcedure(Form& form, const std::function<void()>& procedure) {
         EndProgram(1);
     }
     --depth_;
-    if (depth_ == 0)
+    if (depth_ == 0) {
         EndIfNoWindowLeft();
+        if (!ended_)
+            ActivatePending();
+    }
 }
 
 void Runtime::TitleBarClose(Form& form) {

@@ -9,6 +9,7 @@
 #include "platform/placement.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QUrl>
 
@@ -90,6 +91,9 @@ private:
     friend class Form;
     template <class Op>
     void Call(Member member, const char* interfaceId, const QString& object, Op&& op);
+    // Makes `window` the active window now, or at the end of the running procedure.
+    void Activate(QWidget* window);
+    void ActivatePending();
     void EndProgram(int exitCode);
     void EndIfNoWindowLeft();
 
@@ -98,6 +102,7 @@ private:
     std::optional<LoaderFonts> fonts_;
     QObject idle_; // context of work deferred to the event loop
     std::vector<Form*> forms_;
+    QPointer<QWidget> pendingActivation_;
     int depth_ = 0;
     bool ended_ = false;
 };

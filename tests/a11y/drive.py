@@ -9,123 +9,14 @@ back to the menu and finally ends the program with the menu's "关闭".
 Usage: drive.py PROGRAM   (in a session with a D-Bus session bus and an X display)
 """
 
-import subprocess
 import sys
-import time
 
-import gi
+import pyatspi
 
-gi.require_version("Atspi", "2.0")
-from gi.repository import Atspi, GLib  # noqa: E402
-import pyatspi  # noqa: E402
+from atspi_tools import (CALCULATORS, MENU, RESULT_NAME, SHEET, Failure, ended, find, find_all, gone, press_button,
+                         start, step, stop, text_of, type_into, wait_for, window, windows)
 
-WAIT = 20.0  # seconds for anything to appear, change or go
-MENU = "冲压设备选用辅助工具试用版"
-SHEET = "材料性能"
-
-# Menu button, window title prefix, look-up button, fields by spoken name, result.
-CALCULATORS = [
-    ("冲裁力计算", "冲裁力计算软件", "查询材料抗剪强度τb",
-     {"冲裁截面周长L": "100", "材料厚度t": "2", "抗剪切强度τb": "300"}, "78000"),
-    ("拉伸力计算", "拉伸力计算软件", "查询安全系数及材料抗拉强度",
-     {"截面周长L": "100", "材料厚度t": "1.5", "安全系数k": "0.6", "抗拉强度σb": "400"}, "36000"),
-    ("折弯力计算", "折弯曲力计算软件", "查询材料抗拉强度",
-     {"弯曲件宽度B": "50", "材料厚度t": "2", "抗拉强度σb": "400", "弯曲圆角R": "3"}, "14560"),
-]
-RESULT_NAME = "拉伸力 N"
 SHEET_TEXTS = ["黄铜（H62、H68）", "260~420", "电工硅钢（DT1、DT2、DT3）", "0.5~0.8"]
-
-
-class Failure(Exception):
-    pass
-
-
-def step(text):
-    print("a11y:", text, flush=True)
-
-
-def wait_for(what, probe, timeout=WAIT):
-    """Polls probe() until it returns something true; fails after timeout."""
-    deadline = time.monotonic() + timeout
-    error = None
-    while True:
-        try:
-            result = probe()
-            if result:
-                return result
-        except (GLib.Error, RuntimeError, LookupError) as e:  # an object that went away meanwhile
-            error = e
-        if time.monotonic() > deadline:
-            detail = f" (last error: {error})" if error else ""
-            raise Failure(f"timed out after {timeout:.0f} s waiting for {what}{detail}")
-        time.sleep(0.1)
-
-
-def showing(acc):
-    try:
-        return acc.getState().contains(pyatspi.STATE_SHOWING)
-    except GLib.Error:
-        return False
-
-
-def children(acc):
-    for i in range(acc.childCount):
-        child = acc.getChildAtIndex(i)
-        if child is not None:
-            yield child
-
-
-def find_all(root, role, name=None, depth=6):
-    found = []
-    for child in children(root):
-        if child.getRole() == role and (name is None or child.name == name):
-            found.append(child)
-        if depth > 1:
-            found += find_all(child, role, name, depth - 1)
-    return found
-
-
-def find(root, role, name):
-    matches = find_all(root, role, name)
-    if len(matches) != 1:
-        raise LookupError(f"{len(matches)} objects with role {pyatspi.Role(role)} and name {name!r}")
-    return matches[0]
-
-
-def windows(app, title_prefix):
-    return [w for w in children(app) if w.name.startswith(title_prefix) and showing(w)]
-
-
-def window(app, title_prefix):
-    return wait_for(f"the window {title_prefix!r}", lambda: next(iter(windows(app, title_prefix)), None))
-
-
-def gone(app, title_prefix):
-    wait_for(f"the window {title_prefix!r} to go", lambda: not windows(app, title_prefix))
-
-
-def press(acc):
-    action = acc.queryAction()
-    names = [action.getName(i) for i in range(action.nActions)]
-    if "Press" not in names:
-        raise Failure(f"{acc.name!r} has no press action, only {names}")
-    action.doAction(names.index("Press"))
-
-
-def press_button(win, name):
-    step(f"press {name!r}")
-    press(wait_for(f"the button {name!r}", lambda: find(win, pyatspi.ROLE_PUSH_BUTTON, name)))
-
-
-def text_of(acc):
-    text = acc.queryText()
-    return text.getText(0, text.characterCount)
-
-
-def type_into(win, name, value):
-    field = wait_for(f"the field {name!r}", lambda: find(win, pyatspi.ROLE_TEXT, name))
-    field.queryEditableText().setTextContents(value)
-    wait_for(f"{value!r} in {name!r}", lambda: text_of(field) == value)
 
 
 def check_material_sheet(app):
@@ -138,15 +29,8 @@ def check_material_sheet(app):
 
 
 def run(program):
-    # Activates the accessibility bus and its registry before the program starts,
-    # so the program finds them when it connects.
-    desktop = pyatspi.Registry.getDesktop(0)
-    Atspi.set_timeout(5000, 15000)
-    process = subprocess.Popen([program])
+    process, app = start(program)
     try:
-        step(f"started {program} as process {process.pid}")
-        app = wait_for("the program on the accessibility bus",
-                       lambda: next((a for a in children(desktop) if a.get_process_id() == process.pid), None))
         for number, (button, title, lookup, fields, expected) in enumerate(CALCULATORS):
             menu = window(app, MENU)
             if not menu.description:
@@ -181,17 +65,10 @@ def run(program):
         # The sheet stays open through the switches; the menu's "关闭" ends everything.
         check_material_sheet(app)
         press_button(window(app, MENU), "关闭")
-        try:
-            code = process.wait(timeout=WAIT)
-        except subprocess.TimeoutExpired:
-            raise Failure("the program did not end after the menu's 关闭") from None
-        if code != 0:
-            raise Failure(f"the program ended with exit code {code}")
+        ended(process, "the menu's 关闭")
         step("the program ended with exit code 0")
     finally:
-        if process.poll() is None:
-            process.kill()
-            process.wait()
+        stop(process)
 
 
 def main():

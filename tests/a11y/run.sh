@@ -1,27 +1,37 @@
 #!/usr/bin/env bash
-# Runs drive.py against PROGRAM on a private X display and D-Bus session, with
-# Qt's AT-SPI bridge on, as a screen reader on a desktop would see it.
-#   tests/a11y/run.sh PROGRAM
+# Runs a driver script against PROGRAM as a person meets it on a desktop: a
+# private X display with a real window manager (openbox), a private D-Bus
+# session, and Qt's AT-SPI bridge on.
+#   tests/a11y/run.sh SCRIPT PROGRAM
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-program=${1:?usage: run.sh PROGRAM}
+script=${1:?usage: run.sh SCRIPT PROGRAM}
+program=${2:?usage: run.sh SCRIPT PROGRAM}
 
 missing=()
-for tool in dbus-run-session xvfb-run xauth /usr/libexec/at-spi-bus-launcher /usr/libexec/at-spi2-registryd; do
+for tool in dbus-run-session xvfb-run xauth openbox xprop xdotool wmctrl \
+    /usr/libexec/at-spi-bus-launcher /usr/libexec/at-spi2-registryd; do
     command -v "$tool" > /dev/null || missing+=("$tool")
 done
 /usr/bin/python3 -c 'import pyatspi' 2> /dev/null || missing+=("python3-pyatspi")
 if [ ${#missing[@]} -gt 0 ]; then
-    echo "a11y: missing ${missing[*]} (Debian: dbus, xvfb, xauth, at-spi2-core, python3-pyatspi)" >&2
+    echo "desktop: missing ${missing[*]} (Debian: dbus, xvfb, xauth, openbox, x11-utils, xdotool, wmctrl, at-spi2-core, python3-pyatspi)" >&2
     exit 1
 fi
-[ -x "$program" ] || { echo "a11y: no program at $program" >&2; exit 1; }
+[ -x "$program" ] || { echo "desktop: no program at $program" >&2; exit 1; }
 
 runtime=$(mktemp -d)
 trap 'rm -rf "$runtime"' EXIT
 # Nothing from the caller's desktop: our own bus, display and accessibility bus.
-unset DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS DISPLAY WAYLAND_DISPLAY
-export XDG_RUNTIME_DIR=$runtime
-export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb
-dbus-run-session -- xvfb-run -a -s "-screen 0 1600x1000x24 -nolisten tcp" \
-    /usr/bin/python3 "$here/drive.py" "$program"
+unset DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+export XDG_RUNTIME_DIR=$runtime HOME=$runtime
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+# The window manager runs first and stays for the whole script.
+dbus-run-session -- xvfb-run -a -s "-screen 0 1600x1000x24 -nolisten tcp" bash -c '
+    openbox --sm-disable > "$XDG_RUNTIME_DIR/openbox.log" 2>&1 &
+    for _ in $(seq 300); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2> /dev/null | grep -q "window id" && break
+        sleep 0.1
+    done
+    xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id" || { echo "desktop: openbox did not start" >&2; exit 1; }
+    /usr/bin/python3 "$0" "$1"' "$here/$script" "$program"

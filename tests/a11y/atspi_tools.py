@@ -1,0 +1,151 @@
+"""What the end-to-end drivers share: finding the program's windows and controls
+over AT-SPI, as a screen reader does, and waiting for them to change."""
+
+import subprocess
+import time
+
+import gi
+
+gi.require_version("Atspi", "2.0")
+from gi.repository import Atspi, GLib  # noqa: E402
+import pyatspi  # noqa: E402
+
+WAIT = 20.0  # seconds for anything to appear, change or go
+MENU = "冲压设备选用辅助工具试用版"
+SHEET = "材料性能"
+
+# Menu button, window title prefix, look-up button, fields by spoken name, result.
+CALCULATORS = [
+    ("冲裁力计算", "冲裁力计算软件", "查询材料抗剪强度τb",
+     {"冲裁截面周长L": "100", "材料厚度t": "2", "抗剪切强度τb": "300"}, "78000"),
+    ("拉伸力计算", "拉伸力计算软件", "查询安全系数及材料抗拉强度",
+     {"截面周长L": "100", "材料厚度t": "1.5", "安全系数k": "0.6", "抗拉强度σb": "400"}, "36000"),
+    ("折弯力计算", "折弯曲力计算软件", "查询材料抗拉强度",
+     {"弯曲件宽度B": "50", "材料厚度t": "2", "抗拉强度σb": "400", "弯曲圆角R": "3"}, "14560"),
+]
+RESULT_NAME = "拉伸力 N"
+
+
+class Failure(Exception):
+    pass
+
+
+def step(text):
+    print("a11y:", text, flush=True)
+
+
+def wait_for(what, probe, timeout=WAIT):
+    """Polls probe() until it returns something true; fails after timeout."""
+    deadline = time.monotonic() + timeout
+    error = None
+    while True:
+        try:
+            result = probe()
+            if result:
+                return result
+        except (GLib.Error, RuntimeError, LookupError) as e:  # an object that went away meanwhile
+            error = e
+        if time.monotonic() > deadline:
+            detail = f" (last error: {error})" if error else ""
+            raise Failure(f"timed out after {timeout:.0f} s waiting for {what}{detail}")
+        time.sleep(0.1)
+
+
+def showing(acc):
+    try:
+        return acc.getState().contains(pyatspi.STATE_SHOWING)
+    except GLib.Error:
+        return False
+
+
+def children(acc):
+    for i in range(acc.childCount):
+        child = acc.getChildAtIndex(i)
+        if child is not None:
+            yield child
+
+
+def find_all(root, role, name=None, depth=6):
+    found = []
+    for child in children(root):
+        if child.getRole() == role and (name is None or child.name == name):
+            found.append(child)
+        if depth > 1:
+            found += find_all(child, role, name, depth - 1)
+    return found
+
+
+def find(root, role, name):
+    matches = find_all(root, role, name)
+    if len(matches) != 1:
+        raise LookupError(f"{len(matches)} objects with role {pyatspi.Role(role)} and name {name!r}")
+    return matches[0]
+
+
+def windows(app, title_prefix):
+    return [w for w in children(app) if w.name.startswith(title_prefix) and showing(w)]
+
+
+def window(app, title_prefix):
+    return wait_for(f"the window {title_prefix!r}", lambda: next(iter(windows(app, title_prefix)), None))
+
+
+def gone(app, title_prefix):
+    wait_for(f"the window {title_prefix!r} to go", lambda: not windows(app, title_prefix))
+
+
+def press(acc):
+    action = acc.queryAction()
+    names = [action.getName(i) for i in range(action.nActions)]
+    if "Press" not in names:
+        raise Failure(f"{acc.name!r} has no press action, only {names}")
+    action.doAction(names.index("Press"))
+
+
+def press_button(win, name):
+    step(f"press {name!r}")
+    press(wait_for(f"the button {name!r}", lambda: find(win, pyatspi.ROLE_PUSH_BUTTON, name)))
+
+
+def text_of(acc):
+    text = acc.queryText()
+    return text.getText(0, text.characterCount)
+
+
+def type_into(win, name, value):
+    field = wait_for(f"the field {name!r}", lambda: find(win, pyatspi.ROLE_TEXT, name))
+    field.queryEditableText().setTextContents(value)
+    wait_for(f"{value!r} in {name!r}", lambda: text_of(field) == value)
+
+
+def start(program, env=None):
+    """Starts the program and returns its process and its application object."""
+    # Activates the accessibility bus and its registry before the program starts,
+    # so the program finds them when it connects.
+    desktop = pyatspi.Registry.getDesktop(0)
+    Atspi.set_timeout(5000, 15000)
+    process = subprocess.Popen([program], env=env)
+    step(f"started {program} as process {process.pid}")
+    try:
+        app = wait_for("the program on the accessibility bus",
+                       lambda: next((a for a in children(desktop) if a.get_process_id() == process.pid), None))
+    except Failure:
+        stop(process)
+        raise
+    return process, app
+
+
+def ended(process, what):
+    """Waits for the process to end with exit code 0."""
+    try:
+        code = process.wait(timeout=WAIT)
+    except subprocess.TimeoutExpired:
+        raise Failure(f"the program did not end after {what}") from None
+    if code != 0:
+        raise Failure(f"the program ended with exit code {code} after {what}")
+
+
+def stop(process):
+    if process.poll() is None:
+        process.kill()
+        process.wait()

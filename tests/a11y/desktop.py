@@ -1,0 +1,291 @@
+#!/usr/bin/python3
+"""Uses the program as a person does on a desktop with a window manager: X
+mouse clicks and key presses (xdotool), the window manager's active window
+(_NET_ACTIVE_WINDOW) and its close request (WM_DELETE_WINDOW, through wmctrl),
+and what a screen reader reads back over AT-SPI.
+
+Usage: desktop.py PROGRAM   (under run.sh: X display, openbox, D-Bus session)
+"""
+
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+import pyatspi
+
+from atspi_tools import (CALCULATORS, MENU, RESULT_NAME, SHEET, Failure, children, ended, find, gone, start, step,
+                         stop, text_of, wait_for, window, windows)
+
+# Look-up field of each calculator, by its window title prefix.
+LOOKUP = {"冲裁力计算软件": "抗剪切强度τb", "拉伸力计算软件": "安全系数k", "折弯曲力计算软件": "抗拉强度σb"}
+MENU_TABS = ["折弯力计算", "冲裁力计算", "拉伸力计算", "关闭"]
+PICTURE = "(picture)"
+SETTLE = 0.7  # seconds for the window manager to act on a newly mapped window
+
+
+def xdo(*args):
+    return subprocess.run(["xdotool", *args], check=True, capture_output=True, text=True).stdout.strip()
+
+
+def key(*keys):
+    xdo("key", "--delay", "60", *keys)
+
+
+def click(acc, repeat=1):
+    x, y, w, h = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    xdo("mousemove", "--sync", str(x + w // 2), str(y + h // 2))
+    xdo("click", "--repeat", str(repeat), "--delay", "80", "1")
+
+
+def x_window(process, title):
+    """The X window of the program whose title starts with `title`."""
+    def probe():
+        try:
+            ids = xdo("search", "--all", "--onlyvisible", "--pid", str(process.pid), "--name", "^" + title)
+        except subprocess.CalledProcessError:
+            return None
+        return int(ids.split()[0]) if ids else None
+    return wait_for(f"the X window {title!r}", probe)
+
+
+def active_window():
+    try:
+        return int(xdo("getactivewindow"))
+    except subprocess.CalledProcessError:
+        return None
+
+
+def close_by_title_bar(process, title):
+    """The window manager's close: WM_DELETE_WINDOW to the window."""
+    step(f"title-bar close of {title!r}")
+    subprocess.run(["wmctrl", "-i", "-c", hex(x_window(process, title))], check=True)
+
+
+def focused(win):
+    def walk(acc, depth):
+        for child in children(acc):
+            if child.getState().contains(pyatspi.STATE_FOCUSED):
+                return child
+            if depth > 1 and (found := walk(child, depth - 1)):
+                return found
+        return None
+    acc = wait_for(f"the focus in {win.name!r}", lambda: walk(win, 4))
+    return PICTURE if acc.getRole() == pyatspi.ROLE_IMAGE else acc.name
+
+
+def field(win, name):
+    return wait_for(f"the field {name!r}", lambda: find(win, pyatspi.ROLE_TEXT, name))
+
+
+def expect_text(acc, expected, what):
+    try:
+        wait_for(f"{what} = {expected!r}", lambda: text_of(acc) == expected)
+    except Failure:
+        raise Failure(f"{what} reads {text_of(acc)!r}, expected {expected!r}") from None
+
+
+def button(win, name):
+    return wait_for(f"the button {name!r}", lambda: find(win, pyatspi.ROLE_PUSH_BUTTON, name))
+
+
+def open_calculator(app, entry):
+    menu_button, title = entry[0], entry[1]
+    step(f"click {menu_button!r}")
+    click(button(window(app, MENU), menu_button))
+    calc = window(app, title)
+    gone(app, MENU)
+    return calc
+
+
+def tab_cycle(process, win, title, expected):
+    """Tab visits `expected` in order from the control that has the focus, then wraps."""
+    wait_for(f"{title!r} active", lambda: active_window() == x_window(process, title))
+    seen = [focused(win)]
+    for _ in expected:
+        key("Tab")
+        time.sleep(0.1)
+        seen.append(focused(win))
+    if seen != expected + expected[:1]:
+        raise Failure(f"{title}: Tab visits {seen}, expected {expected + expected[:1]}")
+
+
+def lookup_keeps_the_calculator_active(program):
+    """The first and the second 查询 leave the calculator active with the caret in
+    its look-up field: digits typed right away land there."""
+    process, app = start(program)
+    try:
+        for entry in CALCULATORS:
+            title, lookup = entry[1], entry[2]
+            calc = open_calculator(app, entry)
+            lookup_field = field(calc, LOOKUP[title])
+            for press, digit in enumerate("78"):
+                step(f"{title}: click {lookup!r} ({press + 1})")
+                click(button(calc, lookup))
+                sheet = wait_for("one material window", lambda: len(windows(app, SHEET)) == 1 and windows(app, SHEET))
+                time.sleep(SETTLE)
+                if active_window() != x_window(process, title):
+                    raise Failure(f"{title}: after {lookup!r} ({press + 1}) the active window is not the calculator")
+                key(digit)
+                expect_text(lookup_field, "78"[:press + 1], f"{title}: the look-up field")
+            # Clicked into, the sheet has its 关闭 focused, and Enter closes it
+            # alone; the next calculator maps it afresh.
+            xdo("mousemove", "--sync", *map(str, centre_of(sheet[0], top_quarter=True)), "click", "1")
+            wait_for("the sheet active", lambda: active_window() == x_window(process, SHEET))
+            tab_cycle(process, sheet[0], SHEET, ["关闭"])
+            key("Return")
+            gone(app, SHEET)
+            expect_text(lookup_field, "78", f"{title}: the look-up field after closing the sheet")
+            click(button(calc, "返回"))
+            gone(app, title)
+        click(button(window(app, MENU), "关闭"))
+        ended(process, "the menu's 关闭")
+    finally:
+        stop(process)
+
+
+def keyboard_only(program):
+    """Tab order of every window; Space and Enter click the focused button."""
+    process, app = start(program)
+    try:
+        tab_cycle(process, window(app, MENU), MENU, MENU_TABS)
+        for entry in [CALCULATORS[2], CALCULATORS[0], CALCULATORS[1]]:
+            menu_button, title, lookup, fields, expected = entry
+            menu = window(app, MENU)  # a fresh menu: the focus on its first button
+            for _ in range(MENU_TABS.index(menu_button)):
+                key("Tab")
+            wait_for(f"{menu_button!r} focused", lambda: focused(menu) == menu_button)
+            key("space")
+            calc = window(app, title)
+            gone(app, MENU)
+            tab_cycle(process, calc, title,
+                      list(fields) + [lookup, "计算", "清除", "返回", "关闭", RESULT_NAME, PICTURE])
+            for value in fields.values():  # typed in tab order
+                xdo("type", "--delay", "40", "--", value)
+                key("Tab")
+            key("Tab", "Return")  # past 查询 to 计算
+            expect_text(field(calc, RESULT_NAME), expected, f"{title}: Enter on 计算")
+            key("Tab", "space")  # 清除
+            expect_text(field(calc, RESULT_NAME), "", f"{title}: Space on 清除")
+            wait_for(f"{title}: the caret back in the first field", lambda: focused(calc) == list(fields)[0])
+            key(*["Tab"] * (len(fields) + 3), "Return")  # 返回
+            gone(app, title)
+        key("Tab", "Tab", "Tab", "space")  # the menu's 关闭
+        ended(process, "Space on the menu's 关闭")
+    finally:
+        stop(process)
+
+
+def centre_of(acc, top_quarter=False):
+    x, y, w, h = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    return x + w // 2, y + (h // 4 if top_quarter else h // 2)
+
+
+def title_bar_close(program):
+    """The window manager's close button unloads one window; the program ends
+    with its last window."""
+    process, app = start(program)  # the menu right after start
+    close_by_title_bar(process, MENU)
+    ended(process, "closing the menu")
+    stop(process)
+
+    blanking = CALCULATORS[0]
+    title = blanking[1]
+    process, app = start(program)  # a calculator without the sheet
+    try:
+        open_calculator(app, blanking)
+        close_by_title_bar(process, title)
+        ended(process, "closing the only calculator")
+    finally:
+        stop(process)
+
+    process, app = start(program)  # a calculator with the sheet, then the sheet
+    try:
+        calc = open_calculator(app, blanking)
+        click(field(calc, "冲裁截面周长L"))
+        xdo("type", "12")
+        click(button(calc, blanking[2]))
+        window(app, SHEET)
+        close_by_title_bar(process, SHEET)
+        gone(app, SHEET)
+        expect_text(field(calc, "冲裁截面周长L"), "12", "the calculator after closing the sheet")
+        click(button(calc, blanking[2]))
+        sheet = window(app, SHEET)
+        close_by_title_bar(process, title)
+        gone(app, title)
+        if windows(app, MENU) or process.poll() is not None:
+            raise Failure("closing the calculator beside the sheet did not leave the sheet alone")
+        click(button(sheet, "关闭"))
+        ended(process, "the sheet's 关闭 as the last window")
+    finally:
+        stop(process)
+
+
+def result_and_link(program):
+    """A wide result shows its beginning; the link opens the browser once per
+    click and once per double-click."""
+    log = tempfile.NamedTemporaryFile(delete=False)
+    log.close()
+    bin_dir = tempfile.mkdtemp()
+    with open(os.path.join(bin_dir, "xdg-open"), "w") as stand_in:
+        stand_in.write(f'#!/bin/sh\necho "$@" >> {log.name}\n')
+    os.chmod(os.path.join(bin_dir, "xdg-open"), 0o755)
+    env = dict(os.environ, PATH=bin_dir + os.pathsep + os.environ["PATH"])
+
+    def launches():
+        with open(log.name) as f:
+            return f.read().splitlines()
+
+    process, app = start(program, env)
+    try:
+        drawing = CALCULATORS[1]
+        calc = open_calculator(app, drawing)
+        for name, value in zip(drawing[3], ["-13781238", "1", "1", "1000000"]):
+            click(field(calc, name))
+            xdo("type", "--", value)
+        click(button(calc, "计算"))
+        result = field(calc, RESULT_NAME)
+        expect_text(result, "-13781238000000", "the wide result")
+        if result.queryText().caretOffset != 0:
+            raise Failure(f"the result's caret is at {result.queryText().caretOffset}, not at its beginning")
+        link = wait_for("the link", lambda: find(calc, pyatspi.ROLE_LINK, calc_link_name(calc)))
+        for repeat, total in [(1, 1), (2, 2)]:
+            click(link, repeat)
+            wait_for(f"{total} browser launch(es)", lambda: len(launches()) >= total)
+            time.sleep(SETTLE)
+            if len(launches()) != total:
+                raise Failure(f"{repeat} click(s) on the link made {launches()}, expected {total} launch(es) in all")
+        if not launches()[0].startswith("http://"):
+            raise Failure(f"the browser was given {launches()[0]!r}")
+        close_by_title_bar(process, drawing[1])
+        ended(process, "closing the calculator")
+    finally:
+        stop(process)
+
+
+def calc_link_name(calc):
+    return next(a.name for a in children(calc) if a.getRole() == pyatspi.ROLE_LINK)
+
+
+CASES = [lookup_keeps_the_calculator_active, keyboard_only, title_bar_close, result_and_link]
+
+
+def main():
+    if len(sys.argv) != 2:
+        print(__doc__, file=sys.stderr)
+        return 2
+    failed = 0
+    for case in CASES:
+        step(f"--- {case.__name__}")
+        try:
+            case(sys.argv[1])
+        except Failure as e:
+            print(f"desktop: FAILED {case.__name__}: {e}", file=sys.stderr)
+            failed += 1
+    print(f"desktop: {len(CASES) - failed} passed, {failed} failed")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
