@@ -102,13 +102,15 @@ def open_calculator(app, entry):
 def tab_cycle(process, win, title, expected):
     """Tab visits `expected` in order from the control that has the focus, then wraps."""
     wait_for(f"{title!r} active", lambda: active_window() == x_window(process, title))
-    seen = [focused(win)]
-    for _ in expected:
-        key("Tab")
-        time.sleep(0.1)
-        seen.append(focused(win))
-    if seen != expected + expected[:1]:
-        raise Failure(f"{title}: Tab visits {seen}, expected {expected + expected[:1]}")
+    order = expected + expected[:1]
+    for i, want in enumerate(order):
+        if i:
+            key("Tab")
+        try:
+            wait_for(f"the focus on {want!r}", lambda: focused(win) == want, timeout=5)
+        except Failure:
+            raise Failure(f"{title}: Tab order {expected}: the focus is on {focused(win)!r}, "
+                          f"expected {want!r}") from None
 
 
 def lookup_keeps_the_calculator_active(program):
