@@ -26,22 +26,21 @@ int VirtualKey(const QKeyEvent& e) {
     return 0;
 }
 
-int ShiftState(Qt::KeyboardModifiers m) {
-    return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) | (m & Qt::AltModifier ? 4 : 0);
-}
-
+// Sees each key press before the control does, and lets it through.
 class KeyDownFilter : public QObject {
 public:
-    KeyDownFilter(QObject* parent, std::function<bool(const QKeyEvent&)> handler)
+    KeyDownFilter(QObject* parent, std::function<void(const QKeyEvent&)> handler)
         : QObject(parent), handler_(std::move(handler)) {}
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        return event->type() == QEvent::KeyPress && handler_(static_cast<const QKeyEvent&>(*event));
+        if (event->type() == QEvent::KeyPress)
+            handler_(static_cast<const QKeyEvent&>(*event));
+        return false;
     }
 
 private:
-    std::function<bool(const QKeyEvent&)> handler_;
+    std::function<void(const QKeyEvent&)> handler_;
 };
 
 } // namespace
@@ -92,15 +91,13 @@ void Form::OnClick(ControlName control, std::function<void()> procedure) {
         qFatal("no clickable control %s", qPrintable(ToString(control)));
 }
 
-void Form::OnKeyDown(ControlName control, std::function<void(int&, int)> procedure) {
+void Form::OnKeyDown(ControlName control, std::function<void(int)> procedure) {
     QWidget* w = Control(control);
     if (!w)
         qFatal("no control %s", qPrintable(ToString(control)));
     auto handler = [this, procedure = std::move(procedure)](const QKeyEvent& e) {
-        const int original = VirtualKey(e);
-        int keyCode = original;
-        runtime_.RunProcedure(*this, [&] { procedure(keyCode, ShiftState(e.modifiers())); });
-        return original != 0 && keyCode == 0; // a procedure that zeroes the code consumes the key
+        const int keyCode = VirtualKey(e);
+        runtime_.RunProcedure(*this, [&] { procedure(keyCode); });
     };
     w->installEventFilter(new KeyDownFilter(w, std::move(handler)));
 }

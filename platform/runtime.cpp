@@ -147,7 +147,7 @@ void Runtime::End() {
     throw EndRequest{};
 }
 
-void Runtime::Launch(std::u16string_view commandLine, int /*windowStyle: the browser opens as it likes*/) {
+void Runtime::Launch(std::u16string_view commandLine) {
     const QString line = QString::fromUtf16(commandLine.data(), static_cast<qsizetype>(commandLine.size()));
     static const QString shell = QStringLiteral("explorer.exe ");
     const QString target =
