@@ -12,18 +12,15 @@ namespace platform {
 
 namespace {
 
-// Window-system key code of a key: 37..40 for the arrows, ASCII for letters and digits.
+// Window-system key code of an arrow key, 37..40; 0 for the keys no procedure tells apart.
 int VirtualKey(const QKeyEvent& e) {
     switch (e.key()) {
     case Qt::Key_Left: return 37;
     case Qt::Key_Up: return 38;
     case Qt::Key_Right: return 39;
     case Qt::Key_Down: return 40;
-    default: break;
+    default: return 0;
     }
-    if ((e.key() >= Qt::Key_0 && e.key() <= Qt::Key_9) || (e.key() >= Qt::Key_A && e.key() <= Qt::Key_Z))
-        return e.key();
-    return 0;
 }
 
 // Sees each key press before the control does, and lets it through.
@@ -82,7 +79,7 @@ void Form::Destroy() {
 
 void Form::OnClick(ControlName control, std::function<void()> procedure) {
     QWidget* w = Control(control);
-    auto run = [this, procedure = std::move(procedure)] { runtime_.RunProcedure(*this, procedure); };
+    auto run = [this, procedure = std::move(procedure)] { runtime_.RunProcedure(procedure); };
     if (auto* button = qobject_cast<QAbstractButton*>(w))
         QObject::connect(button, &QAbstractButton::clicked, button, run);
     else if (auto* label = qobject_cast<ClickLabel*>(w))
@@ -97,7 +94,7 @@ void Form::OnKeyDown(ControlName control, std::function<void(int)> procedure) {
         qFatal("no control %s", qPrintable(ToString(control)));
     auto handler = [this, procedure = std::move(procedure)](const QKeyEvent& e) {
         const int keyCode = VirtualKey(e);
-        runtime_.RunProcedure(*this, [&] { procedure(keyCode); });
+        runtime_.RunProcedure([&] { procedure(keyCode); });
     };
     w->installEventFilter(new KeyDownFilter(w, std::move(handler)));
 }

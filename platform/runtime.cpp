@@ -159,13 +159,12 @@ void Runtime::Launch(std::u16string_view commandLine) {
         throw LaunchError(target);
 }
 
-void Runtime::RunProcedure(Form& form, const std::function<void()>& procedure) {
+void Runtime::RunProcedure(const std::function<void()>& procedure) {
     if (ended_)
         return;
-    // The form outlives every procedure, and a window the procedure unloads is
+    // A form outlives every procedure, and a window the procedure unloads is
     // deleted only once control is back in the event loop: the procedure's
     // window stays valid for the whole call.
-    (void)form;
     ++depth_;
     try {
         procedure();

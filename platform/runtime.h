@@ -68,7 +68,7 @@ public:
 
     // The frame of every event procedure: errors stop the procedure and are
     // reported here; the program ends once the last shown window has gone.
-    void RunProcedure(Form& form, const std::function<void()>& procedure);
+    void RunProcedure(const std::function<void()>& procedure);
     // The title-bar close button: unloads the window, outside any procedure.
     void TitleBarClose(Form& form);
 
