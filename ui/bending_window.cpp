@@ -50,7 +50,7 @@ constexpr const char* kRadius = "Text4";          // R
 constexpr const char* kInputs[] = {kWidth, kThickness, kTensileStrength, kRadius};
 
 constexpr ArrowMoves kArrows[] = {
-    // field           down                   up                left
+    // field, down, up, left
     {kWidth, kThickness, nullptr, nullptr},
     {kThickness, kTensileStrength, kWidth, nullptr},
     {kTensileStrength, kRadius, kThickness, nullptr},

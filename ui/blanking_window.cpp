@@ -46,7 +46,7 @@ constexpr const char* kShearStrength = "Text3"; // τb
 constexpr const char* kInputs[] = {kPerimeter, kThickness, kShearStrength};
 
 constexpr ArrowMoves kArrows[] = {
-    // field         down                   up           left
+    // field, down, up, left
     {kPerimeter, kThickness, nullptr, nullptr},
     {kThickness, kShearStrength, kPerimeter, nullptr},
     {kShearStrength, kMaterialButton.name, kThickness, nullptr},

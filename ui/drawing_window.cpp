@@ -50,7 +50,7 @@ constexpr const char* kInputs[] = {kPerimeter, kThickness, kTensileStrength, kSa
 
 // Down and Up follow the screen order: perimeter, thickness, safety factor, strength.
 constexpr ArrowMoves kArrows[] = {
-    // field           down                   up             left
+    // field, down, up, left
     {kPerimeter, kThickness, nullptr, nullptr},
     {kThickness, kSafetyFactor, kPerimeter, nullptr},
     {kSafetyFactor, kTensileStrength, kThickness, nullptr},

@@ -59,50 +59,38 @@ Outcome ModelFormula(int formula, const Operands& v, unsigned pending) {
     }
 }
 
-// Runs calc's formula on a status that holds `status` already.
-Outcome CalcFormula(int formula, const Operands& v, calc::FpStatus& status) {
-    Outcome outcome;
-    try {
-        float f;
-        switch (formula) {
-        case BlankingFormula: f = calc::BlankingForce(v[0], v[1], v[2], v[3], status); break;
-        case DrawingFormula: f = calc::DrawingForce(v[0], v[1], v[2], v[3], status); break;
-        default: f = calc::BendingForce(v[0], v[1], v[2], v[3], status); break;
-        }
-        outcome.bits = Bits(f);
-    } catch (const calc::FloatingPointError& e) {
-        outcome.fault = true;
-        outcome.flags = FromCalcFlags(e.Flags());
-        outcome.check = e.Check();
-    }
-    return outcome;
-}
+Outcome Fault(const calc::FloatingPointError& e) { return {true, FromCalcFlags(e.Flags()), e.Check(), 0}; }
 
+// Runs calc's formula on a status that holds `pending` already.
 Outcome CalcFormula(int formula, const Operands& v, unsigned pending) {
     calc::FpStatus status;
     status.Raise(ToCalcFlags(pending));
-    return CalcFormula(formula, v, status);
+    try {
+        switch (formula) {
+        case BlankingFormula: return {false, 0, 0, Bits(calc::BlankingForce(v[0], v[1], v[2], v[3], status))};
+        case DrawingFormula: return {false, 0, 0, Bits(calc::DrawingForce(v[0], v[1], v[2], v[3], status))};
+        default: return {false, 0, 0, Bits(calc::BendingForce(v[0], v[1], v[2], v[3], status))};
+        }
+    } catch (const calc::FloatingPointError& e) {
+        return Fault(e);
+    }
 }
 
 // The windows' calculation, from the field texts to the result text.
 Outcome CalcChain(int formula, const std::vector<std::u16string>& fields) {
     const calc::Formula formulas[] = {calc::Formula::Blanking, calc::Formula::Drawing, calc::Formula::Bending};
     std::vector<std::u16string_view> views(fields.begin(), fields.begin() + FieldCount(formula));
-    Outcome outcome;
     try {
         calc::FpStatus status;
         std::array<char16_t, calc::kSingleTextCapacity> text;
-        outcome.bits = ShownBits({text.data(), calc::Calculate(formulas[formula], views, status, text)});
+        return {false, 0, 0, ShownBits({text.data(), calc::Calculate(formulas[formula], views, status, text)})};
     } catch (const calc::FloatingPointError& e) {
-        outcome.fault = true;
-        outcome.flags = FromCalcFlags(e.Flags());
-        outcome.check = e.Check();
+        return Fault(e);
     }
-    return outcome;
 }
 
-Outcome ModelChain(int formula, const std::vector<std::u16string>& fields, float K = calc::kBlankingCoefficient) {
-    Operands v{0, 0, 0, K};
+Outcome ModelChain(int formula, const std::vector<std::u16string>& fields) {
+    Operands v{0, 0, 0, calc::kBlankingCoefficient};
     unsigned pending = 0;
     for (int i = 0; i < FieldCount(formula); ++i) {
         const Narrowed field = ReadField(fields[static_cast<std::size_t>(i)]);
