@@ -45,11 +45,11 @@ run)
     ;;
 test)
     install_packages "${BUILD_PACKAGES[@]}" "${REFERENCE_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
-    build build -DPF_BUILD_TESTS=ON "${werror[@]}"
+    build build -DPF_BUILD_TESTS=ON -DPF_BUILD_BENCH=OFF "${werror[@]}"
     ctest --test-dir build --output-on-failure
     tests/sanitizers/run.sh . build-asan
     packaging/test-package.sh build
-    fuzz/run.sh 60
+    fuzz/run.sh 20
     ;;
 bench)
     install_packages "${BUILD_PACKAGES[@]}" "${REFERENCE_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${BENCH_PACKAGES[@]}"

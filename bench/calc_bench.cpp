@@ -4,7 +4,7 @@
 //
 // Every benchmark runs in several repetitions, interleaved at random with the
 // others; the median of each is compared. Prints one "RESULT" line per ratio.
-#include "calc/forces.h"
+#include "calc/calculation.h"
 #include "calc/numconv.h"
 
 #include <benchmark/benchmark.h>
@@ -19,31 +19,17 @@
 
 namespace {
 
-using Formula = float (*)(std::span<const float>, calc::FpStatus&);
-
-// A calculator window's fields in reading order, fed to its formula as the window does.
+// A calculator window's field texts in reading order.
 struct Calculation {
     const char* name;
+    calc::Formula formula;
     std::vector<std::u16string> fields;
-    Formula formula;
 };
 
 const std::vector<Calculation> kCalculations = {
-    {"blanking",
-     {u"125.6", u"2", u"350"},
-     [](std::span<const float> v, calc::FpStatus& s) {
-         return calc::BlankingForce(v[0], v[1], v[2], calc::kBlankingCoefficient, s);
-     }},
-    {"drawing",
-     {u"188.4", u"1.5", u"420", u"0.8"},
-     [](std::span<const float> v, calc::FpStatus& s) {
-         return calc::DrawingForce(v[0], v[1], v[2], v[3], s);
-     }},
-    {"bending",
-     {u"60", u"3", u"450", u"2.5"},
-     [](std::span<const float> v, calc::FpStatus& s) {
-         return calc::BendingForce(v[0], v[1], v[2], v[3], s);
-     }},
+    {"blanking", calc::Formula::Blanking, {u"125.6", u"2", u"350"}},
+    {"drawing", calc::Formula::Drawing, {u"188.4", u"1.5", u"420", u"0.8"}},
+    {"bending", calc::Formula::Bending, {u"60", u"3", u"450", u"2.5"}},
 };
 
 // Texts a user types; the floor reads the ASCII form (full-width forms fold to it).
@@ -74,28 +60,25 @@ std::string Ascii(const std::u16string& text) {
     return std::string(text.begin(), text.end());
 }
 
-float ReadField(std::u16string_view text, calc::FpStatus& status) {
-    status.Clear(); // as the runtime does right after fetching a field's text
-    return calc::Narrow(calc::TextToNumber(text, status), status);
-}
+std::vector<std::u16string_view> Views(const Calculation& c) { return {c.fields.begin(), c.fields.end()}; }
 
+// The result's value, for the floor to write.
 float Result(const Calculation& c) {
     calc::FpStatus status;
-    std::array<float, 4> values{};
-    for (std::size_t i = 0; i < c.fields.size(); ++i)
-        values[i] = ReadField(c.fields[i], status);
-    return c.formula(std::span(values.data(), c.fields.size()), status);
+    std::array<char16_t, calc::kSingleTextCapacity> text;
+    const std::size_t size = calc::Calculate(c.formula, Views(c), status, text);
+    const std::string ascii(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(size));
+    float value = 0;
+    std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
+    return value;
 }
 
 void RunCalculation(benchmark::State& state, const Calculation& c) {
+    const std::vector<std::u16string_view> fields = Views(c);
     calc::FpStatus status;
-    std::array<float, 4> values{};
     for (auto _ : state) {
-        for (std::size_t i = 0; i < c.fields.size(); ++i)
-            values[i] = ReadField(c.fields[i], status);
-        const float force = c.formula(std::span(values.data(), c.fields.size()), status);
         std::array<char16_t, calc::kSingleTextCapacity> text;
-        const std::size_t size = calc::SingleToText(force, text);
+        const std::size_t size = calc::Calculate(c.formula, fields, status, text);
         benchmark::DoNotOptimize(size);
         benchmark::DoNotOptimize(text.data());
         benchmark::ClobberMemory();

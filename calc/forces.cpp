@@ -37,7 +37,7 @@ float BendingForce(float B, float t, float sigma, float R, FpStatus& status) {
         return 0.0f;
     const auto B_ = static_cast<double>(B), t_ = static_cast<double>(t);
     const auto sigma_ = static_cast<double>(sigma), R_ = static_cast<double>(R);
-    const double s = Pow(t_, 2.0, status); // exact: a single's square fits a double
+    const double s = Mul(t_, t_, status); // t to the power 2.0: exact, a single's square fits a double
     double c = Mul(B_, 0.7, status);
     c = Mul(c, 1.3, status);
     double n = Mul(s, c, status);

@@ -79,9 +79,6 @@ inline double Div(double a, double b, FpStatus& status) {
     return r;
 }
 
-// The power operation; an exponent of 2.0 gives the correctly rounded square.
-double Pow(double base, double exponent, FpStatus& status);
-
 // Double to single, round to nearest even; beyond the single range is overflow.
 inline float Narrow(double value, FpStatus& status) {
     const auto r = static_cast<float>(value);

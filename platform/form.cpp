@@ -12,36 +12,32 @@ namespace platform {
 
 namespace {
 
-// Window-system key code of a key: 37..40 for the arrows, ASCII for letters and digits.
+// Window-system key code of an arrow key, 37..40; 0 for the keys no procedure tells apart.
 int VirtualKey(const QKeyEvent& e) {
     switch (e.key()) {
     case Qt::Key_Left: return 37;
     case Qt::Key_Up: return 38;
     case Qt::Key_Right: return 39;
     case Qt::Key_Down: return 40;
-    default: break;
+    default: return 0;
     }
-    if ((e.key() >= Qt::Key_0 && e.key() <= Qt::Key_9) || (e.key() >= Qt::Key_A && e.key() <= Qt::Key_Z))
-        return e.key();
-    return 0;
 }
 
-int ShiftState(Qt::KeyboardModifiers m) {
-    return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) | (m & Qt::AltModifier ? 4 : 0);
-}
-
+// Sees each key press before the control does, and lets it through.
 class KeyDownFilter : public QObject {
 public:
-    KeyDownFilter(QObject* parent, std::function<bool(const QKeyEvent&)> handler)
+    KeyDownFilter(QObject* parent, std::function<void(const QKeyEvent&)> handler)
         : QObject(parent), handler_(std::move(handler)) {}
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        return event->type() == QEvent::KeyPress && handler_(static_cast<const QKeyEvent&>(*event));
+        if (event->type() == QEvent::KeyPress)
+            handler_(static_cast<const QKeyEvent&>(*event));
+        return false;
     }
 
 private:
-    std::function<bool(const QKeyEvent&)> handler_;
+    std::function<void(const QKeyEvent&)> handler_;
 };
 
 } // namespace
@@ -83,7 +79,7 @@ void Form::Destroy() {
 
 void Form::OnClick(ControlName control, std::function<void()> procedure) {
     QWidget* w = Control(control);
-    auto run = [this, procedure = std::move(procedure)] { runtime_.RunProcedure(*this, procedure); };
+    auto run = [this, procedure = std::move(procedure)] { runtime_.RunProcedure(procedure); };
     if (auto* button = qobject_cast<QAbstractButton*>(w))
         QObject::connect(button, &QAbstractButton::clicked, button, run);
     else if (auto* label = qobject_cast<ClickLabel*>(w))
@@ -92,15 +88,13 @@ void Form::OnClick(ControlName control, std::function<void()> procedure) {
         qFatal("no clickable control %s", qPrintable(ToString(control)));
 }
 
-void Form::OnKeyDown(ControlName control, std::function<void(int&, int)> procedure) {
+void Form::OnKeyDown(ControlName control, std::function<void(int)> procedure) {
     QWidget* w = Control(control);
     if (!w)
         qFatal("no control %s", qPrintable(ToString(control)));
     auto handler = [this, procedure = std::move(procedure)](const QKeyEvent& e) {
-        const int original = VirtualKey(e);
-        int keyCode = original;
-        runtime_.RunProcedure(*this, [&] { procedure(keyCode, ShiftState(e.modifiers())); });
-        return original != 0 && keyCode == 0; // a procedure that zeroes the code consumes the key
+        const int keyCode = VirtualKey(e);
+        runtime_.RunProcedure([&] { procedure(keyCode); });
     };
     w->installEventFilter(new KeyDownFilter(w, std::move(handler)));
 }

@@ -33,8 +33,8 @@ protected:
     // Binds the event procedures to a freshly loaded window.
     virtual void BindEvents() = 0;
     void OnClick(ControlName control, std::function<void()> procedure);
-    // Key code (37 Left, 38 Up, 39 Right, 40 Down) and shift state (1 Shift, 2 Ctrl, 4 Alt).
-    void OnKeyDown(ControlName control, std::function<void(int& keyCode, int shift)> procedure);
+    // Key code: 37 Left, 38 Up, 39 Right, 40 Down, 0 any other key. The key goes on to the control.
+    void OnKeyDown(ControlName control, std::function<void(int keyCode)> procedure);
 
 private:
     friend class Runtime;

@@ -167,7 +167,7 @@ void Runtime::End() {
     throw EndRequest{};
 }
 
-void Runtime::Launch(std::u16string_view commandLine, int /*windowStyle: the browser opens as it likes*/) {
+void Runtime::Launch(std::u16string_view commandLine) {
     const QString line = QString::fromUtf16(commandLine.data(), static_cast<qsizetype>(commandLine.size()));
     static const QString shell = QStringLiteral("explorer.exe ");
     const QString target =
@@ -179,13 +179,12 @@ void Runtime::Launch(std::u16string_view commandLine, int /*windowStyle: the bro
         throw LaunchError(target);
 }
 
-void Runtime::RunProcedure(Form& form, const std::function<void()>& procedure) {
+void Runtime::RunProcedure(const std::function<void()>& procedure) {
     if (ended_)
         return;
-    // The form outlives every procedure, and a window the procedure unloads is
+    // A form outlives every procedure, and a window the procedure unloads is
     // deleted only once control is back in the event loop: the procedure's
     // window stays valid for the whole call.
-    (void)form;
     ++depth_;
     try {
         procedure();

@@ -61,14 +61,15 @@ public:
     void SetFocus(Form& form, ControlName control);
     // Ends the program at once: every window closes and nothing after it runs.
     [[noreturn]] void End();
-    // Starts a program from a command line; "explorer.exe URL" opens the URL.
-    void Launch(std::u16string_view commandLine, int windowStyle);
+    // Starts a program from a command line; "explorer.exe URL" opens the URL
+    // in the desktop's browser, which opens its window as it likes.
+    void Launch(std::u16string_view commandLine);
 
     calc::FpStatus& FpStatus() { return fp_; }
 
     // The frame of every event procedure: errors stop the procedure and are
     // reported here; the program ends once the last shown window has gone.
-    void RunProcedure(Form& form, const std::function<void()>& procedure);
+    void RunProcedure(const std::function<void()>& procedure);
     // The title-bar close button: unloads the window, outside any procedure.
     void TitleBarClose(Form& form);
 

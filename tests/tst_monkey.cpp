@@ -8,8 +8,7 @@
 //   PF_MONKEY_ACTIONS=n  another length; a failure prints the pair that replays it
 #include "harness.h"
 
-#include "calc/forces.h"
-#include "calc/numconv.h"
+#include "calc/calculation.h"
 #include "platform/controls.h"
 #include "platform/errors.h"
 #include "ui/calculator.h"
@@ -45,28 +44,25 @@ std::u16string_view View(const QString& s) {
 }
 
 // What 计算 does with these texts: the result text, or the faults it reports.
-// Each field is fetched in name order; every fetch clears the status, so only
-// the last field's conversion can leave a flag for the formula's check.
 struct Calculation {
     QString result;
     unsigned faults = 0;
 };
 
 Calculation Calculate(int n, const QMap<QString, QString>& fields) {
-    calc::FpStatus status;
-    std::array<float, 4> v{};
-    const std::size_t inputs = n == 1 ? 3 : 4;
+    const auto formula = n == 1 ? calc::Formula::Blanking : n == 2 ? calc::Formula::Drawing : calc::Formula::Bending;
+    std::array<QString, 4> texts;
+    std::array<std::u16string_view, 4> views;
+    const std::size_t inputs = calc::FieldCount(formula);
     for (std::size_t i = 0; i < inputs; ++i) {
-        status.Clear();
-        v[i] = calc::Narrow(calc::TextToNumber(View(fields[QStringLiteral("Text%1").arg(i + 1)]), status),
-                            status);
+        texts[i] = fields[QStringLiteral("Text%1").arg(i + 1)];
+        views[i] = View(texts[i]);
     }
     try {
-        // Blanking: L, t, τb. Drawing: L, t, σb, k. Bending: B, t, σb, R.
-        const float force = n == 1 ? calc::BlankingForce(v[0], v[1], v[2], calc::kBlankingCoefficient, status)
-                            : n == 2 ? calc::DrawingForce(v[0], v[1], v[2], v[3], status)
-                                     : calc::BendingForce(v[0], v[1], v[2], v[3], status);
-        return {QString::fromStdU16String(calc::SingleToText(force)), 0};
+        calc::FpStatus status;
+        std::array<char16_t, calc::kSingleTextCapacity> result;
+        const std::size_t size = calc::Calculate(formula, std::span(views.data(), inputs), status, result);
+        return {QString::fromUtf16(result.data(), static_cast<qsizetype>(size)), 0};
     } catch (const calc::FloatingPointError& e) {
         return {QString(), e.Flags()};
     }

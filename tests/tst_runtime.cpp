@@ -105,7 +105,7 @@ void TestRuntime::launch() {
     Harness h(*environment_);
     bool failed = false;
     try {
-        h.runtime.Launch(commandLine.toStdU16String(), 2);
+        h.runtime.Launch(commandLine.toStdU16String());
     } catch (const platform::LaunchError&) {
         failed = true;
     }

@@ -1,9 +1,9 @@
 #include "ui/calculator.h"
 
-#include "platform/fields.h"
 #include "ui/project.h"
 
 #include <array>
+#include <string_view>
 
 namespace ui {
 
@@ -11,37 +11,44 @@ namespace {
 constexpr int kLeftArrow = 37;
 constexpr int kUpArrow = 38;
 constexpr int kDownArrow = 40;
-constexpr int kMinimisedWithFocus = 2;
 } // namespace
 
 CalculatorForm::CalculatorForm(Project& project, const Calculator& calculator)
     : platform::Form(project.runtime(), calculator.layout), project_(project), calculator_(calculator) {}
 
 void CalculatorForm::BindEvents() {
-    OnClick({"Command1"}, [this] { Calculate(); });
-    OnClick({"Command2"}, [this] { Clear(); });
-    OnClick({"Command3"}, [this] { runtime().End(); });
-    OnClick({"Command4"}, [this] { Back(); });
-    OnClick({"Command5"}, [this] { OpenMaterialTable(); });
-    OnClick({"Label6"}, [this] { OpenWebSite(); });
+    OnClick(kCalculateButton, [this] { Calculate(); });
+    OnClick(kClearButton, [this] { Clear(); });
+    OnClick(kCloseButton, [this] { runtime().End(); });
+    OnClick(kBackButton, [this] { Back(); });
+    OnClick(kMaterialButton, [this] { OpenMaterialTable(); });
+    OnClick(kWebLink, [this] { OpenWebSite(); });
     for (const ArrowMoves& moves : calculator_.arrows)
-        OnKeyDown({moves.field}, [this, &moves](int& keyCode, int shift) { ArrowKey(moves, keyCode, shift); });
+        OnKeyDown({moves.field}, [this, &moves](int keyCode) { ArrowKey(moves, keyCode); });
 }
 
 void CalculatorForm::Calculate() {
-    std::array<float, 4> values{};
+    // Each fetch clears the floating-point status; the calculation clears it
+    // again before it reads each text, so fetching all first changes nothing.
+    std::array<QString, 4> texts;
+    std::array<std::u16string_view, 4> fields;
     const auto inputs = calculator_.inputs;
-    for (std::size_t i = 0; i < inputs.size(); ++i)
-        values[i] = platform::ReadFieldValue(runtime(), *this, {inputs[i]});
-    const float force = calculator_.formula(std::span(values.data(), inputs.size()), runtime().FpStatus());
-    platform::ShowForce(runtime(), *this, force);
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        texts[i] = runtime().FetchText(*this, {inputs[i]});
+        fields[i] = {reinterpret_cast<const char16_t*>(texts[i].utf16()),
+                     static_cast<std::size_t>(texts[i].size())};
+    }
+    std::array<char16_t, calc::kSingleTextCapacity> result;
+    const std::size_t size = calc::Calculate(calculator_.formula, std::span(fields.data(), inputs.size()),
+                                             runtime().FpStatus(), result);
+    runtime().SetText(*this, kResultField, QString::fromUtf16(result.data(), static_cast<qsizetype>(size)));
 }
 
 void CalculatorForm::Clear() {
     for (const char* field : calculator_.inputs)
         runtime().SetText(*this, {field}, QString());
-    runtime().SetText(*this, {"Text5"}, QString());
-    runtime().SetFocus(*this, {"Text1"});
+    runtime().SetText(*this, kResultField, QString());
+    runtime().SetFocus(*this, kFirstField);
 }
 
 void CalculatorForm::Back() { platform::WindowSwitch(runtime(), *this, project_.Form4()); }
@@ -55,10 +62,11 @@ void CalculatorForm::OpenWebSite() {
     const std::u16string commandLine =
         u"explorer.exe http://" + QString::fromUtf8(kMakerHost.data(), static_cast<qsizetype>(kMakerHost.size()))
                                       .toStdU16String();
-    runtime().Launch(commandLine, kMinimisedWithFocus);
+    runtime().Launch(commandLine);
 }
 
-void CalculatorForm::ArrowKey(const ArrowMoves& moves, int& keyCode, int /*shift: ignored*/) {
+// The same move with Shift, Ctrl or Alt held; the key goes on to the field.
+void CalculatorForm::ArrowKey(const ArrowMoves& moves, int keyCode) {
     const char* target = keyCode == kDownArrow ? moves.down
                          : keyCode == kUpArrow ? moves.up
                          : keyCode == kLeftArrow ? moves.left

@@ -1,7 +1,7 @@
 // The common frame of the three calculator windows.
 #pragma once
 
-#include "calc/fpstatus.h"
+#include "calc/calculation.h"
 #include "platform/form.h"
 
 #include <span>
@@ -23,12 +23,22 @@ struct ArrowMoves {
     const char* left;
 };
 
-// What makes one calculator window: its layout, its input fields in reading
-// order, which field feeds which operand of its formula, its look-up field.
+// Controls every calculator window has, by their role.
+inline constexpr platform::ControlName kFirstField{"Text1"};
+inline constexpr platform::ControlName kResultField{"Text5"};
+inline constexpr platform::ControlName kCalculateButton{"Command1"};
+inline constexpr platform::ControlName kClearButton{"Command2"};
+inline constexpr platform::ControlName kCloseButton{"Command3"};
+inline constexpr platform::ControlName kBackButton{"Command4"};
+inline constexpr platform::ControlName kMaterialButton{"Command5"};
+inline constexpr platform::ControlName kWebLink{"Label6"};
+
+// What makes one calculator window: its layout, its formula, its input fields
+// in the formula's reading order, its look-up field and its arrow-key moves.
 struct Calculator {
     const platform::Window& layout;
+    calc::Formula formula;
     std::span<const char* const> inputs;
-    float (*formula)(std::span<const float> values, calc::FpStatus& status);
     const char* lookupField;
     std::span<const ArrowMoves> arrows;
 };
@@ -44,7 +54,7 @@ private:
     void Back();
     void OpenMaterialTable();
     void OpenWebSite();
-    void ArrowKey(const ArrowMoves& moves, int& keyCode, int shift);
+    void ArrowKey(const ArrowMoves& moves, int keyCode);
 
     Project& project_;
     const Calculator& calculator_;

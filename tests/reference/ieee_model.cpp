@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 namespace reference {
 
@@ -334,6 +335,20 @@ Narrowed ReadField(std::u16string_view text) {
     Narrowed field = NarrowToSingle(reading.value);
     field.flags |= reading.flags;
     return field;
+}
+
+std::uint32_t ShownBits(std::u16string_view resultText) {
+    const float inf = std::numeric_limits<float>::infinity();
+    const float value = resultText == u"∞" ? inf : resultText == u"-∞" ? -inf : ReadField(resultText).value;
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+Outcome Shown(Outcome outcome) {
+    if (!outcome.fault && (outcome.bits & 0x7FFFFFFFu) == 0)
+        outcome.bits = 0;
+    return outcome;
 }
 
 std::uint64_t BendingFactorBits(int which) {

@@ -62,6 +62,12 @@ Reading ReadNumber(std::u16string_view text);
 // One field of a window: read, then narrowed; flags of both steps.
 Narrowed ReadField(std::u16string_view text);
 
+// A result as a window shows it: the bits of the single its text stands for
+// (read back as a field is, "∞" and "-∞" the infinities), and an outcome with
+// a zero result of either sign made +0, as both show as "0".
+std::uint32_t ShownBits(std::u16string_view resultText);
+Outcome Shown(Outcome outcome);
+
 // The doubles the bending formula uses for 0.7 and 1.3, as bit patterns.
 std::uint64_t BendingFactorBits(int which);
 

@@ -6,6 +6,7 @@
 #include "generators.h"
 #include "ieee_model.h"
 
+#include "calc/calculation.h"
 #include "calc/forces.h"
 #include "calc/fpstatus.h"
 #include "calc/numconv.h"
@@ -58,45 +59,38 @@ Outcome ModelFormula(int formula, const Operands& v, unsigned pending) {
     }
 }
 
-// Runs calc's formula on a status that holds `status` already.
-Outcome CalcFormula(int formula, const Operands& v, calc::FpStatus& status) {
-    Outcome outcome;
-    try {
-        float f;
-        switch (formula) {
-        case BlankingFormula: f = calc::BlankingForce(v[0], v[1], v[2], v[3], status); break;
-        case DrawingFormula: f = calc::DrawingForce(v[0], v[1], v[2], v[3], status); break;
-        default: f = calc::BendingForce(v[0], v[1], v[2], v[3], status); break;
-        }
-        outcome.bits = Bits(f);
-    } catch (const calc::FloatingPointError& e) {
-        outcome.fault = true;
-        outcome.flags = FromCalcFlags(e.Flags());
-        outcome.check = e.Check();
-    }
-    return outcome;
-}
+Outcome Fault(const calc::FloatingPointError& e) { return {true, FromCalcFlags(e.Flags()), e.Check(), 0}; }
 
+// Runs calc's formula on a status that holds `pending` already.
 Outcome CalcFormula(int formula, const Operands& v, unsigned pending) {
     calc::FpStatus status;
     status.Raise(ToCalcFlags(pending));
-    return CalcFormula(formula, v, status);
-}
-
-// The window's calculation through calc: each field fetched, status cleared,
-// converted and narrowed; then the formula on the status the last field left.
-Outcome CalcChain(int formula, const std::vector<std::u16string>& fields, float K) {
-    calc::FpStatus status;
-    Operands v{0, 0, 0, K};
-    for (int i = 0; i < FieldCount(formula); ++i) {
-        status.Clear();
-        v[static_cast<std::size_t>(i)] = calc::Narrow(calc::TextToNumber(fields[static_cast<std::size_t>(i)], status), status);
+    try {
+        switch (formula) {
+        case BlankingFormula: return {false, 0, 0, Bits(calc::BlankingForce(v[0], v[1], v[2], v[3], status))};
+        case DrawingFormula: return {false, 0, 0, Bits(calc::DrawingForce(v[0], v[1], v[2], v[3], status))};
+        default: return {false, 0, 0, Bits(calc::BendingForce(v[0], v[1], v[2], v[3], status))};
+        }
+    } catch (const calc::FloatingPointError& e) {
+        return Fault(e);
     }
-    return CalcFormula(formula, v, status);
 }
 
-Outcome ModelChain(int formula, const std::vector<std::u16string>& fields, float K) {
-    Operands v{0, 0, 0, K};
+// The windows' calculation, from the field texts to the result text.
+Outcome CalcChain(int formula, const std::vector<std::u16string>& fields) {
+    const calc::Formula formulas[] = {calc::Formula::Blanking, calc::Formula::Drawing, calc::Formula::Bending};
+    std::vector<std::u16string_view> views(fields.begin(), fields.begin() + FieldCount(formula));
+    try {
+        calc::FpStatus status;
+        std::array<char16_t, calc::kSingleTextCapacity> text;
+        return {false, 0, 0, ShownBits({text.data(), calc::Calculate(formulas[formula], views, status, text)})};
+    } catch (const calc::FloatingPointError& e) {
+        return Fault(e);
+    }
+}
+
+Outcome ModelChain(int formula, const std::vector<std::u16string>& fields) {
+    Operands v{0, 0, 0, calc::kBlankingCoefficient};
     unsigned pending = 0;
     for (int i = 0; i < FieldCount(formula); ++i) {
         const Narrowed field = ReadField(fields[static_cast<std::size_t>(i)]);
@@ -657,6 +651,7 @@ void TestReference::model_data() {
     QTest::newRow("bending inf - inf at the first check") << int(BendingFormula) << 1.0f << kInf << 1.0f << -kInf << unsigned(Overflow) << true << unsigned(Invalid | Overflow) << 1 << 0u;
     QTest::newRow("bending inf / inf at the second check") << int(BendingFormula) << kInf << 1.0f << 1.0f << kInf << 0u << true << unsigned(Invalid) << 2 << 0u;
     QTest::newRow("bending gate ignores B and R") << int(BendingFormula) << kInf << -0.0f << 0.0f << kInf << unsigned(Overflow) << false << 0u << 0 << 0u;
+    QTest::newRow("blanking 100 2 300 with K 1") << int(BlankingFormula) << 100.0f << 2.0f << 300.0f << 1.0f << 0u << false << 0u << 0 << Bits(60000.0f);
     QTest::newRow("blanking pending overflow") << int(BlankingFormula) << 1.0f << 1.0f << kInf << 1.3f << unsigned(Overflow) << true << unsigned(Overflow) << 1 << 0u;
 }
 
@@ -682,41 +677,38 @@ void TestReference::model() {
 void TestReference::examples_data() {
     QTest::addColumn<int>("formula");
     QTest::addColumn<QStringList>("fields");
-    QTest::addColumn<float>("K");
     QTest::addColumn<bool>("fault");
     QTest::addColumn<unsigned>("flags");
     QTest::addColumn<int>("check");
     QTest::addColumn<float>("result");
-    const float K = calc::kBlankingCoefficient;
     const QString big = QStringLiteral("1") + QString(39, QLatin1Char('0'));
     const QString tiny = QStringLiteral("0.") + QString(49, QLatin1Char('0')) + QLatin1Char('1');
     const QStringList empty4{"", "", "", ""};
     const int B = BlankingFormula, D = DrawingFormula, N = BendingFormula;
-    auto ok = [](const char* name, int f, const QStringList& fields, float k, float r) {
-        QTest::newRow(name) << f << fields << k << false << 0u << 0 << r;
+    auto ok = [](const char* name, int f, const QStringList& fields, float r) {
+        QTest::newRow(name) << f << fields << false << 0u << 0 << r;
     };
     auto bad = [](const char* name, int f, const QStringList& fields, unsigned flags, int check) {
-        QTest::newRow(name) << f << fields << 1.0f << true << flags << check << 0.0f;
+        QTest::newRow(name) << f << fields << true << flags << check << 0.0f;
     };
-    ok("drawing 100 1.5 400 0.6", D, {"100", "1.5", "400", "0.6"}, 0, 36000.0f);
-    ok("drawing 314.16 1 400 0.8", D, {"314.16", "1", "400", "0.8"}, 0, 100531.203125f);
-    ok("drawing 123.4 1.2 410 0.55", D, {"123.4", "1.2", "410", "0.55"}, 0, 33392.04296875f);
-    ok("drawing -100 1.5 400 0.6", D, {"-100", "1.5", "400", "0.6"}, 0, -36000.0f);
-    ok("drawing full-width digits", D, {"１００", "１．５", "４００", "０．６"}, 0, 36000.0f);
-    ok("bending 50 2 400 3", N, {"50", "2", "400", "3"}, 0, 14560.0f);
-    ok("bending 25.4 0.8 300 1.6", N, {"25.4", "0.8", "300", "1.6"}, 0, 1849.1199951171875f);
-    ok("bending 100 3 450 0", N, {"100", "3", "450", "0"}, 0, 122850.0f);
-    ok("bending 0 0 400 3: gate open, 0 / 3", N, {"0", "0", "400", "3"}, 0, 0.0f);
-    ok("blanking 100 2 300 with K 1", B, {"100", "2", "300"}, 1.0f, 60000.0f);
-    ok("blanking 100 2 300 with the program's K", B, {"100", "2", "300"}, K, 78000.0f);
-    ok("blanking all empty", B, {"", "", ""}, K, 0.0f);
-    ok("drawing all empty", D, empty4, 0, 0.0f);
-    ok("bending all empty", N, empty4, 0, 0.0f);
-    ok("drawing L 5 only: gate open, product 0", D, {"5", "", "", ""}, 0, 0.0f);
-    ok("bending t 0 σb 0 with R 0: gate closed", N, {"7", "0", "0", "0"}, 0, 0.0f);
-    ok("bending tiny σb narrows to 0 and closes the gate", N, {"1", "", tiny, ""}, 0, 0.0f);
-    ok("drawing L beyond single, unseen", D, {big, "1", "1", "1"}, 0, kInf);
-    ok("drawing L beyond double, unseen", D, {"-1e400", "1", "1", "1"}, 0, -kInf);
+    ok("drawing 100 1.5 400 0.6", D, {"100", "1.5", "400", "0.6"}, 36000.0f);
+    ok("drawing 314.16 1 400 0.8", D, {"314.16", "1", "400", "0.8"}, 100531.203125f);
+    ok("drawing 123.4 1.2 410 0.55", D, {"123.4", "1.2", "410", "0.55"}, 33392.04296875f);
+    ok("drawing -100 1.5 400 0.6", D, {"-100", "1.5", "400", "0.6"}, -36000.0f);
+    ok("drawing full-width digits", D, {"１００", "１．５", "４００", "０．６"}, 36000.0f);
+    ok("bending 50 2 400 3", N, {"50", "2", "400", "3"}, 14560.0f);
+    ok("bending 25.4 0.8 300 1.6", N, {"25.4", "0.8", "300", "1.6"}, 1849.1199951171875f);
+    ok("bending 100 3 450 0", N, {"100", "3", "450", "0"}, 122850.0f);
+    ok("bending 0 0 400 3: gate open, 0 / 3", N, {"0", "0", "400", "3"}, 0.0f);
+    ok("blanking 100 2 300 with the program's K", B, {"100", "2", "300"}, 78000.0f);
+    ok("blanking all empty", B, {"", "", ""}, 0.0f);
+    ok("drawing all empty", D, empty4, 0.0f);
+    ok("bending all empty", N, empty4, 0.0f);
+    ok("drawing L 5 only: gate open, product 0", D, {"5", "", "", ""}, 0.0f);
+    ok("bending t 0 σb 0 with R 0: gate closed", N, {"7", "0", "0", "0"}, 0.0f);
+    ok("bending tiny σb narrows to 0 and closes the gate", N, {"1", "", tiny, ""}, 0.0f);
+    ok("drawing L beyond single, unseen", D, {big, "1", "1", "1"}, kInf);
+    ok("drawing L beyond double, unseen", D, {"-1e400", "1", "1", "1"}, -kInf);
     bad("bending t 0 R 0: 0 / 0", N, {"10", "0", "300", "0"}, Invalid, 2);
     bad("bending 10 2 300 -2: division by zero", N, {"10", "2", "300", "-2"}, DivByZero, 2);
     bad("bending quotient 9.1e39 beyond single", N, {"1e20", "1e10", "1e10", "0"}, Overflow, 2);
@@ -731,7 +723,6 @@ void TestReference::examples_data() {
 void TestReference::examples() {
     QFETCH(int, formula);
     QFETCH(QStringList, fields);
-    QFETCH(float, K);
     QFETCH(bool, fault);
     QFETCH(unsigned, flags);
     QFETCH(int, check);
@@ -740,10 +731,10 @@ void TestReference::examples() {
     for (const QString& f : fields)
         texts.push_back(f.toStdU16String());
     const Outcome want = fault ? Outcome{true, flags, check, 0} : Outcome{false, 0, 0, Bits(result)};
-    const Outcome model = ModelChain(formula, texts, K);
-    const Outcome got = CalcChain(formula, texts, K);
+    const Outcome model = ModelChain(formula, texts);
+    const Outcome got = CalcChain(formula, texts);
     QVERIFY2(model == want, qPrintable(QString::fromStdString("model: " + Describe(model) + ", expected " + Describe(want))));
-    QVERIFY2(got == want, qPrintable(QString::fromStdString("calc: " + Describe(got) + ", expected " + Describe(want))));
+    QVERIFY2(got == Shown(want), qPrintable(QString::fromStdString("calc: " + Describe(got) + ", expected " + Describe(want))));
 }
 
 // The formulas on seeded edge inputs, calc against the model.
@@ -933,9 +924,8 @@ void TestReference::fieldChains() {
         }
         if (formula == BendingFormula && rng.Chance(8)) // R = -t
             fields[3] = (fields[1].empty() || fields[1][0] != u'-') ? u"-" + fields[1] : fields[1].substr(1);
-        const float K = rng.Chance(5) ? EdgeSingle(rng) : calc::kBlankingCoefficient;
-        const Outcome want = ModelChain(formula, fields, K);
-        const Outcome got = CalcChain(formula, fields, K);
+        const Outcome want = Shown(ModelChain(formula, fields));
+        const Outcome got = CalcChain(formula, fields);
         if (got == want) {
             tally.Pass();
             continue;
@@ -944,10 +934,6 @@ void TestReference::fieldChains() {
         for (int k = 0; k < FieldCount(formula); ++k) {
             what += ' ';
             what += Quoted(fields[static_cast<std::size_t>(k)]);
-        }
-        if (formula == BlankingFormula) {
-            what += " K ";
-            what += SingleText(K);
         }
         tally.Fail(what + "; model " + Describe(want) + "; calc " + Describe(got));
     }

@@ -17,6 +17,11 @@ here="$src/tests/sanitizers"
 cmake -S "$src" -B "$build" -DPF_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPF_BUILD_BENCH=OFF
 cmake --build "$build" -j"$(nproc)"
 
+# The Release run checks the full case counts; here a sample of them is enough
+# to catch memory errors and undefined behaviour on every path.
+export PF_REFERENCE_SCALE=${PF_REFERENCE_SCALE:-0.05}
+export PF_MONKEY_ACTIONS=${PF_MONKEY_ACTIONS:-2000}
+
 # The first error ends the process, so its report is the end of the test's output.
 # Children inherit these: the AT-SPI test's program runs sanitized as well.
 export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1"

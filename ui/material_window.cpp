@@ -21,13 +21,15 @@ constexpr Control kControls[] = {
 
 constexpr Window kLayout{"Form5", "材料性能", 5715, 5565, 5730, 1455, false, kSystem, &kSheet, kControls};
 
+constexpr ControlName kSheetCloseButton{"Command1"};
+
 class MaterialForm : public Form {
 public:
     explicit MaterialForm(Project& project) : Form(project.runtime(), kLayout), project_(project) {}
 
 private:
     void BindEvents() override {
-        OnClick({"Command1"}, [this] { runtime().Unload(project_.Form5()); });
+        OnClick(kSheetCloseButton, [this] { runtime().Unload(project_.Form5()); });
         // The sheet is a picture: screen readers get its table as text.
         window()->setAccessibleDescription(QString::fromUtf8(kSheet.description) + QLatin1Char('\n') +
                                            SheetText());

@@ -1,5 +1,4 @@
 // Blanking force window.
-#include "calc/forces.h"
 #include "ui/windows.h"
 
 namespace ui {
@@ -41,21 +40,19 @@ constexpr Control kControls[] = {
 constexpr Window kLayout{"Form1", "冲裁力计算软件——Tamberlo制作  2012-3-16", 6300, 5700, 11535, 1485, true, kSystem,
                          nullptr, kControls};
 
-constexpr const char* kInputs[] = {"Text1", "Text2", "Text3"};
+constexpr const char* kPerimeter = "Text1";     // L
+constexpr const char* kThickness = "Text2";     // t
+constexpr const char* kShearStrength = "Text3"; // τb
+constexpr const char* kInputs[] = {kPerimeter, kThickness, kShearStrength};
 
 constexpr ArrowMoves kArrows[] = {
-    // field    down        up       left
-    {"Text1", "Text2", nullptr, nullptr},
-    {"Text2", "Text3", "Text1", nullptr},
-    {"Text3", "Command5", "Text2", nullptr},
+    // field, down, up, left
+    {kPerimeter, kThickness, nullptr, nullptr},
+    {kThickness, kShearStrength, kPerimeter, nullptr},
+    {kShearStrength, kMaterialButton.name, kThickness, nullptr},
 };
 
-// L from Text1, t from Text2, τb from Text3, and the blanking coefficient.
-float Formula(std::span<const float> v, calc::FpStatus& status) {
-    return calc::BlankingForce(v[0], v[1], v[2], calc::kBlankingCoefficient, status);
-}
-
-constexpr Calculator kCalculator{kLayout, kInputs, Formula, "Text3", kArrows};
+constexpr Calculator kCalculator{kLayout, calc::Formula::Blanking, kInputs, kShearStrength, kArrows};
 
 } // namespace
 

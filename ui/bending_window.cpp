@@ -1,5 +1,4 @@
 // Bending force window.
-#include "calc/forces.h"
 #include "ui/windows.h"
 
 namespace ui {
@@ -44,22 +43,21 @@ constexpr Control kControls[] = {
 constexpr Window kLayout{"Form3", "折弯曲力计算软件——Tamberlo制作   2012-3-16", 6315, 5850, 11460, 1425, true, kSystem,
                          nullptr, kControls};
 
-constexpr const char* kInputs[] = {"Text1", "Text2", "Text3", "Text4"};
+constexpr const char* kWidth = "Text1";           // B
+constexpr const char* kThickness = "Text2";       // t
+constexpr const char* kTensileStrength = "Text3"; // σb
+constexpr const char* kRadius = "Text4";          // R
+constexpr const char* kInputs[] = {kWidth, kThickness, kTensileStrength, kRadius};
 
 constexpr ArrowMoves kArrows[] = {
-    // field    down        up       left
-    {"Text1", "Text2", nullptr, nullptr},
-    {"Text2", "Text3", "Text1", nullptr},
-    {"Text3", "Text4", "Text2", nullptr},
-    {"Text4", "Command5", "Text3", "Text2"},
+    // field, down, up, left
+    {kWidth, kThickness, nullptr, nullptr},
+    {kThickness, kTensileStrength, kWidth, nullptr},
+    {kTensileStrength, kRadius, kThickness, nullptr},
+    {kRadius, kMaterialButton.name, kTensileStrength, kThickness},
 };
 
-// B from Text1, t from Text2, σb from Text3, R from Text4.
-float Formula(std::span<const float> v, calc::FpStatus& status) {
-    return calc::BendingForce(v[0], v[1], v[2], v[3], status);
-}
-
-constexpr Calculator kCalculator{kLayout, kInputs, Formula, "Text3", kArrows};
+constexpr Calculator kCalculator{kLayout, calc::Formula::Bending, kInputs, kTensileStrength, kArrows};
 
 } // namespace
 

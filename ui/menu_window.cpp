@@ -29,16 +29,21 @@ constexpr Control kControls[] = {
 constexpr Window kLayout{"Form4", "冲压设备选用辅助工具试用版", 4500, 2385, 11460, 1485, true, Rgb(128, 255, 255),
                          &kBanner, kControls};
 
+constexpr ControlName kBendingButton{"Command1"};
+constexpr ControlName kBlankingButton{"Command2"};
+constexpr ControlName kDrawingButton{"Command3"};
+constexpr ControlName kMenuCloseButton{"Command4"};
+
 class MenuForm : public Form {
 public:
     explicit MenuForm(Project& project) : Form(project.runtime(), kLayout), project_(project) {}
 
 private:
     void BindEvents() override {
-        OnClick({"Command1"}, [this] { WindowSwitch(runtime(), project_.Form4(), project_.Form3()); });
-        OnClick({"Command2"}, [this] { WindowSwitch(runtime(), project_.Form4(), project_.Form1()); });
-        OnClick({"Command3"}, [this] { WindowSwitch(runtime(), project_.Form4(), project_.Form2()); });
-        OnClick({"Command4"}, [this] { runtime().End(); });
+        OnClick(kBendingButton, [this] { WindowSwitch(runtime(), project_.Form4(), project_.Form3()); });
+        OnClick(kBlankingButton, [this] { WindowSwitch(runtime(), project_.Form4(), project_.Form1()); });
+        OnClick(kDrawingButton, [this] { WindowSwitch(runtime(), project_.Form4(), project_.Form2()); });
+        OnClick(kMenuCloseButton, [this] { runtime().End(); });
     }
 
     Project& project_;

@@ -1,5 +1,4 @@
 // Drawing force window. On screen k (Text4) stands above σb (Text3).
-#include "calc/forces.h"
 #include "ui/windows.h"
 
 namespace ui {
@@ -43,23 +42,22 @@ constexpr Control kControls[] = {
 constexpr Window kLayout{"Form2", "拉伸力计算软件——Tamberlo制作   2012-3-16", 6300, 5850, 11460, 1485, true, kSystem,
                          nullptr, kControls};
 
-constexpr const char* kInputs[] = {"Text1", "Text2", "Text3", "Text4"};
+constexpr const char* kPerimeter = "Text1";       // L
+constexpr const char* kThickness = "Text2";       // t
+constexpr const char* kTensileStrength = "Text3"; // σb
+constexpr const char* kSafetyFactor = "Text4";    // k
+constexpr const char* kInputs[] = {kPerimeter, kThickness, kTensileStrength, kSafetyFactor};
 
-// Down and Up follow the screen order Text1, Text2, Text4, Text3.
+// Down and Up follow the screen order: perimeter, thickness, safety factor, strength.
 constexpr ArrowMoves kArrows[] = {
-    // field    down        up       left
-    {"Text1", "Text2", nullptr, nullptr},
-    {"Text2", "Text4", "Text1", nullptr},
-    {"Text4", "Text3", "Text2", nullptr},
-    {"Text3", "Command5", "Text4", "Text1"},
+    // field, down, up, left
+    {kPerimeter, kThickness, nullptr, nullptr},
+    {kThickness, kSafetyFactor, kPerimeter, nullptr},
+    {kSafetyFactor, kTensileStrength, kThickness, nullptr},
+    {kTensileStrength, kMaterialButton.name, kSafetyFactor, kPerimeter},
 };
 
-// L from Text1, t from Text2, σb from Text3, k from Text4.
-float Formula(std::span<const float> v, calc::FpStatus& status) {
-    return calc::DrawingForce(v[0], v[1], v[2], v[3], status);
-}
-
-constexpr Calculator kCalculator{kLayout, kInputs, Formula, "Text4", kArrows};
+constexpr Calculator kCalculator{kLayout, calc::Formula::Drawing, kInputs, kSafetyFactor, kArrows};
 
 } // namespace
 
