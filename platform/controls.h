@@ -4,49 +4,28 @@
 #include "platform/layout.h"
 
 #include <QFrame>
+#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QWidget>
 
 #include <functional>
-#include <memory>
-#include <utility>
-#include <vector>
-
-class QPicture;
 
 namespace platform {
 
-// The compiled pictures of one window kind, each read on first use and kept
-// across the window's loads: the bitmap of a device pixel ratio, or the vector
-// form for the other ratios and transformed painters.
-class PictureCache {
-public:
-    PictureCache();
-    ~PictureCache();
-    // Draws the picture with its top-left corner at the painter's origin.
-    void Draw(const Picture& picture, QPainter& painter);
-    // In device pixels; null when the picture has no bitmap of that ratio.
-    const QImage& Bitmap(const Picture& picture, int ratio);
-    const QPicture& Vector(const Picture& picture);
-
-private:
-    struct Entry;
-    Entry& Get(const Picture& picture);
-    std::vector<std::unique_ptr<Entry>> entries_;
-};
-
-// Draws a layout picture at its natural size.
+// Draws a layout picture at its natural size: a resource's PNG file of the
+// device's pixel ratio, picked by QIcon (scaled from the nearest for other
+// ratios), or the picture's drawing function.
 class PictureRenderer {
 public:
-    PictureRenderer(const Picture* picture, PictureCache& cache);
+    explicit PictureRenderer(const Picture* picture);
     ~PictureRenderer();
-    void Paint(QPainter& painter, QPointF topLeft);
+    void Paint(QPainter& painter, QPoint topLeft) const;
     QSize Size() const;
 
 private:
     const Picture* picture_;
-    PictureCache& cache_;
+    QIcon icon_;
 };
 
 // The on-screen window of a form: background colour and picture, fixed child geometry.
@@ -54,7 +33,7 @@ private:
 class FormWindow : public QWidget {
     Q_OBJECT
 public:
-    FormWindow(const Window& layout, PictureCache& pictures);
+    explicit FormWindow(const Window& layout);
     ~FormWindow() override;
     std::function<void()> onTitleBarClose;
     std::function<void()> onFirstPaint;
@@ -85,7 +64,7 @@ protected:
 class CommandButton : public QPushButton {
     Q_OBJECT
 public:
-    CommandButton(const QString& text, const Picture* picture, PictureCache& pictures, QWidget* parent);
+    CommandButton(const QString& text, const Picture* picture, QWidget* parent);
     ~CommandButton() override;
 
 protected:
@@ -93,7 +72,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    std::unique_ptr<PictureRenderer> picture_;
+    PictureRenderer picture_;
 };
 
 // A framed box that draws its picture from the top-left corner, clipped by the box;
@@ -101,7 +80,7 @@ private:
 class PictureBox : public QFrame {
     Q_OBJECT
 public:
-    PictureBox(const Picture* picture, PictureCache& pictures, QWidget* parent);
+    PictureBox(const Picture* picture, QWidget* parent);
     ~PictureBox() override;
 
 protected:

@@ -13,7 +13,6 @@
 #include <QUrl>
 
 #include <functional>
-#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -46,7 +45,10 @@ struct RuntimeHooks {
 
 class Runtime {
 public:
-    explicit Runtime(RuntimeHooks hooks = {});
+    // `arrangement`: all the program's windows, which open placed together.
+    // `fonts`: the windows' fonts, asked whenever a window with text is built.
+    Runtime(std::vector<const Window*> arrangement, std::function<const LoaderFonts&()> fonts,
+            RuntimeHooks hooks = {});
     ~Runtime();
     Runtime(const Runtime&) = delete;
     Runtime& operator=(const Runtime&) = delete;
@@ -73,18 +75,12 @@ public:
 
     int ShownCount() const;
 
-    // Where the windows' fonts come from. Asked once, when the first window
-    // with text is built or, earlier, once the first window has been painted.
-    std::function<LoaderFonts()> fontSource;
-    const LoaderFonts& Fonts();
-    // Prepares the fonts soon after the first frame, and warms up the windows
-    // the user may open next (layouts given by the start-up).
-    void PrepareFontsWhenIdle();
-    std::vector<const Window*> warmUpLayouts;
+    // The windows' fonts. Asked first when a window with text is built or,
+    // earlier, soon after the first window has been painted.
+    const LoaderFonts& Fonts() { return fonts_(); }
 
-    // The client area a window opens in, among all the program's windows (`arrangement`).
+    // The client area a window opens in, placed among all the program's windows.
     QRect WindowRect(const Window& layout) const;
-    std::vector<const Window*> arrangement;
 
 private:
     friend class Form;
@@ -92,11 +88,15 @@ private:
     void Call(Member member, const char* interfaceId, const QString& object, Op&& op);
     void EndProgram(int exitCode);
     void EndIfNoWindowLeft();
+    // A window's first paint: the fonts are read while it waits for input.
+    void WindowPainted();
 
+    std::vector<const Window*> arrangement_;
+    std::function<const LoaderFonts&()> fonts_;
     RuntimeHooks hooks_;
     calc::FpStatus fp_;
-    std::optional<LoaderFonts> fonts_;
     QObject idle_; // context of work deferred to the event loop
+    bool fontsAsked_ = false;
     std::vector<Form*> forms_;
     int depth_ = 0;
     bool ended_ = false;
