@@ -9,6 +9,7 @@
 #include <QStyleOptionButton>
 #include <QTimer>
 
+#include <cmath>
 #include <utility>
 
 namespace platform {
@@ -89,7 +90,13 @@ void PictureRenderer::Paint(QPainter& painter, QPoint topLeft) const {
         picture_->draw(painter);
         painter.restore();
     } else {
-        painter.drawPixmap(topLeft, icon_.pixmap(Size(), painter.device()->devicePixelRatio()));
+        // At a ratio between two files, the larger one scaled down: sharper
+        // than the smaller one scaled up. At 1x and 2x, pixel for pixel.
+        const qreal ratio = std::ceil(painter.device()->devicePixelRatio());
+        painter.save();
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawPixmap(QRect(topLeft, Size()), icon_.pixmap(Size(), ratio));
+        painter.restore();
     }
 }
 

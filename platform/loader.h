@@ -6,7 +6,6 @@
 #include <QFont>
 #include <QString>
 
-
 namespace platform {
 
 class FormWindow;

@@ -27,8 +27,8 @@ struct Harness {
     platform::ScreenArea screen{QRect(0, 0, 1920, 1080), QRect(0, 0, 1920, 1080)};
 
     ui::Environment& environment;
-    platform::Runtime runtime{ui::Arrangement(),
-                              [this]() -> const platform::LoaderFonts& { return environment.Fonts(); }, Hooks()};
+    platform::Runtime runtime{
+        ui::Arrangement(), [this]() -> const platform::LoaderFonts& { return environment.Fonts(); }, Hooks()};
     ui::Project project{runtime};
 
     explicit Harness(ui::Environment& e) : environment(e) {}

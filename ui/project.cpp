@@ -10,9 +10,8 @@ namespace ui {
 
 int Run(QApplication& app) {
     Environment environment(app);
-    platform::Runtime runtime(Arrangement(), [&environment]() -> const platform::LoaderFonts& {
-        return environment.Fonts();
-    });
+    platform::Runtime runtime(
+        Arrangement(), [&environment]() -> const platform::LoaderFonts& { return environment.Fonts(); });
     Project project(runtime);
     project.Start();
     return QApplication::exec();
