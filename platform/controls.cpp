@@ -2,6 +2,8 @@
 
 #include <QAccessibleWidget>
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QMetaMethod>
 #include <QMouseEvent>
@@ -75,9 +77,24 @@ QAccessibleInterface* AccessibleControl(const QString& className, QObject* objec
 
 } // namespace
 
+QIcon LoadIcon(const QString& resource) {
+    auto read = [](const QString& file) {
+        QImageReader reader(file, "png");
+        reader.setAutoDetectImageFormat(false);
+        return QPixmap::fromImage(reader.read()); // "@2x" in the name: device pixel ratio 2
+    };
+    QIcon icon(read(resource));
+    if (qApp->devicePixelRatio() > 1) {
+        const QPixmap large = read(QString(resource).replace(QLatin1String(".png"), QLatin1String("@2x.png")));
+        if (!large.isNull())
+            icon.addPixmap(large);
+    }
+    return icon;
+}
+
 PictureRenderer::PictureRenderer(const Picture* picture) : picture_(picture) {
     if (picture_ && picture_->resource)
-        icon_ = QIcon(QString::fromUtf8(picture_->resource));
+        icon_ = LoadIcon(QString::fromUtf8(picture_->resource));
 }
 PictureRenderer::~PictureRenderer() = default;
 
@@ -116,8 +133,6 @@ FormWindow::~FormWindow() = default;
 void FormWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     picture_.Paint(painter, QPoint(0, 0));
-    if (onFirstPaint)
-        std::exchange(onFirstPaint, nullptr)();
 }
 
 void FormWindow::closeEvent(QCloseEvent* event) {

@@ -13,9 +13,13 @@
 
 namespace platform {
 
-// Draws a layout picture at its natural size: a resource's PNG file of the
-// device's pixel ratio, picked by QIcon (scaled from the nearest for other
-// ratios), or the picture's drawing function.
+// A PNG resource (":/assets/banner.png") as an icon: the file and, when a
+// screen has a higher device pixel ratio, its "@2x" file, as QIcon::addFile
+// takes them. Read as PNG, without probing every image plugin for the format.
+QIcon LoadIcon(const QString& resource);
+
+// Draws a layout picture at its natural size: its resource's file of the
+// device's pixel ratio, picked by QIcon, or the picture's drawing function.
 class PictureRenderer {
 public:
     explicit PictureRenderer(const Picture* picture);
@@ -36,7 +40,6 @@ public:
     explicit FormWindow(const Window& layout);
     ~FormWindow() override;
     std::function<void()> onTitleBarClose;
-    std::function<void()> onFirstPaint;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -66,7 +66,6 @@ void Form::Load() {
     window_ = BuildWindow(layout_, HasText(layout_) ? &runtime_.Fonts() : nullptr);
     window_->setGeometry(runtime_.WindowRect(layout_));
     window_->onTitleBarClose = [this] { runtime_.TitleBarClose(*this); };
-    window_->onFirstPaint = [this] { runtime_.WindowPainted(); };
     BindEvents();
 }
 

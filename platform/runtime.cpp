@@ -10,9 +10,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
-#include <QTimer>
-
-#include <utility>
 
 namespace platform {
 
@@ -60,14 +57,6 @@ Runtime::~Runtime() = default;
 
 QRect Runtime::WindowRect(const Window& layout) const {
     return PlaceWindow(layout, arrangement_, hooks_.screen());
-}
-
-void Runtime::WindowPainted() {
-    // Soon after the first frame, before a person can have chosen a window:
-    // the main menu shows no text, so the program starts without its fonts.
-    constexpr int kIdleMilliseconds = 150;
-    if (!std::exchange(fontsAsked_, true))
-        QTimer::singleShot(kIdleMilliseconds, &idle_, [this] { (void)Fonts(); });
 }
 
 template <class Op>

@@ -8,7 +8,6 @@
 #include "platform/loader.h"
 #include "platform/placement.h"
 
-#include <QObject>
 #include <QString>
 #include <QUrl>
 
@@ -75,8 +74,8 @@ public:
 
     int ShownCount() const;
 
-    // The windows' fonts. Asked first when a window with text is built or,
-    // earlier, soon after the first window has been painted.
+    // The windows' fonts, asked when a window with text is built: the main
+    // menu shows none, so the program starts without them.
     const LoaderFonts& Fonts() { return fonts_(); }
 
     // The client area a window opens in, placed among all the program's windows.
@@ -88,15 +87,11 @@ private:
     void Call(Member member, const char* interfaceId, const QString& object, Op&& op);
     void EndProgram(int exitCode);
     void EndIfNoWindowLeft();
-    // A window's first paint: the fonts are read while it waits for input.
-    void WindowPainted();
 
     std::vector<const Window*> arrangement_;
     std::function<const LoaderFonts&()> fonts_;
     RuntimeHooks hooks_;
     calc::FpStatus fp_;
-    QObject idle_; // context of work deferred to the event loop
-    bool fontsAsked_ = false;
     std::vector<Form*> forms_;
     int depth_ = 0;
     bool ended_ = false;

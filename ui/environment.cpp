@@ -1,8 +1,9 @@
 #include "ui/environment.h"
 
+#include "platform/controls.h"
+
 #include <QApplication>
 #include <QFontDatabase>
-#include <QIcon>
 #include <QLocale>
 #include <QStyle>
 #include <QStyleFactory>
@@ -32,7 +33,7 @@ Environment::Environment(QApplication& app) {
     }
 
     // 64 pixels: the desktop scales it for title bars and task lists.
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/icon.png")));
+    QApplication::setWindowIcon(platform::LoadIcon(QStringLiteral(":/assets/icon.png")));
     // The runtime decides when the program ends: after the last window's procedure.
     app.setQuitOnLastWindowClosed(false);
 }
