@@ -74,8 +74,7 @@ public:
 
     int ShownCount() const;
 
-    // The windows' fonts, asked when a window with text is built: the main
-    // menu shows none, so the program starts without them.
+    // The windows' fonts, asked whenever a window with text is built.
     const LoaderFonts& Fonts() { return fonts_(); }
 
     // The client area a window opens in, placed among all the program's windows.

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QLocale>
+#include <QResource>
 #include <QStyle>
 #include <QStyleFactory>
 
@@ -14,8 +15,15 @@ namespace {
 
 constexpr int kWindowFontPixels = 12; // 9 pt at 96 dpi
 
-QString AddFont(const QString& resource) {
-    const int id = QFontDatabase::addApplicationFont(resource);
+// Registered from the resource in place: it is stored uncompressed and lives
+// as long as the program.
+QString AddFont(const QString& path) {
+    const QResource resource(path);
+    const QByteArray data = resource.compressionAlgorithm() == QResource::NoCompression
+                                ? QByteArray::fromRawData(reinterpret_cast<const char*>(resource.data()),
+                                                          static_cast<qsizetype>(resource.size()))
+                                : resource.uncompressedData();
+    const int id = QFontDatabase::addApplicationFontFromData(data);
     return id < 0 ? QString() : QFontDatabase::applicationFontFamilies(id).value(0);
 }
 

@@ -5,6 +5,7 @@
 #include "ui/windows.h"
 
 #include <QApplication>
+#include <QTimer>
 
 namespace ui {
 
@@ -14,6 +15,11 @@ int Run(QApplication& app) {
         Arrangement(), [&environment]() -> const platform::LoaderFonts& { return environment.Fonts(); });
     Project project(runtime);
     project.Start();
+    // The menu shows no text: its first frame comes without the fonts, which
+    // are read soon after, while it waits for a choice, so that the first
+    // calculator opens as fast as any later one.
+    constexpr int kFontsAfterMilliseconds = 150;
+    QTimer::singleShot(kFontsAfterMilliseconds, &app, [&environment] { (void)environment.Fonts(); });
     return QApplication::exec();
 }
 
