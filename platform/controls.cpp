@@ -8,6 +8,7 @@
 #include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QStyleOptionButton>
 #include <QTimer>
 
@@ -78,10 +79,16 @@ QAccessibleInterface* AccessibleControl(const QString& className, QObject* objec
 } // namespace
 
 QIcon LoadIcon(const QString& resource) {
+    // Kept in Qt's pixmap cache, as QPixmap::load keeps what it reads.
     auto read = [](const QString& file) {
-        QImageReader reader(file, "png");
-        reader.setAutoDetectImageFormat(false);
-        return QPixmap::fromImage(reader.read()); // "@2x" in the name: device pixel ratio 2
+        QPixmap pixmap;
+        if (!QPixmapCache::find(file, &pixmap)) {
+            QImageReader reader(file, "png");
+            reader.setAutoDetectImageFormat(false);
+            pixmap = QPixmap::fromImage(reader.read()); // "@2x" in the name: device pixel ratio 2
+            QPixmapCache::insert(file, pixmap);
+        }
+        return pixmap;
     };
     QIcon icon(read(resource));
     if (qApp->devicePixelRatio() > 1) {
