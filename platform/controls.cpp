@@ -92,7 +92,8 @@ QIcon LoadIcon(const QString& resource) {
     };
     QIcon icon(read(resource));
     if (qApp->devicePixelRatio() > 1) {
-        const QPixmap large = read(QString(resource).replace(QLatin1String(".png"), QLatin1String("@2x.png")));
+        const QPixmap large =
+            read(QString(resource).replace(QLatin1String(".png"), QLatin1String("@2x.png")));
         if (!large.isNull())
             icon.addPixmap(large);
     }
