@@ -19,7 +19,8 @@ int Run(QApplication& app) {
     // are read soon after, while it waits for a choice, so that the first
     // calculator opens as fast as any later one.
     constexpr int kFontsAfterMilliseconds = 150;
-    QTimer::singleShot(kFontsAfterMilliseconds, &app, [&environment] { (void)environment.Fonts(); });
+    const QObject whileRunning;
+    QTimer::singleShot(kFontsAfterMilliseconds, &whileRunning, [&environment] { (void)environment.Fonts(); });
     return QApplication::exec();
 }
 
