@@ -5,7 +5,10 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QTimer>
 #include <QWidget>
+
+#include <sys/resource.h>
 
 #include <cstdio>
 #include <ctime>
@@ -60,11 +63,19 @@ private:
 };
 
 // Prints "firstpaint <CLOCK_MONOTONIC ns>" after the first frame of the first
-// window and quits the event loop.
-inline void QuitAfterFirstPaint(QCoreApplication& app) {
+// window, and "settledrss <KiB>", the peak resident memory, 2 s after the
+// call (made at the start of main), with the program left to itself; then quits.
+inline void ReportStartup(QCoreApplication& app) {
+    constexpr int kSettledMs = 2000;
     auto* watcher = new FirstPaintWatcher(app);
     watcher->Arm({}, [](QWidget*, long long paintedNs) {
         std::printf("firstpaint %lld\n", paintedNs);
+        std::fflush(stdout);
+    });
+    QTimer::singleShot(kSettledMs, &app, [] {
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        std::printf("settledrss %ld\n", usage.ru_maxrss);
         std::fflush(stdout);
         QCoreApplication::quit();
     });

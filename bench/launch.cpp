@@ -5,8 +5,9 @@
 //
 // A child reports on standard output, one "key value" line each: "firstpaint"
 // is a CLOCK_MONOTONIC time in nanoseconds and counts from just before the
-// child was spawned; any other key is a duration in nanoseconds. Every run also
-// gives the child's peak resident memory ("maxrss", from wait4). The first run
+// child was spawned; a key ending in "rss" is a memory size in KiB; any other
+// key is a duration in nanoseconds. Every run also gives the child's peak
+// resident memory over its whole life ("maxrss", from wait4). The first run
 // of each side warms the caches and is not counted. Prints one "RESULT" line
 // per key; a KEY=TARGET sets the ratio a key should stay within.
 // Exits non-zero only when a child fails or reports nothing.
@@ -170,7 +171,7 @@ int main(int argc, char** argv) {
         const auto floorValues = floorSamples.find(key);
         if (floorValues == floorSamples.end())
             continue;
-        const bool memory = key == "maxrss";
+        const bool memory = key.ends_with("rss"); // KiB
         const double a = Median(values) / (memory ? 1024.0 : 1e6);
         const double b = Median(floorValues->second) / (memory ? 1024.0 : 1e6);
         const auto target = targets.find(key);

@@ -17,7 +17,7 @@ configure=(-DPF_BUILD_BENCH=ON)
 cmake -S "$repo" -B "$build" "${configure[@]}" >/dev/null || exit 1
 build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
 [ "$build_type" = Release ] || echo "warning: $build is a '$build_type' build; measure a Release build" >&2
-targets=(pressforce_firstpaint bare_firstpaint switch_bench launch)
+targets=(startup_program startup_bare switch_bench launch)
 grep -q '^benchmark_DIR:PATH=/' "$build/CMakeCache.txt" && targets+=(calc_bench)
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}" || exit 1
 bin=$build/bench
@@ -87,23 +87,23 @@ else
 fi
 
 if [ "$have_x" = 1 ]; then
-    run startup "$bin/launch" "$runs" startup firstpaint=1.10 maxrss=1.15 \
-        -- "$bin/pressforce_firstpaint" --vs "$bin/bare_firstpaint" && results_of "$results/startup.txt"
-    run switch "$bin/launch" "$runs" switch cold=2 \
+    run startup "$bin/launch" "$runs" startup firstpaint=1.10 settledrss=1.15 \
+        -- "$bin/startup_program" --vs "$bin/startup_bare" && results_of "$results/startup.txt"
+    run switch "$bin/launch" "$runs" switch cold=1.25 \
         -- "$bin/switch_bench" program 5 --vs "$bin/switch_bench" bare 5 && results_of "$results/switch.txt"
 
     # Instructions from process start to the first frame: repeatable where times are not.
     if command -v valgrind >/dev/null; then
         echo "== startup instructions" >&2
         declare -A ir=()
-        for p in pressforce_firstpaint bare_firstpaint; do
+        for p in startup_program startup_bare; do
             rm -f "$results/callgrind.$p"*
             valgrind --tool=callgrind --dump-before='bench::FirstFrame*' \
                 --callgrind-out-file="$results/callgrind.$p" "$bin/$p" >/dev/null 2>"$results/callgrind.$p.err"
             ir[$p]=$(sed -n 's/^summary: //p' "$results/callgrind.$p.1" 2>/dev/null)
         done
-        if [ -n "${ir[pressforce_firstpaint]}" ] && [ -n "${ir[bare_firstpaint]}" ]; then
-            awk -v a="${ir[pressforce_firstpaint]}" -v b="${ir[bare_firstpaint]}" \
+        if [ -n "${ir[startup_program]}" ] && [ -n "${ir[startup_bare]}" ]; then
+            awk -v a="${ir[startup_program]}" -v b="${ir[startup_bare]}" \
                 'BEGIN { printf "RESULT startup/instructions %.1f %.1f MIr %.2f 0\n", a / 1e6, b / 1e6, a / b }' \
                 >>"$results/summary.txt"
         else

@@ -1,33 +1,37 @@
 // Window switch: from the click on the main menu's blanking button to the first
-// frame of the blanking calculator, against a bare window's show to first frame.
+// frame of the blanking calculator, against a plain Qt program doing the same.
 //
-//   switch_bench program [switches]   the program's own windows
-//   switch_bench bare [switches]      plain QWidgets of the same sizes and places
+//   switch_bench program [switches]   the program, started as for a user
+//   switch_bench bare [switches]      the floor (see RunBare)
 //
 // Each switch replaces the shown window by a newly built one, then a switch back
 // rebuilds the first; the next switch starts once that window has painted and
 // its events have settled. Prints "cold <ns>" for the first switch of the
 // process and "warm <ns>" for each later one.
 #include "bench/firstpaint.h"
-#include "platform/runtime.h"
-#include "ui/environment.h"
+#include "platform/layout.h"
 #include "ui/project.h"
+#include "ui/windows.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTimer>
 #include <QWidget>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 
 namespace {
 
 constexpr int kSettleMs = 50; // lets deferred deletes and activation finish before a click
 // The first click comes as a person's would, not before half a second after the
-// menu appeared; the program prepares its fonts in that time.
+// menu appeared.
 constexpr int kFirstClickMs = 500;
 
 void Report(int index, long long ns) {
@@ -35,21 +39,14 @@ void Report(int index, long long ns) {
     std::fflush(stdout);
 }
 
-void Click(platform::Form& form, const char* button) {
-    auto* b = qobject_cast<QAbstractButton*>(form.Control({button}));
-    if (!b) {
-        std::fprintf(stderr, "no button %s on %s\n", button, qPrintable(form.Name()));
-        std::exit(1);
-    }
-    b->click();
-}
-
-// One run: `start` shows the menu (the window named `menu`); once it has
-// painted, `open` shows the calculator (`calculator`), whose first frame ends
-// the measurement; then `back` shows the menu again, `switches` times.
+// One run: `start` shows the menu (the window named `menu`) and runs the event
+// loop; once the menu has painted, `open` shows the calculator (`calculator`),
+// whose first frame ends the measurement; then `back` shows the menu again,
+// `switches` times.
 struct Switches {
     QString menu, calculator;
-    std::function<void()> start, open, back;
+    std::function<int()> start;
+    std::function<void()> open, back;
 };
 
 int Run(QApplication& app, int switches, const Switches& s) {
@@ -74,30 +71,46 @@ int Run(QApplication& app, int switches, const Switches& s) {
         });
     };
     watcher->Arm(s.menu, [&](QWidget*, long long) { menuShown(); });
-    s.start();
-    return QApplication::exec();
+    return s.start();
+}
+
+// Clicks a button of the shown top-level window `window`, as a person would.
+void Click(const char* window, const char* button) {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->objectName() == QLatin1String(window))
+            if (auto* b = w->findChild<QAbstractButton*>(QLatin1String(button))) {
+                b->click();
+                return;
+            }
+    std::fprintf(stderr, "no button %s on %s\n", button, window);
+    std::exit(1);
 }
 
 // Menu → blanking calculator through the program's own click procedures.
 int RunProgram(QApplication& app, int switches) {
-    ui::Environment environment(app);
-    platform::Runtime runtime;
-    environment.Configure(runtime);
-    ui::Project project(runtime);
     return Run(app, switches,
-               {QStringLiteral("Form4"), QStringLiteral("Form1"), [&] { project.Start(); },
-                [&] { Click(project.Form4(), "Command2"); },   // 冲裁力计算
-                [&] { Click(project.Form1(), "Command4"); }}); // 返回
+               {QStringLiteral("Form4"), QStringLiteral("Form1"), [&] { return ui::Run(app); },
+                [] { Click("Form4", "Command2"); },   // 冲裁力计算
+                [] { Click("Form1", "Command4"); }}); // 返回
 }
 
-// The floor: the same sequence with empty QWidgets, shown and activated as the
-// runtime shows a window, the previous one hidden and deleted later.
+// The floor, a plain Qt program: the bundled fonts registered at start, an
+// empty window of the menu's size, and on the click a window built the
+// straightforward way with the blanking calculator's controls (QLabel, QLineEdit,
+// QPushButton with setGeometry, their texts and fonts, the picture in a QLabel
+// as a QPixmap), shown and activated as the program shows a window, the
+// previous one hidden and deleted later.
 int RunBare(QApplication& app, int switches) {
+    const int regular =
+        QFontDatabase::addApplicationFont(QStringLiteral(":/assets/fonts/NotoSerifCJKsc-Regular-subset.otf"));
+    QFontDatabase::addApplicationFont(QStringLiteral(":/assets/fonts/NotoSerifCJKsc-Bold-subset.otf"));
+    const QString family = QFontDatabase::applicationFontFamilies(regular).value(0);
+    QFont windowFont(family);
+    windowFont.setPixelSize(12);
+    QApplication::setFont(windowFont);
+
     QWidget* shown = nullptr;
-    auto replace = [&](const char* name, QRect geometry) {
-        auto* w = new QWidget;
-        w->setObjectName(QString::fromLatin1(name));
-        w->setGeometry(geometry);
+    auto replace = [&](QWidget* w) {
         w->show();
         w->raise();
         w->activateWindow();
@@ -107,11 +120,52 @@ int RunBare(QApplication& app, int switches) {
         }
         shown = w;
     };
-    const QRect menu(764, 99, 300, 159), calculator(769, 99, 420, 380);
-    const int code =
-        Run(app, switches,
-            {QStringLiteral("menu"), QStringLiteral("calculator"), [&] { replace("menu", menu); },
-             [&] { replace("calculator", calculator); }, [&] { replace("menu", menu); }});
+    auto menu = [&] {
+        auto* w = new QWidget;
+        w->setObjectName(QStringLiteral("menu"));
+        w->setGeometry(764, 99, 300, 159);
+        replace(w);
+    };
+    auto calculator = [&] {
+        const platform::Window& layout = ui::BlankingCalculator().layout;
+        auto* w = new QWidget;
+        w->setObjectName(QStringLiteral("calculator"));
+        w->setWindowTitle(QString::fromUtf8(layout.caption));
+        w->setGeometry(769, 99, 420, 380);
+        for (const platform::Control& c : layout.controls) {
+            const QString text = QString::fromUtf8(c.text);
+            QWidget* control = nullptr;
+            switch (c.kind) {
+            case platform::Kind::Label: control = new QLabel(text, w); break;
+            case platform::Kind::TextBox: control = new QLineEdit(text, w); break;
+            case platform::Kind::Button: control = new QPushButton(text, w); break;
+            case platform::Kind::PictureBox: {
+                auto* picture = new QLabel(w);
+                picture->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+                picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+                picture->setPixmap(QPixmap(QString::fromUtf8(c.picture->resource)));
+                control = picture;
+                break;
+            }
+            }
+            control->setGeometry(platform::Px(c.left), platform::Px(c.top), platform::Px(c.width),
+                                 platform::Px(c.height));
+            if (c.font.family) {
+                QFont font(family);
+                font.setPixelSize(static_cast<int>(std::lround(c.font.points * 96.0 / 72.0)));
+                font.setBold(c.font.weight >= 700);
+                control->setFont(font);
+            }
+        }
+        replace(w);
+    };
+    const int code = Run(app, switches,
+                         {QStringLiteral("menu"), QStringLiteral("calculator"),
+                          [&] {
+                              menu();
+                              return QApplication::exec();
+                          },
+                          calculator, menu});
     delete shown;
     return code;
 }

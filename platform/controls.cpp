@@ -1,22 +1,18 @@
 #include "platform/controls.h"
 
-#include "platform/compiledpicture.h"
-
 #include <QAccessibleWidget>
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPicture>
+#include <QPixmapCache>
 #include <QStyleOptionButton>
-
 #include <QTimer>
 
-#include <algorithm>
-#include <array>
 #include <cmath>
-#include <optional>
 #include <utility>
 
 namespace platform {
@@ -82,86 +78,58 @@ QAccessibleInterface* AccessibleControl(const QString& className, QObject* objec
 
 } // namespace
 
-struct PictureCache::Entry {
-    const Picture* picture;
-    std::array<std::optional<QImage>, kBitmapRatios.size()> bitmaps;
-    std::optional<QPicture> vector;
-};
-
-PictureCache::PictureCache() = default;
-PictureCache::~PictureCache() = default;
-
-PictureCache::Entry& PictureCache::Get(const Picture& picture) {
-    for (const auto& entry : entries_)
-        if (entry->picture == &picture)
-            return *entry;
-    entries_.push_back(std::make_unique<Entry>(Entry{&picture, {}, {}}));
-    return *entries_.back();
-}
-
-const QImage& PictureCache::Bitmap(const Picture& picture, int ratio) {
-    static const QImage none;
-    const auto* at = std::find(kBitmapRatios.begin(), kBitmapRatios.end(), ratio);
-    if (at == kBitmapRatios.end())
-        return none;
-    std::optional<QImage>& bitmap = Get(picture).bitmaps[std::size_t(at - kBitmapRatios.begin())];
-    if (!bitmap) {
-        bitmap = LoadBitmap(BitmapResource(picture.resource, ratio));
-        // Only a bitmap of the picture's exact size is drawn pixel for pixel.
-        if (bitmap->size() != QSize(picture.width, picture.height) * ratio)
-            *bitmap = QImage();
-    }
-    return *bitmap;
-}
-
-const QPicture& PictureCache::Vector(const Picture& picture) {
-    std::optional<QPicture>& vector = Get(picture).vector;
-    if (!vector && !LoadVector(VectorResource(picture.resource), vector.emplace()))
-        *vector = QPicture();
-    return *vector;
-}
-
-void PictureCache::Draw(const Picture& picture, QPainter& painter) {
-    // A bitmap when the painter maps the picture onto whole device pixels at its ratio.
-    const QTransform device = painter.deviceTransform();
-    const double ratio = device.m11();
-    const auto whole = [](double v) { return std::abs(v - std::round(v)) < 1e-9; };
-    if (device.type() <= QTransform::TxScale && std::abs(device.m22() - ratio) < 1e-9 && whole(ratio) &&
-        whole(device.dx()) && whole(device.dy())) {
-        const QImage& bitmap = Bitmap(picture, int(std::lround(ratio)));
-        if (!bitmap.isNull()) {
-            // In device pixels: the bitmap's data is read-only, so it carries no ratio of its own.
-            painter.save();
-            painter.scale(1 / ratio, 1 / ratio);
-            painter.drawImage(QPointF(0, 0), bitmap);
-            painter.restore();
-            return;
+QIcon LoadIcon(const QString& resource) {
+    // Kept in Qt's pixmap cache, as QPixmap::load keeps what it reads.
+    auto read = [](const QString& file) {
+        QPixmap pixmap;
+        if (!QPixmapCache::find(file, &pixmap)) {
+            QImageReader reader(file, "png");
+            reader.setAutoDetectImageFormat(false);
+            pixmap = QPixmap::fromImage(reader.read()); // "@2x" in the name: device pixel ratio 2
+            QPixmapCache::insert(file, pixmap);
         }
+        return pixmap;
+    };
+    QIcon icon(read(resource));
+    if (qApp->devicePixelRatio() > 1) {
+        const QPixmap large =
+            read(QString(resource).replace(QLatin1String(".png"), QLatin1String("@2x.png")));
+        if (!large.isNull())
+            icon.addPixmap(large);
     }
-    painter.drawPicture(0, 0, Vector(picture));
+    return icon;
 }
 
-PictureRenderer::PictureRenderer(const Picture* picture, PictureCache& cache) : picture_(picture), cache_(cache) {}
+PictureRenderer::PictureRenderer(const Picture* picture) : picture_(picture) {
+    if (picture_ && picture_->resource)
+        icon_ = LoadIcon(QString::fromUtf8(picture_->resource));
+}
 PictureRenderer::~PictureRenderer() = default;
 
-void PictureRenderer::Paint(QPainter& painter, QPointF topLeft) {
+void PictureRenderer::Paint(QPainter& painter, QPoint topLeft) const {
     if (!picture_)
         return;
-    painter.save();
-    painter.translate(topLeft);
     if (picture_->draw) {
+        painter.save();
+        painter.translate(topLeft);
         picture_->draw(painter);
-    } else if (picture_->resource) {
-        cache_.Draw(*picture_, painter);
+        painter.restore();
+    } else {
+        // At a ratio between two files, the larger one scaled down: sharper
+        // than the smaller one scaled up. At 1x and 2x, pixel for pixel.
+        const qreal ratio = std::ceil(painter.device()->devicePixelRatio());
+        painter.save();
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawPixmap(QRect(topLeft, Size()), icon_.pixmap(Size(), ratio));
+        painter.restore();
     }
-    painter.restore();
 }
 
 QSize PictureRenderer::Size() const {
     return picture_ ? QSize(picture_->width, picture_->height) : QSize();
 }
 
-FormWindow::FormWindow(const Window& layout, PictureCache& pictures) : picture_(layout.picture, pictures) {
+FormWindow::FormWindow(const Window& layout) : picture_(layout.picture) {
     // Qt keeps a process-wide list of factories: add ours once.
     static const bool accessible = (QAccessible::installFactory(AccessibleControl), true);
     (void)accessible;
@@ -172,9 +140,7 @@ FormWindow::~FormWindow() = default;
 
 void FormWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    picture_.Paint(painter, QPointF(0, 0));
-    if (onFirstPaint)
-        std::exchange(onFirstPaint, nullptr)();
+    picture_.Paint(painter, QPoint(0, 0));
 }
 
 void FormWindow::closeEvent(QCloseEvent* event) {
@@ -207,11 +173,8 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
         emit clicked();
 }
 
-CommandButton::CommandButton(const QString& text, const Picture* picture, PictureCache& pictures, QWidget* parent)
-    : QPushButton(text, parent) {
-    if (picture)
-        picture_ = std::make_unique<PictureRenderer>(picture, pictures);
-}
+CommandButton::CommandButton(const QString& text, const Picture* picture, QWidget* parent)
+    : QPushButton(text, parent), picture_(picture) {}
 CommandButton::~CommandButton() = default;
 
 void CommandButton::keyPressEvent(QKeyEvent* event) {
@@ -224,7 +187,7 @@ void CommandButton::keyPressEvent(QKeyEvent* event) {
 
 void CommandButton::paintEvent(QPaintEvent* event) {
     QPushButton::paintEvent(event);
-    if (!picture_)
+    if (picture_.Size().isEmpty())
         return;
     QStyleOptionButton option;
     initStyleOption(&option);
@@ -232,12 +195,11 @@ void CommandButton::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setClipRect(face);
     // Centred on whole pixels, so that the picture's pixels meet the screen's.
-    const QSize size = picture_->Size();
-    picture_->Paint(painter, QPointF((width() - size.width()) / 2, (height() - size.height()) / 2));
+    const QSize size = picture_.Size();
+    picture_.Paint(painter, QPoint((width() - size.width()) / 2, (height() - size.height()) / 2));
 }
 
-PictureBox::PictureBox(const Picture* picture, PictureCache& pictures, QWidget* parent)
-    : QFrame(parent), picture_(picture, pictures) {
+PictureBox::PictureBox(const Picture* picture, QWidget* parent) : QFrame(parent), picture_(picture) {
     setFrameStyle(QFrame::WinPanel | QFrame::Sunken); // the classic two-pixel sunken border
 }
 PictureBox::~PictureBox() = default;

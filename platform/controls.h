@@ -4,49 +4,32 @@
 #include "platform/layout.h"
 
 #include <QFrame>
+#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QWidget>
 
 #include <functional>
-#include <memory>
-#include <utility>
-#include <vector>
-
-class QPicture;
 
 namespace platform {
 
-// The compiled pictures of one window kind, each read on first use and kept
-// across the window's loads: the bitmap of a device pixel ratio, or the vector
-// form for the other ratios and transformed painters.
-class PictureCache {
-public:
-    PictureCache();
-    ~PictureCache();
-    // Draws the picture with its top-left corner at the painter's origin.
-    void Draw(const Picture& picture, QPainter& painter);
-    // In device pixels; null when the picture has no bitmap of that ratio.
-    const QImage& Bitmap(const Picture& picture, int ratio);
-    const QPicture& Vector(const Picture& picture);
+// A PNG resource (":/assets/banner.png") as an icon: the file and, when a
+// screen has a higher device pixel ratio, its "@2x" file, as QIcon::addFile
+// takes them. Read as PNG, without probing every image plugin for the format.
+QIcon LoadIcon(const QString& resource);
 
-private:
-    struct Entry;
-    Entry& Get(const Picture& picture);
-    std::vector<std::unique_ptr<Entry>> entries_;
-};
-
-// Draws a layout picture at its natural size.
+// Draws a layout picture at its natural size: its resource's file of the
+// device's pixel ratio, picked by QIcon, or the picture's drawing function.
 class PictureRenderer {
 public:
-    PictureRenderer(const Picture* picture, PictureCache& cache);
+    explicit PictureRenderer(const Picture* picture);
     ~PictureRenderer();
-    void Paint(QPainter& painter, QPointF topLeft);
+    void Paint(QPainter& painter, QPoint topLeft) const;
     QSize Size() const;
 
 private:
     const Picture* picture_;
-    PictureCache& cache_;
+    QIcon icon_;
 };
 
 // The on-screen window of a form: background colour and picture, fixed child geometry.
@@ -54,10 +37,9 @@ private:
 class FormWindow : public QWidget {
     Q_OBJECT
 public:
-    FormWindow(const Window& layout, PictureCache& pictures);
+    explicit FormWindow(const Window& layout);
     ~FormWindow() override;
     std::function<void()> onTitleBarClose;
-    std::function<void()> onFirstPaint;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -91,7 +73,7 @@ private:
 class CommandButton : public QPushButton {
     Q_OBJECT
 public:
-    CommandButton(const QString& text, const Picture* picture, PictureCache& pictures, QWidget* parent);
+    CommandButton(const QString& text, const Picture* picture, QWidget* parent);
     ~CommandButton() override;
 
 protected:
@@ -99,7 +81,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    std::unique_ptr<PictureRenderer> picture_;
+    PictureRenderer picture_;
 };
 
 // A framed box that draws its picture from the top-left corner, clipped by the box;
@@ -107,7 +89,7 @@ private:
 class PictureBox : public QFrame {
     Q_OBJECT
 public:
-    PictureBox(const Picture* picture, PictureCache& pictures, QWidget* parent);
+    PictureBox(const Picture* picture, QWidget* parent);
     ~PictureBox() override;
 
 protected:

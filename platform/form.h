@@ -44,7 +44,6 @@ private:
     Runtime& runtime_;
     const Window& layout_;
     QPointer<FormWindow> window_;
-    PictureCache pictures_;
 };
 
 } // namespace platform

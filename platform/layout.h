@@ -28,8 +28,8 @@ using Colour = std::int32_t;
 inline constexpr Colour kSystem = -1;
 constexpr Colour Rgb(int r, int g, int b) { return (r << 16) | (g << 8) | b; }
 
-// A picture: compiled from an SVG source (the base name of its resources), or
-// a function that draws it; drawn at its natural size.
+// A picture: a PNG resource (":/assets/banner.png", with its "banner@2x.png"
+// beside it), or a function that draws it; drawn at its natural size.
 struct Picture {
     const char* resource = nullptr;
     void (*draw)(QPainter&) = nullptr;

@@ -3,14 +3,12 @@
 #include "platform/controls.h"
 
 #include <QFontMetrics>
-#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 #include <vector>
 
 namespace platform {
@@ -43,7 +41,7 @@ void FitWidth(QWidget& label, const QString& text) {
     label.setFont(font);
 }
 
-QWidget* BuildControl(const Control& c, const LoaderFonts* fonts, PictureCache& pictures, QWidget* parent) {
+QWidget* BuildControl(const Control& c, const LoaderFonts* fonts, QWidget* parent) {
     QWidget* w = nullptr;
     const QString text = QString::fromUtf8(c.text ? c.text : "");
     switch (c.kind) {
@@ -63,14 +61,14 @@ QWidget* BuildControl(const Control& c, const LoaderFonts* fonts, PictureCache& 
         break;
     }
     case Kind::Button: {
-        auto* button = new CommandButton(text, c.picture, pictures, parent);
+        auto* button = new CommandButton(text, c.picture, parent);
         button->setAutoDefault(false);
         SetColours(*button, c.fore, QPalette::ButtonText, c.back, QPalette::Button);
         w = button;
         break;
     }
     case Kind::PictureBox: {
-        auto* box = new PictureBox(c.picture, pictures, parent);
+        auto* box = new PictureBox(c.picture, parent);
         box->setFocusPolicy(Qt::StrongFocus);
         w = box;
         break;
@@ -117,26 +115,8 @@ bool HasText(const Window& layout) {
     return layout.picture && layout.picture->draw; // a drawn picture may hold text
 }
 
-void WarmUp(std::span<const Window* const> layouts, const LoaderFonts& fonts) {
-    // Builds each window off screen, without its pictures (they load when
-    // shown), and draws it once: loads the font engines, shapes and renders
-    // the glyphs and fills the style's caches before a window needs them.
-    PictureCache none;
-    for (const Window* layout : layouts) {
-        std::vector<Control> controls(layout->controls.begin(), layout->controls.end());
-        for (Control& c : controls)
-            c.picture = nullptr;
-        Window bare = *layout;
-        bare.picture = nullptr;
-        bare.controls = controls;
-        const std::unique_ptr<FormWindow> window(BuildWindow(bare, &fonts, none));
-        QImage image(window->size(), QImage::Format_RGB32);
-        window->render(&image);
-    }
-}
-
-FormWindow* BuildWindow(const Window& layout, const LoaderFonts* fonts, PictureCache& pictures) {
-    auto* window = new FormWindow(layout, pictures);
+FormWindow* BuildWindow(const Window& layout, const LoaderFonts* fonts) {
+    auto* window = new FormWindow(layout);
     window->setObjectName(QString::fromLatin1(layout.name));
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                             Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
@@ -163,7 +143,7 @@ FormWindow* BuildWindow(const Window& layout, const LoaderFonts* fonts, PictureC
     QWidget* previous = nullptr;
     QWidget* first = nullptr;
     for (const Control* c : order) {
-        QWidget* w = BuildControl(*c, fonts, pictures, window);
+        QWidget* w = BuildControl(*c, fonts, window);
         if (!(w->focusPolicy() & Qt::TabFocus))
             continue;
         if (previous)

@@ -6,12 +6,9 @@
 #include <QFont>
 #include <QString>
 
-#include <span>
-
 namespace platform {
 
 class FormWindow;
-class PictureCache;
 
 struct LoaderFonts {
     QString songFamily; // the face used for "宋体"
@@ -20,14 +17,10 @@ struct LoaderFonts {
 
 // The window at its screen position with every control at its layout value.
 // A window without text may be built without fonts.
-FormWindow* BuildWindow(const Window& layout, const LoaderFonts* fonts, PictureCache& pictures);
+FormWindow* BuildWindow(const Window& layout, const LoaderFonts* fonts);
 
 // Whether a window shows any text of its own.
 bool HasText(const Window& layout);
-
-// Does off screen the work a window's first showing would otherwise do for
-// the first time: font engines, the layouts' glyphs, the style's caches.
-void WarmUp(std::span<const Window* const> layouts, const LoaderFonts& fonts);
 
 // The object name a control gets: "Text1", or "Label9(2)" for an array element.
 QString ObjectName(const char* name, int index);

@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
-#include <QTimer>
 
 #include <utility>
 
@@ -36,7 +35,9 @@ QString ObjectPath(const Form& form, ControlName control) {
 
 QString ToString(ControlName control) { return ObjectName(control.name, control.index); }
 
-Runtime::Runtime(RuntimeHooks hooks) : hooks_(std::move(hooks)) {
+Runtime::Runtime(std::vector<const Window*> arrangement, std::function<const LoaderFonts&()> fonts,
+                 RuntimeHooks hooks)
+    : arrangement_(std::move(arrangement)), fonts_(std::move(fonts)), hooks_(std::move(hooks)) {
     if (!hooks_.report)
         hooks_.report = [this](const QString& text) {
             (void)Fonts(); // the report is in Chinese
@@ -56,25 +57,8 @@ Runtime::Runtime(RuntimeHooks hooks) : hooks_(std::move(hooks)) {
 
 Runtime::~Runtime() = default;
 
-const LoaderFonts& Runtime::Fonts() {
-    if (!fonts_) {
-        fonts_ = fontSource ? fontSource() : LoaderFonts{QStringLiteral("宋体"), QApplication::font()};
-    }
-    return *fonts_;
-}
-
 QRect Runtime::WindowRect(const Window& layout) const {
-    return PlaceWindow(layout, arrangement, hooks_.screen());
-}
-
-void Runtime::PrepareFontsWhenIdle() {
-    // Soon after the first frame, before a person can have chosen a window.
-    constexpr int kIdleMilliseconds = 150;
-    if (!fonts_)
-        QTimer::singleShot(kIdleMilliseconds, &idle_, [this] {
-            if (!fonts_)
-                WarmUp(warmUpLayouts, Fonts());
-        });
+    return PlaceWindow(layout, arrangement_, hooks_.screen());
 }
 
 template <class Op>

@@ -8,13 +8,11 @@
 #include "platform/loader.h"
 #include "platform/placement.h"
 
-#include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QUrl>
 
 #include <functional>
-#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -47,7 +45,10 @@ struct RuntimeHooks {
 
 class Runtime {
 public:
-    explicit Runtime(RuntimeHooks hooks = {});
+    // `arrangement`: all the program's windows, which open placed together.
+    // `fonts`: the windows' fonts, asked whenever a window with text is built.
+    Runtime(std::vector<const Window*> arrangement, std::function<const LoaderFonts&()> fonts,
+            RuntimeHooks hooks = {});
     ~Runtime();
     Runtime(const Runtime&) = delete;
     Runtime& operator=(const Runtime&) = delete;
@@ -75,18 +76,11 @@ public:
 
     int ShownCount() const;
 
-    // Where the windows' fonts come from. Asked once, when the first window
-    // with text is built or, earlier, once the first window has been painted.
-    std::function<LoaderFonts()> fontSource;
-    const LoaderFonts& Fonts();
-    // Prepares the fonts soon after the first frame, and warms up the windows
-    // the user may open next (layouts given by the start-up).
-    void PrepareFontsWhenIdle();
-    std::vector<const Window*> warmUpLayouts;
+    // The windows' fonts, asked whenever a window with text is built.
+    const LoaderFonts& Fonts() { return fonts_(); }
 
-    // The client area a window opens in, among all the program's windows (`arrangement`).
+    // The client area a window opens in, placed among all the program's windows.
     QRect WindowRect(const Window& layout) const;
-    std::vector<const Window*> arrangement;
 
 private:
     friend class Form;
@@ -98,10 +92,10 @@ private:
     void EndProgram(int exitCode);
     void EndIfNoWindowLeft();
 
+    std::vector<const Window*> arrangement_;
+    std::function<const LoaderFonts&()> fonts_;
     RuntimeHooks hooks_;
     calc::FpStatus fp_;
-    std::optional<LoaderFonts> fonts_;
-    QObject idle_; // context of work deferred to the event loop
     std::vector<Form*> forms_;
     QPointer<QWidget> pendingActivation_;
     int depth_ = 0;

@@ -26,10 +26,12 @@ struct Harness {
     // The screen windows open on: large enough for every layout position.
     platform::ScreenArea screen{QRect(0, 0, 1920, 1080), QRect(0, 0, 1920, 1080)};
 
-    platform::Runtime runtime{Hooks()};
+    ui::Environment& environment;
+    platform::Runtime runtime{
+        ui::Arrangement(), [this]() -> const platform::LoaderFonts& { return environment.Fonts(); }, Hooks()};
     ui::Project project{runtime};
 
-    explicit Harness(const ui::Environment& environment) { environment.Configure(runtime); }
+    explicit Harness(ui::Environment& e) : environment(e) {}
     ~Harness() { Flush(); }
 
     platform::RuntimeHooks Hooks() {

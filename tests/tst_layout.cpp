@@ -93,7 +93,7 @@ void TestLayout::windows() {
     QCOMPARE(bool(w->windowFlags() & Qt::WindowMinimizeButtonHint), minimise);
     QVERIFY(w->windowFlags() & Qt::WindowCloseButtonHint);
     QCOMPARE(w->font().pixelSize(), 12);
-    QCOMPARE(w->font().family(), environment_->songFamily());
+    QCOMPARE(w->font().family(), environment_->Fonts().songFamily);
     QVERIFY(!w->windowIcon().isNull());
 }
 
@@ -146,7 +146,7 @@ void TestLayout::controls() {
         }
         const QFont font = w->font();
         if (c.font.family) {
-            QCOMPARE(font.family(), environment_->songFamily());
+            QCOMPARE(font.family(), environment_->Fonts().songFamily);
             QCOMPARE(font.pixelSize(), 14);
             QCOMPARE(font.weight(), QFont::Weight(c.font.weight));
             QVERIFY(font.stretch() == QFont::AnyStretch || font.stretch() >= 75); // still reads as the face

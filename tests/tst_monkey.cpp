@@ -324,7 +324,7 @@ QString KeyName(const Key& k) {
 
 class Monkey {
 public:
-    Monkey(const ui::Environment& environment, quint64 seed) : environment_(environment), rng_(seed) {
+    Monkey(ui::Environment& environment, quint64 seed) : environment_(environment), rng_(seed) {
         StartProgram();
     }
     ~Monkey() { Harness::Flush(); }
@@ -370,7 +370,7 @@ private:
 
     QString Check();
 
-    const ui::Environment& environment_;
+    ui::Environment& environment_;
     Random rng_;
     std::unique_ptr<Harness> h_;
     Model model_;

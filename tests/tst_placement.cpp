@@ -60,7 +60,7 @@ void TestPlacement::placed() {
     QFETCH(ScreenArea, screen);
     QFETCH(QPoint, shift);
     Harness h(*environment_);
-    const auto& arrangement = h.runtime.arrangement;
+    const auto arrangement = ui::Arrangement();
     const std::pair<int, QRect> windows[] = {{4, kMenu}, {1, kBlanking}, {5, kMaterial}};
     for (const auto& [n, layoutRect] : windows) {
         QCOMPARE(platform::LayoutRect(Layout(h, n), Screen({})), layoutRect);

@@ -7,7 +7,7 @@ namespace {
 
 using namespace platform;
 
-constexpr Picture kPicture{":/assets/drawing", nullptr, 200, 153,
+constexpr Picture kPicture{":/assets/drawing.png", nullptr, 200, 153,
                            "拉伸件示意图：上为带圆角的浅盒剖面，右上壁标注料厚 t；下为双线圆角矩形平面图。"};
 
 constexpr Colour kBlue = Rgb(0, 0, 255), kWhite = Rgb(255, 255, 255), kRed = Rgb(255, 0, 0);

@@ -1,13 +1,11 @@
 #include "ui/environment.h"
 
-#include "platform/compiledpicture.h"
-#include "platform/runtime.h"
+#include "platform/controls.h"
 
 #include <QApplication>
 #include <QFontDatabase>
-#include <QIcon>
 #include <QLocale>
-#include <QPixmap>
+#include <QResource>
 #include <QStyle>
 #include <QStyleFactory>
 
@@ -17,15 +15,16 @@ namespace {
 
 constexpr int kWindowFontPixels = 12; // 9 pt at 96 dpi
 
-QString AddFont(const QString& resource) {
-    const int id = QFontDatabase::addApplicationFont(resource);
+// Registered from the resource in place: it is stored uncompressed and lives
+// as long as the program.
+QString AddFont(const QString& path) {
+    const QResource resource(path);
+    const QByteArray data = resource.compressionAlgorithm() == QResource::NoCompression
+                                ? QByteArray::fromRawData(reinterpret_cast<const char*>(resource.data()),
+                                                          static_cast<qsizetype>(resource.size()))
+                                : resource.uncompressedData();
+    const int id = QFontDatabase::addApplicationFontFromData(data);
     return id < 0 ? QString() : QFontDatabase::applicationFontFamilies(id).value(0);
-}
-
-// The window icon, rendered from its vector source at build time at 64
-// pixels; the desktop scales it for title bars and task lists.
-QIcon WindowIcon() {
-    return QIcon(QPixmap::fromImage(platform::LoadBitmap(platform::BitmapResource(":/assets/icon", 1))));
 }
 
 } // namespace
@@ -41,16 +40,13 @@ Environment::Environment(QApplication& app) {
         QApplication::setPalette(style->standardPalette());
     }
 
-    QApplication::setWindowIcon(WindowIcon());
+    // 64 pixels: the desktop scales it for title bars and task lists.
+    QApplication::setWindowIcon(platform::LoadIcon(QStringLiteral(":/assets/icon.png")));
     // The runtime decides when the program ends: after the last window's procedure.
     app.setQuitOnLastWindowClosed(false);
 }
 
-void Environment::Configure(platform::Runtime& runtime) const {
-    runtime.fontSource = [this] { return Fonts(); };
-}
-
-const platform::LoaderFonts& Environment::Fonts() const {
+const platform::LoaderFonts& Environment::Fonts() {
     if (!fonts_) {
         QString family = AddFont(QStringLiteral(":/assets/fonts/NotoSerifCJKsc-Regular-subset.otf"));
         AddFont(QStringLiteral(":/assets/fonts/NotoSerifCJKsc-Bold-subset.otf"));

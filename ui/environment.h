@@ -11,25 +11,18 @@
 
 class QApplication;
 
-namespace platform {
-class Runtime;
-}
-
 namespace ui {
 
 class Environment {
 public:
     explicit Environment(QApplication& app);
-    // Makes the environment the runtime's source of fonts; it must outlive the runtime.
-    void Configure(platform::Runtime& runtime) const;
-    // The bundled Song face, registered on first use: the main menu shows no
-    // text, so the program starts without reading its fonts.
-    const platform::LoaderFonts& Fonts() const;
-    const QString& songFamily() const { return Fonts().songFamily; }
+    // The windows' fonts: the bundled Song face, registered with Qt on the
+    // first call, which also makes it the application's font.
+    const platform::LoaderFonts& Fonts();
 
 private:
     QTranslator qtTexts_;
-    mutable std::optional<platform::LoaderFonts> fonts_;
+    std::optional<platform::LoaderFonts> fonts_;
 };
 
 } // namespace ui

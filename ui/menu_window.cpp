@@ -8,11 +8,11 @@ namespace {
 
 using namespace platform;
 
-constexpr Picture kBanner{":/assets/banner", nullptr, 300, 160, "蓝色渐变横幅，左下角为白色题字“Tamberlo制作”。"};
-constexpr Picture kBending{":/assets/button_bending", nullptr, 80, 30, nullptr};
-constexpr Picture kBlanking{":/assets/button_blanking", nullptr, 80, 30, nullptr};
-constexpr Picture kDrawing{":/assets/button_drawing", nullptr, 80, 30, nullptr};
-constexpr Picture kClose{":/assets/button_close", nullptr, 80, 30, nullptr};
+constexpr Picture kBanner{":/assets/banner.png", nullptr, 300, 160, "蓝色渐变横幅，左下角为白色题字“Tamberlo制作”。"};
+constexpr Picture kBending{":/assets/button_bending.png", nullptr, 80, 30, nullptr};
+constexpr Picture kBlanking{":/assets/button_blanking.png", nullptr, 80, 30, nullptr};
+constexpr Picture kDrawing{":/assets/button_drawing.png", nullptr, 80, 30, nullptr};
+constexpr Picture kClose{":/assets/button_close.png", nullptr, 80, 30, nullptr};
 
 constexpr Colour kWhite = Rgb(255, 255, 255);
 

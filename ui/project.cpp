@@ -1,25 +1,35 @@
 #include "ui/project.h"
 
 #include "ui/calculator.h"
+#include "ui/environment.h"
 #include "ui/windows.h"
 
-#include <vector>
+#include <QApplication>
+#include <QTimer>
 
 namespace ui {
 
-namespace {
-
-// The calculators' layouts: the windows the menu opens.
-std::vector<const platform::Window*> CalculatorLayouts() {
-    return {&BlankingCalculator().layout, &DrawingCalculator().layout, &BendingCalculator().layout};
+int Run(QApplication& app) {
+    Environment environment(app);
+    platform::Runtime runtime(
+        Arrangement(), [&environment]() -> const platform::LoaderFonts& { return environment.Fonts(); });
+    Project project(runtime);
+    project.Start();
+    // The menu shows no text: its first frame comes without the fonts, which
+    // are read soon after, while it waits for a choice, so that the first
+    // calculator opens as fast as any later one.
+    constexpr int kFontsAfterMilliseconds = 150;
+    const QObject whileRunning;
+    QTimer::singleShot(kFontsAfterMilliseconds, &whileRunning, [&environment] { (void)environment.Fonts(); });
+    return QApplication::exec();
 }
 
-} // namespace
-
-Project::Project(platform::Runtime& runtime) : runtime_(runtime) {
-    runtime_.arrangement = CalculatorLayouts();
-    runtime_.arrangement.insert(runtime_.arrangement.end(), {&MenuLayout(), &MaterialLayout()});
+std::vector<const platform::Window*> Arrangement() {
+    return {&BlankingCalculator().layout, &DrawingCalculator().layout, &BendingCalculator().layout,
+            &MenuLayout(), &MaterialLayout()};
 }
+
+Project::Project(platform::Runtime& runtime) : runtime_(runtime) {}
 
 Project::~Project() {
     // Windows go before the runtime they were registered with.
@@ -59,7 +69,6 @@ bool Project::IsCreated(int n) const {
 }
 
 void Project::Start() {
-    runtime_.warmUpLayouts = CalculatorLayouts();
     runtime_.Show(Form4());
 }
 

@@ -6,8 +6,18 @@
 
 #include <array>
 #include <memory>
+#include <vector>
+
+class QApplication;
 
 namespace ui {
+
+// The program: sets up its environment, shows the main menu and runs the
+// event loop until the program ends; returns the exit code.
+int Run(QApplication& app);
+
+// Every window's layout: the windows open placed together.
+std::vector<const platform::Window*> Arrangement();
 
 class Project {
 public:
