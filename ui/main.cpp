@@ -1,4 +1,5 @@
 #include "platform/runtime.h"
+#include "ui/commandline.h"
 #include "ui/environment.h"
 #include "ui/project.h"
 
@@ -9,7 +10,15 @@
 #endif
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const ui::CommandLine command = ui::ParseCommandLine(arguments, qEnvironmentVariable("QT_QPA_PLATFORM"));
+    if (!command.run)
+        return ui::Answer(command); // --help, --version or a usage error: no display needed
+    ui::QtArguments qtArguments(argc, argv, command);
+    const std::unique_ptr<QApplication> application = ui::OpenDisplay(qtArguments, command.platform);
+    QApplication& app = *application;
 #ifdef PF_QUIT_AFTER_FIRST_PAINT
     bench::QuitAfterFirstPaint(app); // start-up benchmark build
 #endif
