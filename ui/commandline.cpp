@@ -149,6 +149,10 @@ QtArguments::QtArguments(int argc, char** argv, const CommandLine& command)
 }
 
 std::unique_ptr<QApplication> OpenDisplay(QtArguments& arguments, const QString& platform) {
+    // Before the display opens: X11 reads the window class from the name.
+    QCoreApplication::setApplicationName(kProgram);
+    QCoreApplication::setApplicationVersion(QStringLiteral(PF_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral(PF_APP_ID));
     DisplayWatch current{platform, nullptr, {}};
     watch = &current;
     current.previous = qInstallMessageHandler(HoldOrExit);
@@ -160,8 +164,6 @@ std::unique_ptr<QApplication> OpenDisplay(QtArguments& arguments, const QString&
                                          m.category.constData());
         qt_message_output(m.type, context, m.text);
     }
-    QGuiApplication::setDesktopFileName(QStringLiteral(PF_APP_ID));
-    QCoreApplication::setApplicationVersion(QStringLiteral(PF_VERSION));
     return app;
 }
 
