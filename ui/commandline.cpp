@@ -5,7 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <tuple>
+#include <vector>
 
 namespace ui {
 
@@ -23,26 +23,13 @@ const QString kDefaultPlatform;
 
 // The toolkit's own options (QGuiApplication, QApplication and the X11
 // platform), taken here so that they reach Qt: those with a value, then flags.
-constexpr const char* kQtValueOptions[] = {"platform",
-                                           "platformpluginpath",
-                                           "platformtheme",
-                                           "plugin",
-                                           "qwindowgeometry",
-                                           "qwindowicon",
-                                           "qwindowtitle",
-                                           "session",
-                                           "display",
-                                           "geometry",
-                                           "title",
-                                           "icon",
-                                           "name",
-                                           "visual",
-                                           "style",
-                                           "stylesheet",
-                                           "qmljsdebugger"};
-constexpr const char* kQtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"};
+const QString kQtValueOptions =
+    QStringLiteral("platform platformpluginpath platformtheme plugin qwindowgeometry "
+                   "qwindowicon qwindowtitle session display geometry title icon name "
+                   "visual style stylesheet qmljsdebugger");
+const QString kQtFlags = QStringLiteral("reverse widgetcount nograb dograb sync testability");
 
-QString HelpText(const QString& defaultPlatform) {
+QString HelpText() {
     return QStringLiteral(
                "Usage: pressforce [OPTION]...\n"
                "用法：pressforce [选项]...\n"
@@ -56,7 +43,7 @@ QString HelpText(const QString& defaultPlatform) {
                "也接受 Qt 自身的选项，如 -platform 和 -style。\n"
                "The environment variable QT_QPA_PLATFORM chooses the display platform (default: %1).\n"
                "环境变量 QT_QPA_PLATFORM 选择显示平台（默认：%1）。\n")
-        .arg(defaultPlatform.isEmpty() ? QStringLiteral("Qt's") : defaultPlatform);
+        .arg(kDefaultPlatform.isEmpty() ? QStringLiteral("Qt's own") : kDefaultPlatform);
 }
 
 QString VersionText() {
@@ -68,7 +55,7 @@ QString VersionText() {
 CommandLine UsageError(const QString& error) {
     CommandLine command;
     command.exitStatus = 2;
-    command.standardError = kProgram + QStringLiteral(": ") + error + u'\n' + HelpText(kDefaultPlatform);
+    command.standardError = kProgram + QStringLiteral(": ") + error + u'\n' + HelpText();
     return command;
 }
 
@@ -104,10 +91,10 @@ CommandLine ParseCommandLine(const QStringList& arguments, const QString& platfo
     const QCommandLineOption version(QStringLiteral("version"));
     parser.addOption(help);
     parser.addOption(version);
-    for (const char* name : kQtValueOptions)
-        parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value")));
-    for (const char* name : kQtFlags)
-        parser.addOption(QCommandLineOption(QString::fromLatin1(name)));
+    for (const QString& name : kQtValueOptions.split(u' '))
+        parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("value")));
+    for (const QString& name : kQtFlags.split(u' '))
+        parser.addOption(QCommandLineOption(name));
 
     if (!parser.parse(arguments))
         return UsageError(parser.errorText());
@@ -117,7 +104,7 @@ CommandLine ParseCommandLine(const QStringList& arguments, const QString& platfo
 
     CommandLine command;
     if (parser.isSet(help)) {
-        command.standardOutput = HelpText(kDefaultPlatform);
+        command.standardOutput = HelpText();
     } else if (parser.isSet(version)) {
         command.standardOutput = VersionText();
     } else {
