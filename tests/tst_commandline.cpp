@@ -25,8 +25,8 @@ void TestCommandLine::answers_data() {
     const QString version = QStringLiteral("pressforce " PF_VERSION "\nCopyright (C) 2026 Tamberlo");
     const QString usageError = QStringLiteral("pressforce: %1\nUsage: pressforce [OPTION]...");
     const QString noDisplay =
-        QStringLiteral("pressforce: 无法打开显示（平台 %1），请设置 DISPLAY 或用 QT_QPA_PLATFORM "
-                       "选择平台 / cannot open a display (platform %1): set DISPLAY, or "
+        QStringLiteral("pressforce: 无法打开显示（平台 %1），请设置 %2 或用 QT_QPA_PLATFORM "
+                       "选择平台 / cannot open a display (platform %1): set %2, or "
                        "choose a platform with QT_QPA_PLATFORM");
     QTest::newRow("--help") << QStringList{"--help"} << QStringList() << 0 << usage << QString();
     QTest::newRow("-h") << QStringList{"-h"} << QStringList() << 0 << usage << QString();
@@ -40,11 +40,14 @@ void TestCommandLine::answers_data() {
                                               << usageError.arg("Missing value after '-style'.");
     QTest::newRow("argument") << QStringList{"file.txt"} << QStringList() << 2 << QString()
                               << usageError.arg("unexpected argument 'file.txt'.");
-    QTest::newRow("no display") << QStringList() << QStringList() << 1 << QString() << noDisplay.arg("xcb");
+    QTest::newRow("no display") << QStringList() << QStringList() << 1 << QString()
+                                << noDisplay.arg("xcb", "DISPLAY");
+    QTest::newRow("no Wayland display") << QStringList() << QStringList{"QT_QPA_PLATFORM=wayland"} << 1
+                                        << QString() << noDisplay.arg("wayland", "WAYLAND_DISPLAY");
     // Were -platform dropped, the program would run on QT_QPA_PLATFORM's offscreen.
     QTest::newRow("-platform reaches Qt")
         << QStringList{"-platform", "nosuch"} << QStringList{"QT_QPA_PLATFORM=offscreen"} << 1 << QString()
-        << noDisplay.arg("nosuch");
+        << noDisplay.arg("nosuch", "DISPLAY");
 }
 
 void TestCommandLine::answers() {

@@ -155,11 +155,13 @@ std::unique_ptr<QApplication> OpenDisplay(QtArguments& arguments, const QString&
 }
 
 QString NoDisplayMessage(const QString& platform) {
+    const QString variable = platform.startsWith(QStringLiteral("wayland"))
+                                 ? QStringLiteral("WAYLAND_DISPLAY")
+                                 : QStringLiteral("DISPLAY");
     return QStringLiteral(
-               "pressforce: 无法打开显示（平台 %1），请设置 DISPLAY 或用 QT_QPA_PLATFORM 选择平台 / "
-               "cannot open a display (platform %1): set DISPLAY, or choose a platform with "
-               "QT_QPA_PLATFORM")
-        .arg(platform.isEmpty() ? QStringLiteral("?") : platform);
+               "pressforce: 无法打开显示（平台 %1），请设置 %2 或用 QT_QPA_PLATFORM 选择平台 / "
+               "cannot open a display (platform %1): set %2, or choose a platform with QT_QPA_PLATFORM")
+        .arg(platform.isEmpty() ? QStringLiteral("?") : platform, variable);
 }
 
 } // namespace ui
