@@ -102,13 +102,16 @@ step "starting /usr/bin/pressforce"
     env -u QT_QPA_PLATFORM -u QT_SCALE_FACTOR xvfb-run -a -s "-screen 0 1600x1000x24 -nolisten tcp" bash -c '
         title=$1
         /usr/bin/pressforce & pid=$!
+        # Titles compared as getwindowname reads them (_NET_WM_NAME): the
+        # pattern of search --name misses Chinese titles on some systems.
         for _ in $(seq 150); do
-            if window=$(xdotool search --onlyvisible --name "^$title\$" 2> /dev/null); then
+            for window in $(xdotool search --onlyvisible --name . 2> /dev/null); do
+                [ "$(xdotool getwindowname "$window" 2> /dev/null)" = "$title" ] || continue
                 echo "test-package: the main menu window $window is shown"
                 kill "$pid"
                 wait "$pid" 2> /dev/null || true
                 exit 0
-            fi
+            done
             kill -0 "$pid" 2> /dev/null || { echo "test-package: the program ended early" >&2; exit 1; }
             sleep 0.1
         done

@@ -26,7 +26,7 @@ tmp=$(mktemp -d)
 pids=()
 cleanup() {
     for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-        kill "${pids[$i]}" 2> /dev/null && wait "${pids[$i]}" 2> /dev/null
+        kill "${pids[$i]}" 2> /dev/null && wait "${pids[$i]}" 2> /dev/null || true
     done
     rm -rf "$tmp"
 }
@@ -48,14 +48,18 @@ sleep 1
 "$program" > "$tmp/program.log" 2>&1 &
 pids+=($!)
 
-# The id of the shown window whose title is exactly $1, within 10 s.
+# The id of the shown window whose title is exactly $1, within 10 s. Titles
+# are compared as getwindowname reads them: the pattern of search --name
+# misses Chinese titles on some systems.
 window() {
     local id
     for _ in $(seq 100); do
-        id=$(xdotool search --onlyvisible --name "^$1\$" 2> /dev/null | head -n1) && [ -n "$id" ] && {
-            echo "$id"
-            return
-        }
+        for id in $(xdotool search --onlyvisible --name . 2> /dev/null); do
+            [ "$(xdotool getwindowname "$id" 2> /dev/null)" = "$1" ] && {
+                echo "$id"
+                return
+            }
+        done
         sleep 0.1
     done
     echo "screenshots: no window \"$1\"" >&2
