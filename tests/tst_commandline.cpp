@@ -3,6 +3,7 @@
 #include "ui/commandline.h"
 
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 class TestCommandLine : public QObject {
@@ -60,6 +61,8 @@ void TestCommandLine::answers() {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "QT_QPA_PLATFORM"})
         env.remove(QString::fromLatin1(name));
+    const QTemporaryDir runtime; // no compositor's socket either
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     for (const QString& assignment : environment)
         env.insert(assignment.section(u'=', 0, 0), assignment.section(u'=', 1));
     QProcess program;
