@@ -11,8 +11,11 @@ BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-svg-dev qt6-translati
 REFERENCE_PACKAGES=(libmpfr-dev clang libclang-rt-dev)
 # Google Benchmark for the calculation, valgrind for start-up instruction counts.
 BENCH_PACKAGES=(libbenchmark-dev valgrind)
-# Xvfb and openbox for the real program on a desktop, X input, AT-SPI, the package tools.
-TEST_PACKAGES=(xvfb xauth openbox x11-utils wmctrl python3-pyatspi at-spi2-core dbus-daemon dpkg-dev desktop-file-utils appstream xdotool)
+# Xvfb, a window manager (openbox) and X input for the real program on a
+# desktop, AT-SPI for the screen-reader tests; the package tools (dpkg-shlibdeps
+# runs on what `file` finds) and Debian's package checker.
+TEST_PACKAGES=(xvfb xauth openbox x11-utils wmctrl xdotool python3-pyatspi at-spi2-core dbus-daemon
+               dpkg-dev file lintian desktop-file-utils appstream)
 
 install_packages() {
     local missing=()
@@ -20,10 +23,11 @@ install_packages() {
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
-    local sudo=()
-    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    # Through env, so that the variable reaches apt-get past sudo.
+    local apt=(env DEBIAN_FRONTEND=noninteractive apt-get)
+    [ "$(id -u)" -ne 0 ] && apt=(sudo "${apt[@]}")
+    "${apt[@]}" update -qq
+    "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}"
 }
 
 build() {

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Builds the Debian package in BUILD_DIR, installs it, checks where its files
-# landed, validates the desktop entry and the AppStream metadata, and starts the
-# installed program on a private X display until its main menu shows. Removes
-# the package again unless it was installed before.
+# Builds the Debian package in BUILD_DIR, checks it with lintian (an error or a
+# warning fails), installs it, checks where its files landed, validates the
+# desktop entry and the AppStream metadata, asks the installed program its
+# version without a display, and starts it on a private X display until its
+# main menu shows. Removes the package again unless it was installed before.
 #   packaging/test-package.sh BUILD_DIR
-# Needs (Debian): cmake, dpkg-dev, desktop-file-utils, appstream, xvfb, xauth, xdotool.
+# Needs (Debian): cmake, dpkg-dev, file, lintian, desktop-file-utils, appstream, xvfb, xauth, xdotool.
 set -euo pipefail
 
 build=$(cd "${1:?usage: test-package.sh BUILD_DIR}" && pwd)
@@ -19,16 +20,16 @@ fail() {
 }
 step() { echo "test-package: $*"; }
 
-for tool in cpack dpkg-shlibdeps desktop-file-validate appstreamcli xvfb-run xauth xdotool; do
+for tool in cpack dpkg-shlibdeps file lintian desktop-file-validate appstreamcli xvfb-run xauth xdotool; do
     command -v "$tool" > /dev/null ||
-        fail "$tool is missing (Debian: cmake dpkg-dev desktop-file-utils appstream xvfb xauth xdotool)"
+        fail "$tool is missing (Debian: cmake dpkg-dev file lintian desktop-file-utils appstream xvfb xauth xdotool)"
 done
 [ -f "$build/CPackConfig.cmake" ] || fail "$build has no CPack configuration: is packaging/ part of the build?"
 
 step "building the package"
 cmake --build "$build" -j"$(nproc)" > /dev/null
 rm -f "$build"/pressforce_*.deb
-(cd "$build" && cpack -G DEB > /dev/null)
+(cd "$build" && cpack -G DEB > /dev/null) || fail "cpack"
 debs=("$build"/pressforce_*.deb)
 [ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "expected one pressforce_*.deb in $build, found: ${debs[*]}"
 deb=${debs[0]}
@@ -43,6 +44,18 @@ done
 # The pictures are compiled at build time: the program reads no SVG.
 ! grep -qxF libqt6svg6 <<< "$names" || fail "Depends names libqt6svg6; the program does not use it"
 [[ "$depends" != *fonts-* ]] || fail "Depends names a font package; the font is built in"
+
+# Documents, looked for in the package: a system may keep dpkg from installing them.
+contents=$(dpkg-deb --contents "$deb")
+for f in /usr/share/doc/pressforce/copyright /usr/share/doc/pressforce/changelog.Debian.gz \
+    /usr/share/man/man1/pressforce.1.gz /usr/share/man/zh_CN/man1/pressforce.1.gz; do
+    grep -qE "^-.* \.$f\$" <<< "$contents" || fail "the package lacks $f"
+done
+
+step "lintian"
+# Informational tags are shown too. The package's overrides
+# (/usr/share/lintian/overrides/pressforce) say why each is there.
+lintian --display-info --fail-on error,warning "$deb" || fail "lintian reports an error or a warning"
 
 installed_before=false
 dpkg-query -W -f='${Status}' pressforce 2> /dev/null | grep -q "ok installed" && installed_before=true
@@ -77,6 +90,11 @@ step "validating the desktop entry and the metadata"
 desktop-file-validate /usr/share/applications/$id.desktop || fail "desktop-file-validate"
 appstreamcli validate --no-net /usr/share/metainfo/$id.metainfo.xml || fail "appstreamcli validate"
 
+step "asking /usr/bin/pressforce its version without a display"
+version=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM /usr/bin/pressforce --version | head -n1)
+[ "$version" = "pressforce $(dpkg-deb --field "$deb" Version | sed 's/-[^-]*$//')" ] ||
+    fail "pressforce --version printed \"$version\""
+
 step "starting /usr/bin/pressforce"
 # The installed program alone: no build tree, no test platform.
 (
@@ -84,13 +102,16 @@ step "starting /usr/bin/pressforce"
     env -u QT_QPA_PLATFORM -u QT_SCALE_FACTOR xvfb-run -a -s "-screen 0 1600x1000x24 -nolisten tcp" bash -c '
         title=$1
         /usr/bin/pressforce & pid=$!
+        # Titles compared as getwindowname reads them (_NET_WM_NAME): the
+        # pattern of search --name misses Chinese titles on some systems.
         for _ in $(seq 150); do
-            if window=$(xdotool search --onlyvisible --name "^$title\$" 2> /dev/null); then
+            for window in $(xdotool search --onlyvisible --name . 2> /dev/null); do
+                [ "$(xdotool getwindowname "$window" 2> /dev/null)" = "$title" ] || continue
                 echo "test-package: the main menu window $window is shown"
                 kill "$pid"
                 wait "$pid" 2> /dev/null || true
                 exit 0
-            fi
+            done
             kill -0 "$pid" 2> /dev/null || { echo "test-package: the program ended early" >&2; exit 1; }
             sleep 0.1
         done

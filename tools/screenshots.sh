@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# Makes the README's screenshots from the real program: runs it on a private X
+# server under openbox, drives it with xdotool as a user would, and captures
+# the screen with ImageMagick. Run it again whenever the windows change.
+#   tools/screenshots.sh [BUILD_DIR]     default: build; writes docs/screenshots/*.png
+# Needs (Debian): cmake, xvfb, openbox, xdotool, imagemagick, and a Chinese
+# font for openbox's title bars (fonts-wqy-microhei).
+set -euo pipefail
+repo=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$repo/build}
+out=$repo/docs/screenshots
+
+missing=()
+for tool in cmake Xvfb openbox xdotool import convert fc-list; do
+    command -v "$tool" > /dev/null || missing+=("$tool")
+done
+[ ${#missing[@]} -eq 0 ] && [ -n "$(fc-list :lang=zh)" ] || {
+    echo "screenshots: missing ${missing[*]:-a Chinese font} (Debian: cmake xvfb openbox xdotool imagemagick fonts-wqy-microhei)" >&2
+    exit 1
+}
+[ -f "$build/CMakeCache.txt" ] || cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DPF_BUILD_TESTS=OFF -DPF_BUILD_BENCH=OFF
+cmake --build "$build" --target pressforce > /dev/null
+program=$build/ui/pressforce
+
+tmp=$(mktemp -d)
+pids=()
+cleanup() {
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+        kill "${pids[$i]}" 2> /dev/null && wait "${pids[$i]}" 2> /dev/null || true
+    done
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+# A black desktop, so that a capture trimmed to what is not black holds just the windows.
+Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp -br 3> "$tmp/display" 2> "$tmp/xvfb.log" &
+pids+=($!)
+for _ in $(seq 100); do
+    [ -s "$tmp/display" ] && break
+    sleep 0.1
+done
+[ -s "$tmp/display" ] || { echo "screenshots: Xvfb did not start" >&2; cat "$tmp/xvfb.log" >&2; exit 1; }
+export DISPLAY=:$(head -n1 "$tmp/display") XDG_RUNTIME_DIR=$tmp
+unset WAYLAND_DISPLAY QT_QPA_PLATFORM QT_SCALE_FACTOR
+openbox --sm-disable > "$tmp/openbox.log" 2>&1 &
+pids+=($!)
+sleep 1
+"$program" > "$tmp/program.log" 2>&1 &
+pids+=($!)
+
+# The id of the shown window whose title is exactly $1, within 10 s. Titles
+# are compared as getwindowname reads them: the pattern of search --name
+# misses Chinese titles on some systems.
+window() {
+    local id
+    for _ in $(seq 100); do
+        for id in $(xdotool search --onlyvisible --name . 2> /dev/null); do
+            [ "$(xdotool getwindowname "$id" 2> /dev/null)" = "$1" ] && {
+                echo "$id"
+                return
+            }
+        done
+        sleep 0.1
+    done
+    echo "screenshots: no window \"$1\"" >&2
+    cat "$tmp/program.log" >&2
+    return 1
+}
+# Clicks at pixel ($2, $3) of window $1's client area.
+click() {
+    xdotool mousemove --window "$1" "$2" "$3" click 1
+    sleep 0.5
+}
+type_text() {
+    xdotool type --delay 30 "$1"
+    sleep 0.3
+}
+# Captures the screen into $out/$1.png, trimmed to the windows with a margin.
+capture() {
+    sleep 0.7
+    import -window root "$tmp/screen.png"
+    convert "$tmp/screen.png" -trim +repage -bordercolor black -border 12 -strip "$out/$1.png"
+    echo "screenshots: $out/$1.png ($(identify -format '%w × %h' "$out/$1.png"))"
+}
+
+mkdir -p "$out"
+menu=$(window 冲压设备选用辅助工具试用版)
+capture main-menu
+
+# Blanking force: L and t, τb read off the material sheet, then 计算.
+# (Client-area pixels from the window's layout: 15 twips to a pixel.)
+click "$menu" 148 33 # 冲裁力计算
+blanking=$(window "冲裁力计算软件——Tamberlo制作  2012-3-16")
+type_text 120
+xdotool key Tab
+type_text 2
+click "$blanking" 92 168 # 查询材料抗剪强度τb: the sheet opens beside the calculator
+window 材料性能 > /dev/null
+click "$blanking" 140 117 # τb
+type_text 350
+click "$blanking" 56 344 # 计算
+capture calculator-and-material-sheet
+
+# A fault: a force beyond the single-precision range.
+click "$blanking" 160 344 # 清除
+for value in 1e30 1e10 1e10; do
+    type_text "$value"
+    xdotool key Tab
+done
+click "$blanking" 56 344 # 计算
+window 运行时错误 > /dev/null
+capture fault-message
