@@ -2,7 +2,7 @@
 # Builds Qt for 64-bit Windows from Debian's own qt6-base source package, with
 # Debian's installed Qt as the host tools, and prints the install prefix.
 # The result is cached outside the repository and reused while the source
-# version and these settings are unchanged.
+# version, these settings and the toolchain file are unchanged.
 #   packaging/windows/build-qt.sh          build if needed, print the prefix
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/../.." && pwd)
@@ -14,7 +14,6 @@ version=$(dpkg-query -W -f='${Version}' qt6-base-dev)
 settings=(
     -G Ninja
     -DCMAKE_BUILD_TYPE=Release
-    -DCMAKE_TOOLCHAIN_FILE="$toolchain"
     -DQT_HOST_PATH=/usr
     -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
     -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF
@@ -31,7 +30,7 @@ settings=(
     -DFEATURE_system_pcre2=OFF -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_freetype=OFF
     -DFEATURE_freetype=ON -DFEATURE_harfbuzz=ON -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF
 )
-hash=$({ printf '%s\n' "$version" "${settings[@]}"; cat "$toolchain" "$0"; } | sha256sum | cut -c1-12)
+hash=$({ printf '%s\n' "$version" "${settings[@]}"; cat "$toolchain"; } | sha256sum | cut -c1-12)
 cache=${PF_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/pressforce}
 prefix=$cache/qt-${version//[^A-Za-z0-9.]/_}-$hash
 
@@ -64,7 +63,7 @@ if [ -z "$src" ]; then
 fi
 
 start=$(date +%s)
-cmake -S "$src" -B build -DCMAKE_INSTALL_PREFIX="$prefix" "${settings[@]}" >&2
+cmake -S "$src" -B build -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_TOOLCHAIN_FILE="$toolchain" "${settings[@]}" >&2
 cmake --build build -j"$(nproc)" >&2
 cmake --install build >&2
 touch "$prefix/.complete"
