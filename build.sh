@@ -52,7 +52,7 @@ build_windows() {
     "$qt/bin/qt-cmake" -S . -B build-win/target -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
         -DPF_PICTURE_COMPILER="$PWD/build-win/host/assets/picture_compiler" \
-        -DPF_BUILD_TESTS=ON -DPF_BUILD_BENCH=OFF "${werror[@]}" "$@"
+        -DPF_BUILD_BENCH=OFF "${werror[@]}" "$@"
     cmake --build build-win/target -j"$(nproc)"
     cmake --build build-win/target --target windows_packages
 }
@@ -79,12 +79,12 @@ bench)
     ;;
 windows)
     install_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
-    build_windows
+    build_windows -DPF_BUILD_TESTS=OFF
     ;;
 windows-test)
     install_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${WINDOWS_TEST_PACKAGES[@]}"
     # ctest runs the cross-compiled tests through Wine.
-    build_windows -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/lib/wine/wine64
+    build_windows -DPF_BUILD_TESTS=ON -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/lib/wine/wine64
     packaging/windows/test-wine.sh build-win/target
     ;;
 *)
