@@ -34,6 +34,7 @@ setups=("$build"/pressforce-*-win64-setup.exe)
 setup=${setups[0]}
 
 export WINEPREFIX=$build/wine
+export LANG=C.UTF-8 # window titles to X in UTF-8
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=" # no Mono or Gecko set-up prompts
 screens=$build/wine-screens
@@ -78,6 +79,15 @@ done
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\pressforce'
 "$wine" reg query "$key" /v UninstallString 2> /dev/null | grep -qF 'Program Files\pressforce\uninstall.exe' ||
     fail "no uninstall entry in the list of programs"
+
+# The program file's version information names the program and the version.
+version=$(basename "$setup" | sed 's/^pressforce-\(.*\)-win64-setup\.exe$/\1/')
+/usr/bin/python3 - "$installed/pressforce.exe" "$version" << 'PY' || fail "pressforce.exe lacks its version information"
+import sys
+data = open(sys.argv[1], "rb").read()
+for text in ("VS_VERSION_INFO", "冲压力计算", "FileVersion", sys.argv[2]):
+    assert text.encode("utf-16-le") in data, text
+PY
 
 # window_at TITLE: waits for the window and prints its id.
 window_at() {
