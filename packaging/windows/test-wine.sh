@@ -5,7 +5,8 @@
 #  3. the installed program shows its main menu with its title at its place, opens
 #     the blanking window, computes 100, 2, 300 into 78000 and ends on "关闭";
 #     screenshots of both windows go to BUILD_DIR/wine-screens/;
-#  4. the uninstaller removes it again silently.
+#  4. the uninstaller removes it again silently;
+#  5. the zip's program, unpacked elsewhere, shows its main menu.
 #   packaging/windows/test-wine.sh BUILD_DIR
 # Needs (Debian): wine64 xvfb xauth openbox xdotool x11-utils xclip imagemagick.
 set -euo pipefail
@@ -161,5 +162,20 @@ step "uninstalling silently"
 for _ in $(seq 300); do [ -e "$installed" ] || break; sleep 0.1; done
 [ ! -e "$installed" ] || fail "the uninstaller left $(ls "$installed" | tr '\n' ' ')"
 ! "$wine" reg query "$key" > /dev/null 2>&1 || fail "the uninstall entry remains"
+
+zip=${setup%-setup.exe}.zip
+step "starting the program from $(basename "$zip") unpacked into a folder of another name"
+portable="$c/users/Public/便携 程序"
+mkdir -p "$portable"
+(cd "$portable" && cmake -E tar xf "$zip")
+exe=("$portable"/pressforce-*-win64/pressforce.exe)
+[ -f "${exe[0]}" ] || fail "the zip holds no pressforce-*-win64/pressforce.exe"
+"$wine" "${exe[0]}" > /dev/null 2>&1 &
+program=$!
+menu=$(window_at "$menu_title")
+check_place "$menu" "$menu_at"
+kill "$program"
+wait "$program" 2> /dev/null || true
+program=
 
 step "all checks passed"
