@@ -84,7 +84,7 @@ windows)
 windows-test)
     install_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${WINDOWS_TEST_PACKAGES[@]}"
     # ctest runs the cross-compiled tests through Wine.
-    build_windows -DPF_BUILD_TESTS=ON -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/lib/wine/wine64
+    build_windows -DPF_BUILD_TESTS=ON -DCMAKE_CROSSCOMPILING_EMULATOR="$PWD/packaging/windows/wine-run.sh"
     packaging/windows/test-wine.sh build-win/target
     ;;
 *)
