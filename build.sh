@@ -3,6 +3,8 @@
 #   ./build.sh run     build and start the program
 #   ./build.sh test    build and run the whole test suite
 #   ./build.sh bench   build and run the benchmarks
+#   ./build.sh windows       cross-build the Windows zip and installer
+#   ./build.sh windows-test  the same, then test them under Wine
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -16,6 +18,10 @@ BENCH_PACKAGES=(libbenchmark-dev valgrind)
 # runs on what `file` finds) and Debian's package checker.
 TEST_PACKAGES=(xvfb xauth openbox x11-utils wmctrl xdotool python3-pyatspi at-spi2-core dbus-daemon
                dpkg-dev file lintian desktop-file-utils appstream)
+# MinGW-w64, Qt's source package and its build tools, the icon and the installer.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix ninja-build dpkg-dev xz-utils imagemagick nsis)
+# Wine on a private X display with a window manager, driven and photographed.
+WINDOWS_TEST_PACKAGES=(wine64 xvfb xauth openbox xdotool x11-utils xclip imagemagick)
 
 install_packages() {
     local missing=()
@@ -40,6 +46,21 @@ build() {
 werror=()
 [ -n "${CI:-}" ] && werror=(-DPF_WERROR=ON)
 
+# Qt for Windows (built once into a cache), the picture tool for this machine,
+# then the program, its tests and both packages for Windows in build-win/target.
+build_windows() {
+    local qt
+    qt=$(nice -n 5 packaging/windows/build-qt.sh)
+    cmake -S . -B build-win/host -DCMAKE_BUILD_TYPE=Release -DPF_BUILD_TESTS=OFF -DPF_BUILD_BENCH=OFF
+    cmake --build build-win/host -j"$(nproc)" --target picture_compiler
+    "$qt/bin/qt-cmake" -S . -B build-win/target -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
+        -DPF_PICTURE_COMPILER="$PWD/build-win/host/assets/picture_compiler" \
+        -DPF_BUILD_BENCH=OFF "${werror[@]}" "$@"
+    cmake --build build-win/target -j"$(nproc)"
+    cmake --build build-win/target --target windows_packages
+}
+
 case "${1:-}" in
 run)
     install_packages "${BUILD_PACKAGES[@]}"
@@ -60,8 +81,18 @@ bench)
     build build -DPF_BUILD_BENCH=ON "${werror[@]}"
     bench/run.sh build
     ;;
+windows)
+    install_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
+    build_windows -DPF_BUILD_TESTS=OFF
+    ;;
+windows-test)
+    install_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${WINDOWS_TEST_PACKAGES[@]}"
+    # ctest runs the cross-compiled tests through Wine.
+    build_windows -DPF_BUILD_TESTS=ON -DCMAKE_CROSSCOMPILING_EMULATOR="$PWD/packaging/windows/wine-run.sh"
+    packaging/windows/test-wine.sh build-win/target
+    ;;
 *)
-    echo "usage: $0 run|test|bench" >&2
+    echo "usage: $0 run|test|bench|windows|windows-test" >&2
     exit 2
     ;;
 esac
