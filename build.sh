@@ -71,8 +71,8 @@ run)
 test)
     install_packages "${BUILD_PACKAGES[@]}" "${REFERENCE_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
     build build -DPF_BUILD_TESTS=ON -DPF_BUILD_BENCH=OFF "${werror[@]}"
-    ctest --test-dir build --output-on-failure
-    tests/sanitizers/run.sh . build-asan
+    ctest --test-dir build --output-on-failure -j"$(nproc)"
+    tests/sanitizers/run.sh . build-asan -j"$(nproc)"
     packaging/test-package.sh build
     fuzz/run.sh 20
     ;;
