@@ -9,13 +9,13 @@ script=${1:?usage: run.sh SCRIPT PROGRAM}
 program=${2:?usage: run.sh SCRIPT PROGRAM}
 
 missing=()
-for tool in dbus-run-session xvfb-run xauth openbox xprop xdotool wmctrl \
+for tool in dbus-run-session Xvfb openbox xprop xdotool wmctrl \
     /usr/libexec/at-spi-bus-launcher /usr/libexec/at-spi2-registryd; do
     command -v "$tool" > /dev/null || missing+=("$tool")
 done
 /usr/bin/python3 -c 'import pyatspi' 2> /dev/null || missing+=("python3-pyatspi")
 if [ ${#missing[@]} -gt 0 ]; then
-    echo "desktop: missing ${missing[*]} (Debian: dbus, xvfb, xauth, openbox, x11-utils, xdotool, wmctrl, at-spi2-core, python3-pyatspi)" >&2
+    echo "desktop: missing ${missing[*]} (Debian: dbus, xvfb, openbox, x11-utils, xdotool, wmctrl, at-spi2-core, python3-pyatspi)" >&2
     exit 1
 fi
 [ -x "$program" ] || { echo "desktop: no program at $program" >&2; exit 1; }
@@ -26,12 +26,27 @@ trap 'rm -rf "$runtime"' EXIT
 unset DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 export XDG_RUNTIME_DIR=$runtime HOME=$runtime
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-# The window manager runs first and stays for the whole script.
-dbus-run-session -- xvfb-run -a -s "-screen 0 1600x1000x24 -nolisten tcp" bash -c '
+# Xvfb picks a free display itself; the window manager runs first and both
+# stop with the script.
+dbus-run-session -- bash -c '
+    Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3> "$XDG_RUNTIME_DIR/display" 2> "$XDG_RUNTIME_DIR/xvfb.log" &
+    xvfb=$!
+    for _ in $(seq 300); do
+        [ -s "$XDG_RUNTIME_DIR/display" ] && break
+        sleep 0.1
+    done
+    [ -s "$XDG_RUNTIME_DIR/display" ] || { echo "desktop: Xvfb did not start" >&2; cat "$XDG_RUNTIME_DIR/xvfb.log" >&2; exit 1; }
+    export DISPLAY=:$(head -n1 "$XDG_RUNTIME_DIR/display")
     openbox --sm-disable > "$XDG_RUNTIME_DIR/openbox.log" 2>&1 &
+    openbox=$!
+    trap "kill \$openbox \$xvfb 2> /dev/null; wait" EXIT
     for _ in $(seq 300); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2> /dev/null | grep -q "window id" && break
         sleep 0.1
     done
-    xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id" || { echo "desktop: openbox did not start" >&2; exit 1; }
+    if ! xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; then
+        echo "desktop: openbox did not start on $DISPLAY" >&2
+        cat "$XDG_RUNTIME_DIR/openbox.log" >&2
+        exit 1
+    fi
     /usr/bin/python3 "$0" "$1"' "$here/$script" "$program"
