@@ -1,12 +1,10 @@
-// The program as it starts for a user, reporting its first frame and its
-// settled memory (see firstpaint.h).
+// The program as a user starts it, from its command line, reporting its first
+// frame and its settled memory (see firstpaint.h).
 #include "bench/firstpaint.h"
 #include "ui/project.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    bench::ReportStartup(app);
-    return ui::Run(app);
+    return ui::Main(argc, argv, [](QApplication& app) { bench::ReportStartup(app); });
 }

@@ -1,13 +1,29 @@
 #include "ui/project.h"
 
 #include "ui/calculator.h"
+#include "ui/commandline.h"
 #include "ui/environment.h"
 #include "ui/windows.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QTimer>
 
 namespace ui {
+
+int Main(int argc, char* argv[], const std::function<void(QApplication&)>& opened) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLine command = ParseCommandLine(arguments, qEnvironmentVariable("QT_QPA_PLATFORM"));
+    if (!command.run)
+        return Answer(command); // --help, --version or a usage error: no display needed
+    QtArguments qtArguments(argc, argv, command);
+    const std::unique_ptr<QApplication> application = OpenDisplay(qtArguments, command.platform);
+    if (opened)
+        opened(*application);
+    return Run(*application);
+}
 
 int Run(QApplication& app) {
     Environment environment(app);
@@ -15,12 +31,12 @@ int Run(QApplication& app) {
         Arrangement(), [&environment]() -> const platform::LoaderFonts& { return environment.Fonts(); });
     Project project(runtime);
     project.Start();
-    // The menu shows no text: its first frame comes without the fonts, which
-    // are read soon after, while it waits for a choice, so that the first
-    // calculator opens as fast as any later one.
-    constexpr int kFontsAfterMilliseconds = 150;
+    // The menu shows no text: its first frame comes without fonts. While it
+    // waits for a choice, Qt reads the desktop's font list, the slow part of
+    // the first font use; the bundled faces are read when a window first needs them.
+    constexpr int kFontListAfterMilliseconds = 150;
     const QObject whileRunning;
-    QTimer::singleShot(kFontsAfterMilliseconds, &whileRunning, [&environment] { (void)environment.Fonts(); });
+    QTimer::singleShot(kFontListAfterMilliseconds, &whileRunning, [] { (void)QFontDatabase::families(); });
     return QApplication::exec();
 }
 

@@ -5,12 +5,18 @@
 #include "platform/form.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <vector>
 
 class QApplication;
 
 namespace ui {
+
+// The whole program from its command line: answers --help and --version,
+// opens the display, calls `opened` with the new application (benchmarks
+// watch it from there) and runs the program; returns the exit code.
+int Main(int argc, char* argv[], const std::function<void(QApplication&)>& opened = {});
 
 // The program: sets up its environment, shows the main menu and runs the
 // event loop until the program ends; returns the exit code.
