@@ -166,7 +166,7 @@ public:
 };
 
 benchmark::internal::Benchmark* Configure(benchmark::internal::Benchmark* b) {
-    return b->Repetitions(15)->ReportAggregatesOnly(true)->MinTime(0.02)->Unit(benchmark::kNanosecond);
+    return b->Repetitions(45)->ReportAggregatesOnly(true)->MinTime(0.007)->Unit(benchmark::kNanosecond);
 }
 
 } // namespace
