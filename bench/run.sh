@@ -28,24 +28,17 @@ bin=$build/bench
 mkdir -p "$results"
 : >"$results/summary.txt"
 
-# One X server for every run; Xvfb picks a free display and writes its number when ready.
+# One X server for every run.
+source "$repo/tools/xdisplay.sh"
 tmp=$(mktemp -d)
-xvfb_pid=
 cleanup() {
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    stop_display
     rm -rf "$tmp"
 }
 trap cleanup EXIT
-if command -v Xvfb >/dev/null; then
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
-    xvfb_pid=$!
-    for _ in $(seq 100); do
-        [ -s "$tmp/display" ] && break
-        sleep 0.1
-    done
-fi
+command -v Xvfb >/dev/null && start_display "$tmp" -screen 0 1280x1024x24
 if [ -s "$tmp/display" ]; then
-    export DISPLAY=:$(head -n1 "$tmp/display") QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$tmp/runtime
+    export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$tmp/runtime
     mkdir -m 700 "$XDG_RUNTIME_DIR"
     have_x=1
 else

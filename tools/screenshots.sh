@@ -22,31 +22,25 @@ done
 cmake --build "$build" --target pressforce > /dev/null
 program=$build/ui/pressforce
 
+source "$repo/tools/xdisplay.sh"
 tmp=$(mktemp -d)
-pids=()
+program_pid=
 cleanup() {
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-        kill "${pids[$i]}" 2> /dev/null && wait "${pids[$i]}" 2> /dev/null || true
-    done
+    if [ -n "$program_pid" ]; then
+        kill "$program_pid" 2> /dev/null && wait "$program_pid" 2> /dev/null || true
+    fi
+    stop_display
     rm -rf "$tmp"
 }
 trap cleanup EXIT
 
 # A black desktop, so that a capture trimmed to what is not black holds just the windows.
-Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp -br 3> "$tmp/display" 2> "$tmp/xvfb.log" &
-pids+=($!)
-for _ in $(seq 100); do
-    [ -s "$tmp/display" ] && break
-    sleep 0.1
-done
-[ -s "$tmp/display" ] || { echo "screenshots: Xvfb did not start" >&2; cat "$tmp/xvfb.log" >&2; exit 1; }
-export DISPLAY=:$(head -n1 "$tmp/display") XDG_RUNTIME_DIR=$tmp
+start_display "$tmp" -screen 0 1600x1000x24 -br
+export XDG_RUNTIME_DIR=$tmp
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM QT_SCALE_FACTOR
-openbox --sm-disable > "$tmp/openbox.log" 2>&1 &
-pids+=($!)
-sleep 1
+start_openbox "$tmp"
 "$program" > "$tmp/program.log" 2>&1 &
-pids+=($!)
+program_pid=$!
 
 # The id of the shown window whose title is exactly $1, within 10 s. Titles
 # are compared as getwindowname reads them: the pattern of search --name

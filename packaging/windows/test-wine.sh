@@ -42,19 +42,16 @@ screens=$build/wine-screens
 rm -rf "$WINEPREFIX" "$screens"
 mkdir -p "$screens"
 
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp > /dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$display
+source "$(dirname "$0")/../../tools/xdisplay.sh"
 program=
 cleanup() {
     [ -n "$program" ] && kill "$program" 2> /dev/null
     "${wine%/*}/wineserver" -k 2> /dev/null || wineserver -k 2> /dev/null || true
-    kill "$xvfb" 2> /dev/null || true
+    stop_display
 }
 trap cleanup EXIT
-for _ in $(seq 50); do xdpyinfo > /dev/null 2>&1 && break; sleep 0.1; done
-openbox > /dev/null 2>&1 &
+start_display "$build" -screen 0 1600x1000x24 || fail "Xvfb did not start"
+start_openbox "$build" || fail "openbox did not start"
 
 step "preparing the Wine prefix"
 "$wine" wineboot --init > /dev/null 2>&1 || fail "wineboot"

@@ -29,24 +29,8 @@ export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 # Xvfb picks a free display itself; the window manager runs first and both
 # stop with the script.
 dbus-run-session -- bash -c '
-    Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3> "$XDG_RUNTIME_DIR/display" 2> "$XDG_RUNTIME_DIR/xvfb.log" &
-    xvfb=$!
-    for _ in $(seq 300); do
-        [ -s "$XDG_RUNTIME_DIR/display" ] && break
-        sleep 0.1
-    done
-    [ -s "$XDG_RUNTIME_DIR/display" ] || { echo "desktop: Xvfb did not start" >&2; cat "$XDG_RUNTIME_DIR/xvfb.log" >&2; exit 1; }
-    export DISPLAY=:$(head -n1 "$XDG_RUNTIME_DIR/display")
-    openbox --sm-disable > "$XDG_RUNTIME_DIR/openbox.log" 2>&1 &
-    openbox=$!
-    trap "kill \$openbox \$xvfb 2> /dev/null; wait" EXIT
-    for _ in $(seq 300); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2> /dev/null | grep -q "window id" && break
-        sleep 0.1
-    done
-    if ! xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; then
-        echo "desktop: openbox did not start on $DISPLAY" >&2
-        cat "$XDG_RUNTIME_DIR/openbox.log" >&2
-        exit 1
-    fi
-    /usr/bin/python3 "$0" "$1"' "$here/$script" "$program"
+    source "$2"
+    trap stop_display EXIT
+    start_display "$XDG_RUNTIME_DIR" -screen 0 1600x1000x24 || exit 1
+    start_openbox "$XDG_RUNTIME_DIR" || exit 1
+    /usr/bin/python3 "$0" "$1"' "$here/$script" "$program" "$here/../../tools/xdisplay.sh"
