@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what is missing (Debian 12), builds, and runs the program or the tests.
+# Installs what is missing (Debian 12 or 13), builds, and runs the program or the tests.
 #   ./build.sh run     build and start the program
 #   ./build.sh test    build and run the whole test suite
 #   ./build.sh bench   build and run the benchmarks
@@ -32,8 +32,9 @@ install_packages() {
     # Through env, so that the variable reaches apt-get past sudo.
     local apt=(env DEBIAN_FRONTEND=noninteractive apt-get)
     [ "$(id -u)" -ne 0 ] && apt=(sudo "${apt[@]}")
-    "${apt[@]}" update -qq
-    "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}"
+    # Another apt-get on the machine is waited for rather than failed on.
+    "${apt[@]}" -o DPkg::Lock::Timeout=600 update -qq
+    "${apt[@]}" -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"
 }
 
 build() {
@@ -45,6 +46,15 @@ build() {
 
 werror=()
 [ -n "${CI:-}" ] && werror=(-DPF_WERROR=ON)
+
+# The Windows build is made and tested with Debian 12's MinGW, Qt source and Wine.
+windows_host() {
+    local codename
+    codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+    [ "$codename" = bookworm ] && return 0
+    echo "$0: the Windows build is made on Debian 12 (bookworm) only, not on ${codename:-this system}" >&2
+    exit 1
+}
 
 # Qt for Windows (built once into a cache), the picture tool for this machine,
 # then the program, its tests and both packages for Windows in build-win/target.
@@ -82,10 +92,12 @@ bench)
     bench/run.sh build
     ;;
 windows)
+    windows_host
     install_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
     build_windows -DPF_BUILD_TESTS=OFF
     ;;
 windows-test)
+    windows_host
     install_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${WINDOWS_TEST_PACKAGES[@]}"
     # ctest runs the cross-compiled tests through Wine.
     build_windows -DPF_BUILD_TESTS=ON -DCMAKE_CROSSCOMPILING_EMULATOR="$PWD/packaging/windows/wine-run.sh"

@@ -5,7 +5,7 @@
 # version without a display, and starts it on a private X display until its
 # main menu shows. Removes the package again unless it was installed before.
 #   packaging/test-package.sh BUILD_DIR
-# Needs (Debian): cmake, dpkg-dev, file, lintian, desktop-file-utils, appstream, xvfb, xauth, xdotool.
+# Needs (Debian): cmake, binutils, dpkg-dev, file, lintian, desktop-file-utils, appstream, xvfb, xauth, xdotool.
 set -euo pipefail
 
 build=$(cd "${1:?usage: test-package.sh BUILD_DIR}" && pwd)
@@ -20,9 +20,9 @@ fail() {
 }
 step() { echo "test-package: $*"; }
 
-for tool in cpack dpkg-shlibdeps file lintian desktop-file-validate appstreamcli xvfb-run xauth xdotool; do
+for tool in cpack objdump dpkg-shlibdeps file lintian desktop-file-validate appstreamcli xvfb-run xauth xdotool; do
     command -v "$tool" > /dev/null ||
-        fail "$tool is missing (Debian: cmake dpkg-dev file lintian desktop-file-utils appstream xvfb xauth xdotool)"
+        fail "$tool is missing (Debian: cmake binutils dpkg-dev file lintian desktop-file-utils appstream xvfb xauth xdotool)"
 done
 [ -f "$build/CPackConfig.cmake" ] || fail "$build has no CPack configuration: is packaging/ part of the build?"
 
@@ -38,11 +38,24 @@ step "built $(basename "$deb")"
 depends=$(dpkg-deb --field "$deb" Depends)
 step "Depends: $depends"
 names=$(tr ',|' '\n\n' <<< "$depends" | sed 's/^ *//; s/[ :(].*//')
-for lib in libqt6core6 libqt6gui6 libqt6widgets6 libc6 libstdc++6; do
-    grep -qxF "$lib" <<< "$names" || fail "Depends lacks $lib"
+# Each library the program links must be named by the package that holds it on
+# this system, whatever this release calls that package (libqt6core6,
+# libqt6core6t64, ...).
+unpacked=$(mktemp -d)
+dpkg-deb -x "$deb" "$unpacked"
+needed=$(objdump -p "$unpacked/usr/bin/pressforce" | awk '$1 == "NEEDED" { print $2 }')
+rm -rf "$unpacked"
+for lib in libQt6Core.so.6 libQt6Gui.so.6 libQt6Widgets.so.6 libc.so.6 libstdc++.so.6; do
+    grep -qxF "$lib" <<< "$needed" || fail "the program does not link $lib"
+done
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+for lib in $needed; do
+    owner=$(dpkg-query -S "*/$multiarch/$lib" 2> /dev/null | sed -n '1s/^\([^:,]*\).*/\1/p')
+    [ -n "$owner" ] || fail "no installed package holds $lib"
+    grep -qxF "$owner" <<< "$names" || fail "Depends lacks $owner, which holds $lib"
 done
 # The pictures are compiled at build time: the program reads no SVG.
-! grep -qxF libqt6svg6 <<< "$names" || fail "Depends names libqt6svg6; the program does not use it"
+! grep -qxF libQt6Svg.so.6 <<< "$needed" || fail "the program links libQt6Svg.so.6; it reads no SVG"
 [[ "$depends" != *fonts-* ]] || fail "Depends names a font package; the font is built in"
 
 # Documents, looked for in the package: a system may keep dpkg from installing them.
