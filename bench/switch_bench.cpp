@@ -11,7 +11,7 @@
 #include "bench/firstpaint.h"
 #include "platform/layout.h"
 #include "ui/project.h"
-#include "ui/windows.h"
+#include "ui/program_windows.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -6,7 +6,7 @@
 #include "platform/errors.h"
 #include "platform/loader.h"
 #include "ui/materialsheet.h"
-#include "ui/windows.h"
+#include "ui/program_windows.h"
 
 #include <QLabel>
 #include <QMenu>

@@ -4,7 +4,7 @@
 #include "harness.h"
 
 #include "platform/placement.h"
-#include "ui/windows.h"
+#include "ui/program_windows.h"
 
 using platform::ScreenArea;
 

@@ -1,5 +1,5 @@
 // Blanking force window.
-#include "ui/windows.h"
+#include "ui/program_windows.h"
 
 namespace ui {
 

@@ -1,5 +1,5 @@
 // Drawing force window. On screen k (Text4) stands above σb (Text3).
-#include "ui/windows.h"
+#include "ui/program_windows.h"
 
 namespace ui {
 

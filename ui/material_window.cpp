@@ -1,7 +1,7 @@
 // Material properties window: the material sheet and a close button.
 #include "ui/materialsheet.h"
 #include "ui/project.h"
-#include "ui/windows.h"
+#include "ui/program_windows.h"
 
 namespace ui {
 

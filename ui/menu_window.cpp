@@ -1,6 +1,6 @@
 // Main menu window: a banner with four picture buttons.
 #include "ui/project.h"
-#include "ui/windows.h"
+#include "ui/program_windows.h"
 
 namespace ui {
 

@@ -3,7 +3,7 @@
 #include "ui/calculator.h"
 #include "ui/commandline.h"
 #include "ui/environment.h"
-#include "ui/windows.h"
+#include "ui/program_windows.h"
 
 #include <QApplication>
 #include <QFontDatabase>

@@ -1,4 +1,4 @@
-// The five windows of the program.
+// The five windows of the program: the calculators' tables, the other layouts and their forms.
 #pragma once
 
 #include "platform/form.h"
