@@ -66,7 +66,7 @@ reference::Outcome RunModel(const std::vector<std::u16string>& fields) {
 std::string Fields(const std::vector<std::u16string>& fields) {
     std::string s;
     for (const auto& f : fields)
-        s += " " + fuzz::Printable(f);
+        s += " " + reference::Printable(f);
     return s;
 }
 

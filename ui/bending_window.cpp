@@ -1,4 +1,3 @@
-// Bending force window.
 #include "ui/program_windows.h"
 
 namespace ui {

@@ -1,4 +1,3 @@
-// Blanking force window.
 #include "ui/program_windows.h"
 
 namespace ui {

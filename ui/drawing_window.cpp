@@ -1,4 +1,4 @@
-// Drawing force window. On screen k (Text4) stands above σb (Text3).
+// On screen k (Text4) stands above σb (Text3).
 #include "ui/program_windows.h"
 
 namespace ui {
