@@ -21,8 +21,6 @@ constexpr Control kControls[] = {
 
 constexpr Window kLayout{"Form5", "材料性能", 5715, 5565, 5730, 1455, false, kSystem, &kSheet, kControls};
 
-constexpr ControlName kSheetCloseButton{"Command1"};
-
 class MaterialForm : public Form {
 public:
     explicit MaterialForm(Project& project) : Form(project.runtime(), kLayout), project_(project) {}
