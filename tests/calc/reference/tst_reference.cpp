@@ -4,6 +4,7 @@
 // PF_REFERENCE_SEED=<n> changes the base seed (default fixed);
 // PF_REFERENCE_SCALE=<f> scales every case count (default 1, for sanitizer runs).
 #include "calc_and_model.h"
+#include "formula_table.h"
 #include "generators.h"
 
 #include "calc/calculation.h"
@@ -29,8 +30,6 @@ using namespace reference;
 
 namespace {
 
-// The formulas in calc::Formula's order, as the test data's int column.
-enum Formula { BlankingFormula, DrawingFormula, BendingFormula };
 const char* const kFormulaNames[] = {"blanking", "drawing", "bending"};
 calc::Formula Of(int formula) { return static_cast<calc::Formula>(formula); }
 
@@ -584,16 +583,7 @@ void TestReference::Sweep(const std::string& what, const std::function<std::stri
 
 // The model itself, against values worked out by hand.
 void TestReference::model_data() {
-    QTest::addColumn<int>("formula");
-    QTest::addColumn<float>("a");
-    QTest::addColumn<float>("b");
-    QTest::addColumn<float>("c");
-    QTest::addColumn<float>("d");
-    QTest::addColumn<unsigned>("pending");
-    QTest::addColumn<bool>("fault");
-    QTest::addColumn<unsigned>("flags");
-    QTest::addColumn<int>("check");
-    QTest::addColumn<quint32>("bits");
+    FormulaColumns();
     const float tiny = FromBits(1);
     QTest::newRow("bending unit inputs: 0.7 × 1.3") << int(BendingFormula) << 1.0f << 1.0f << 1.0f << 0.0f << 0u << false << 0u << 0 << Bits(0.91f);
     QTest::newRow("drawing -0 product") << int(DrawingFormula) << -5.0f << 0.0f << 0.0f << 0.0f << 0u << false << 0u << 0 << 0x80000000u;
@@ -615,18 +605,9 @@ void TestReference::model_data() {
 }
 
 void TestReference::model() {
-    QFETCH(int, formula);
-    QFETCH(float, a);
-    QFETCH(float, b);
-    QFETCH(float, c);
-    QFETCH(float, d);
-    QFETCH(unsigned, pending);
-    QFETCH(bool, fault);
-    QFETCH(unsigned, flags);
-    QFETCH(int, check);
-    QFETCH(quint32, bits);
-    const Outcome want = fault ? Outcome{true, flags, check, 0} : Outcome{false, 0, 0, bits};
-    const Outcome got = ModelFormula(Of(formula), {a, b, c, d}, pending);
+    const FormulaCase t = FetchFormulaCase();
+    const Outcome want = t.fault ? Outcome{true, t.flags, t.check, 0} : Outcome{false, 0, 0, t.bits};
+    const Outcome got = ModelFormula(Of(t.formula), t.operands, t.pending);
     QVERIFY2(got == want, qPrintable(QString::fromStdString(Describe(got) + ", expected " + Describe(want))));
     QCOMPARE(BendingFactorBits(0), quint64(0x3FE6666666666666ull));
     QCOMPARE(BendingFactorBits(1), quint64(0x3FF4CCCCCCCCCCCDull));
