@@ -11,8 +11,8 @@
 #include "bench/firstpaint.h"
 #include "platform/layout.h"
 #include "platform/placement.h"
-#include "ui/project.h"
 #include "ui/program_windows.h"
+#include "ui/project.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -90,8 +90,8 @@ void Click(const char* window, const char* button) {
 // Menu → blanking calculator through the program's own click procedures.
 int RunProgram(QApplication& app, int switches) {
     return Run(app, switches,
-               {QString::fromLatin1(ui::MenuLayout().name), QString::fromLatin1(ui::BlankingCalculator().layout.name),
-                [&] { return ui::Run(app); },
+               {QString::fromLatin1(ui::MenuLayout().name),
+                QString::fromLatin1(ui::BlankingCalculator().layout.name), [&] { return ui::Run(app); },
                 [] { Click(ui::MenuLayout().name, ui::kMenuBlankingButton.name); },
                 [] { Click(ui::BlankingCalculator().layout.name, ui::kBackButton.name); }});
 }

@@ -75,7 +75,8 @@ void CheckReading(std::u16string_view text) {
         std::snprintf(buf, sizeof buf, ": calc %.17g (%016" PRIx64 ", flags %u), reference %.17g (%016" PRIx64 ", overflow %u)",
                       got, std::bit_cast<std::uint64_t>(got), status.Flags(), want.value,
                       std::bit_cast<std::uint64_t>(want.value), wantOverflow);
-        Violation("TextToNumber(" + reference::Printable(text) + "), number \"" + reference::NumberPrefix(text) + "\"" + buf);
+        Violation("TextToNumber(" + reference::Printable(text) + "), number \"" +
+                  reference::NumberPrefix(text) + "\"" + buf);
     }
     calc::FpStatus narrowing;
     CheckReadsBack(calc::Narrow(got, narrowing));

@@ -15,7 +15,8 @@ namespace platform {
 
 namespace {
 
-void SetColours(QWidget& w, QRgb fore, QPalette::ColorRole foreRole, QRgb back, QPalette::ColorRole backRole) {
+void SetColours(QWidget& w, QRgb fore, QPalette::ColorRole foreRole, QRgb back,
+                QPalette::ColorRole backRole) {
     if (fore == kSystem && back == kSystem)
         return;
     QPalette palette = w.palette();

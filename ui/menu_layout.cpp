@@ -10,7 +10,8 @@ namespace {
 
 using namespace platform;
 
-constexpr Picture kBanner{":/assets/banner.png", nullptr, 300, 160, "蓝色渐变横幅，左下角为白色题字“Tamberlo制作”。"};
+constexpr Picture kBanner{":/assets/banner.png", nullptr, 300, 160,
+                          "蓝色渐变横幅，左下角为白色题字“Tamberlo制作”。"};
 constexpr Picture kBending{":/assets/button_bending.png", nullptr, 80, 30, nullptr};
 constexpr Picture kBlanking{":/assets/button_blanking.png", nullptr, 80, 30, nullptr};
 constexpr Picture kDrawing{":/assets/button_drawing.png", nullptr, 80, 30, nullptr};
@@ -28,11 +29,13 @@ constexpr Control kControls[] = {
 };
 // clang-format on
 
-constexpr Window kLayout{"Form4", "冲压设备选用辅助工具试用版", 4500, 2385, 11460, 1485, true, qRgb(128, 255, 255),
-                         &kBanner, kControls};
+constexpr Window kLayout{"Form4", "冲压设备选用辅助工具试用版", 4500,     2385,     11460, 1485,
+                         true,    qRgb(128, 255, 255),          &kBanner, kControls};
 
 } // namespace
 
-const Window& MenuLayout() { return kLayout; }
+const Window& MenuLayout() {
+    return kLayout;
+}
 
 } // namespace ui

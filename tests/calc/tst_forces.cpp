@@ -18,9 +18,12 @@ float Run(int formula, const std::array<float, 4>& v, unsigned pending, FpStatus
     status.Clear();
     status.Raise(pending);
     switch (formula) {
-    case BlankingFormula: return BlankingForce(v[0], v[1], v[2], v[3], status);
-    case DrawingFormula: return DrawingForce(v[0], v[1], v[2], v[3], status);
-    default: return BendingForce(v[0], v[1], v[2], v[3], status);
+    case BlankingFormula:
+        return BlankingForce(v[0], v[1], v[2], v[3], status);
+    case DrawingFormula:
+        return DrawingForce(v[0], v[1], v[2], v[3], status);
+    default:
+        return BendingForce(v[0], v[1], v[2], v[3], status);
     }
 }
 
@@ -64,18 +67,29 @@ void TestForces::formulas_data() {
     Gives("blanking K 1.3", BlankingFormula, {100.0f, 2.0f, 300.0f, kBlankingCoefficient}, 78000.0f);
     Gives("blanking all zero", BlankingFormula, {0.0f, 0.0f, 0.0f, kBlankingCoefficient}, 0.0f);
     Faults("bending t 0 R 0: 0 / 0", BendingFormula, {10.0f, 0.0f, 300.0f, 0.0f}, 0u, unsigned(FpInvalid), 2);
-    Faults("bending t + R = 0: division by zero", BendingFormula, {10.0f, 2.0f, 300.0f, -2.0f}, 0u, unsigned(FpDivByZero), 2);
-    Faults("bending quotient beyond single", BendingFormula, {1e20f, 1e10f, 1e10f, 0.0f}, 0u, unsigned(FpOverflow), 2);
-    Faults("bending infinite t and R: inf - inf", BendingFormula, {1.0f, kInf, 1.0f, -kInf}, 0u, unsigned(FpInvalid), 1);
-    Faults("bending infinite B and zero t", BendingFormula, {kInf, 0.0f, 1.0f, 1.0f}, 0u, unsigned(FpInvalid), 1);
-    Faults("bending pending overflow of R", BendingFormula, {1.0f, 1.0f, 1.0f, kInf}, unsigned(FpOverflow), unsigned(FpOverflow), 1);
-    Faults("bending infinities over infinity", BendingFormula, {kInf, 1.0f, 1.0f, kInf}, 0u, unsigned(FpInvalid), 2);
-    Faults("drawing product beyond single", DrawingFormula, {1e10f, 1e10f, 1e10f, 1e10f}, 0u, unsigned(FpOverflow), 1);
+    Faults("bending t + R = 0: division by zero", BendingFormula, {10.0f, 2.0f, 300.0f, -2.0f}, 0u,
+           unsigned(FpDivByZero), 2);
+    Faults("bending quotient beyond single", BendingFormula, {1e20f, 1e10f, 1e10f, 0.0f}, 0u,
+           unsigned(FpOverflow), 2);
+    Faults("bending infinite t and R: inf - inf", BendingFormula, {1.0f, kInf, 1.0f, -kInf}, 0u,
+           unsigned(FpInvalid), 1);
+    Faults("bending infinite B and zero t", BendingFormula, {kInf, 0.0f, 1.0f, 1.0f}, 0u, unsigned(FpInvalid),
+           1);
+    Faults("bending pending overflow of R", BendingFormula, {1.0f, 1.0f, 1.0f, kInf}, unsigned(FpOverflow),
+           unsigned(FpOverflow), 1);
+    Faults("bending infinities over infinity", BendingFormula, {kInf, 1.0f, 1.0f, kInf}, 0u,
+           unsigned(FpInvalid), 2);
+    Faults("drawing product beyond single", DrawingFormula, {1e10f, 1e10f, 1e10f, 1e10f}, 0u,
+           unsigned(FpOverflow), 1);
     Faults("drawing inf times zero", DrawingFormula, {kInf, 1.0f, 0.0f, 1.0f}, 0u, unsigned(FpInvalid), 1);
-    Faults("drawing pending overflow of k", DrawingFormula, {1.0f, 1.0f, 1.0f, kInf}, unsigned(FpOverflow), unsigned(FpOverflow), 1);
-    Gives("drawing pending overflow, gate closed", DrawingFormula, {0.0f, 0.0f, 0.0f, 0.0f}, 0.0f, unsigned(FpOverflow));
-    Faults("blanking product beyond single", BlankingFormula, {1e20f, 1e10f, 1e10f, kBlankingCoefficient}, 0u, unsigned(FpOverflow), 1);
-    Faults("blanking inf times zero", BlankingFormula, {kInf, 0.0f, 0.0f, kBlankingCoefficient}, 0u, unsigned(FpInvalid), 1);
+    Faults("drawing pending overflow of k", DrawingFormula, {1.0f, 1.0f, 1.0f, kInf}, unsigned(FpOverflow),
+           unsigned(FpOverflow), 1);
+    Gives("drawing pending overflow, gate closed", DrawingFormula, {0.0f, 0.0f, 0.0f, 0.0f}, 0.0f,
+          unsigned(FpOverflow));
+    Faults("blanking product beyond single", BlankingFormula, {1e20f, 1e10f, 1e10f, kBlankingCoefficient}, 0u,
+           unsigned(FpOverflow), 1);
+    Faults("blanking inf times zero", BlankingFormula, {kInf, 0.0f, 0.0f, kBlankingCoefficient}, 0u,
+           unsigned(FpInvalid), 1);
 }
 
 void TestForces::formulas() {
