@@ -62,10 +62,11 @@ build_windows() {
     local qt
     qt=$(nice -n 5 packaging/windows/build-qt.sh)
     cmake -S . -B build-win/host -DCMAKE_BUILD_TYPE=Release -DPF_BUILD_TESTS=OFF -DPF_BUILD_BENCH=OFF
-    cmake --build build-win/host -j"$(nproc)" --target picture_compiler
+    cmake --build build-win/host -j"$(nproc)" --target picture_compiler layout_facts
     "$qt/bin/qt-cmake" -S . -B build-win/target -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
         -DPF_PICTURE_COMPILER="$PWD/build-win/host/assets/picture_compiler" \
+        -DPF_LAYOUT_FACTS="$PWD/build-win/host/ui/layout_facts" \
         -DPF_BUILD_BENCH=OFF "${werror[@]}" "$@"
     cmake --build build-win/target -j"$(nproc)"
     cmake --build build-win/target --target windows_packages

@@ -3,6 +3,8 @@
 // when a call queued from that paint event runs.
 #pragma once
 
+#include "bench/clock.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QTimer>
@@ -11,18 +13,10 @@
 #include <sys/resource.h>
 
 #include <cstdio>
-#include <ctime>
 #include <functional>
 #include <utility>
 
 namespace bench {
-
-// CLOCK_MONOTONIC in nanoseconds: one clock for the launcher and its children.
-inline long long MonotonicNs() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<long long>(ts.tv_sec) * 1'000'000'000LL + ts.tv_nsec;
-}
 
 // Reports a first frame. Kept out of line so that a profiler can cut its
 // profile here: valgrind --tool=callgrind --dump-before='bench::FirstFrame*'.

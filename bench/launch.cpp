@@ -4,13 +4,15 @@
 //   launch RUNS NAME [KEY=TARGET...] -- PROGRAM [ARGS...] --vs FLOOR [ARGS...]
 //
 // A child reports on standard output, one "key value" line each: "firstpaint"
-// is a CLOCK_MONOTONIC time in nanoseconds and counts from just before the
+// is a bench::MonotonicNs() time and counts from just before the
 // child was spawned; a key ending in "rss" is a memory size in KiB; any other
 // key is a duration in nanoseconds. Every run also gives the child's peak
 // resident memory over its whole life ("maxrss", from wait4). The first run
 // of each side warms the caches and is not counted. Prints one "RESULT" line
 // per key; a KEY=TARGET sets the ratio a key should stay within.
 // Exits non-zero only when a child fails or reports nothing.
+#include "bench/clock.h"
+
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -23,7 +25,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -35,12 +36,6 @@ extern char** environ;
 namespace {
 
 constexpr int kTimeoutMs = 60'000;
-
-long long MonotonicNs() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<long long>(ts.tv_sec) * 1'000'000'000LL + ts.tv_nsec;
-}
 
 using Samples = std::map<std::string, std::vector<double>>;
 
@@ -62,7 +57,7 @@ bool RunOnce(const std::vector<std::string>& command, Samples& samples) {
     argv.push_back(nullptr);
 
     pid_t pid = 0;
-    const long long started = MonotonicNs();
+    const long long started = bench::MonotonicNs();
     const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(out[1]);

@@ -10,8 +10,9 @@
 // process and "warm <ns>" for each later one.
 #include "bench/firstpaint.h"
 #include "platform/layout.h"
+#include "platform/placement.h"
+#include "ui/program_windows.h"
 #include "ui/project.h"
-#include "ui/windows.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -89,9 +90,10 @@ void Click(const char* window, const char* button) {
 // Menu → blanking calculator through the program's own click procedures.
 int RunProgram(QApplication& app, int switches) {
     return Run(app, switches,
-               {QStringLiteral("Form4"), QStringLiteral("Form1"), [&] { return ui::Run(app); },
-                [] { Click("Form4", "Command2"); },   // 冲裁力计算
-                [] { Click("Form1", "Command4"); }}); // 返回
+               {QString::fromLatin1(ui::MenuLayout().name),
+                QString::fromLatin1(ui::BlankingCalculator().layout.name), [&] { return ui::Run(app); },
+                [] { Click(ui::MenuLayout().name, ui::kMenuBlankingButton.name); },
+                [] { Click(ui::BlankingCalculator().layout.name, ui::kBackButton.name); }});
 }
 
 // The floor, a plain Qt program: the bundled fonts registered at start, an
@@ -123,7 +125,7 @@ int RunBare(QApplication& app, int switches) {
     auto menu = [&] {
         auto* w = new QWidget;
         w->setObjectName(QStringLiteral("menu"));
-        w->setGeometry(764, 99, 300, 159);
+        w->setGeometry(platform::LayoutRect(ui::MenuLayout(), {}));
         replace(w);
     };
     auto calculator = [&] {
@@ -131,7 +133,7 @@ int RunBare(QApplication& app, int switches) {
         auto* w = new QWidget;
         w->setObjectName(QStringLiteral("calculator"));
         w->setWindowTitle(QString::fromUtf8(layout.caption));
-        w->setGeometry(769, 99, 420, 380);
+        w->setGeometry(platform::LayoutRect(layout, {}));
         for (const platform::Control& c : layout.controls) {
             const QString text = QString::fromUtf8(c.text);
             QWidget* control = nullptr;

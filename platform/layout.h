@@ -1,7 +1,8 @@
 // Window layouts as data: each window is one table in twips, built by one loader.
 #pragma once
 
-#include <cstdint>
+#include <QRgb>
+
 #include <span>
 
 class QPainter;
@@ -23,10 +24,9 @@ inline constexpr Font kDefault{};
 inline constexpr Font kSongBold{"宋体", 10.5, 700};
 inline constexpr Font kSongRegular{"宋体", 10.5, 400};
 
-// 0xRRGGBB, or kSystem for the window system's colour of that kind of control.
-using Colour = std::int32_t;
-inline constexpr Colour kSystem = -1;
-constexpr Colour Rgb(int r, int g, int b) { return (r << 16) | (g << 8) | b; }
+// A colour is a qRgb(r, g, b), or kSystem for the window system's colour of
+// that kind of control: kSystem has no alpha, which every qRgb has.
+inline constexpr QRgb kSystem = 0;
 
 // A picture: a PNG resource (":/assets/banner.png", with its "banner@2x.png"
 // beside it), or a function that draws it; drawn at its natural size.
@@ -46,8 +46,8 @@ struct Control {
     const char* text;
     int left, top, width, height; // twips
     Font font = kDefault;
-    Colour fore = kSystem;
-    Colour back = kSystem;
+    QRgb fore = kSystem;
+    QRgb back = kSystem;
     const Picture* picture = nullptr;
     const char* accessibleName = nullptr;
 };
@@ -58,7 +58,7 @@ struct Window {
     int clientWidth, clientHeight; // twips
     int left, top;                 // screen position of the client area, twips
     bool minimiseButton;
-    Colour background;
+    QRgb background;
     const Picture* picture; // background picture, top-left, natural size
     std::span<const Control> controls;
 };

@@ -15,18 +15,17 @@ namespace platform {
 
 namespace {
 
-QColor ToColor(Colour c) { return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
-
-void SetColours(QWidget& w, Colour fore, QPalette::ColorRole foreRole, Colour back, QPalette::ColorRole backRole) {
+void SetColours(QWidget& w, QRgb fore, QPalette::ColorRole foreRole, QRgb back,
+                QPalette::ColorRole backRole) {
     if (fore == kSystem && back == kSystem)
         return;
     QPalette palette = w.palette();
     if (fore != kSystem)
         for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-            palette.setColor(group, foreRole, ToColor(fore));
+            palette.setColor(group, foreRole, QColor(fore));
     if (back != kSystem)
         for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-            palette.setColor(group, backRole, ToColor(back));
+            palette.setColor(group, backRole, QColor(back));
     w.setPalette(palette);
 }
 
@@ -129,7 +128,7 @@ FormWindow* BuildWindow(const Window& layout, const LoaderFonts* fonts) {
     window->setAutoFillBackground(true);
     if (layout.background != kSystem) {
         QPalette palette = window->palette();
-        palette.setColor(QPalette::Window, ToColor(layout.background));
+        palette.setColor(QPalette::Window, QColor(layout.background));
         window->setPalette(palette);
     }
     window->resize(Px(layout.clientWidth), Px(layout.clientHeight)); // placed where it opens

@@ -3,7 +3,6 @@
 #include "platform/controls.h"
 #include "platform/form.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -11,6 +10,7 @@
 #include <QMessageBox>
 #include <QScreen>
 
+#include <algorithm>
 #include <utility>
 
 namespace platform {

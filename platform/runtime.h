@@ -62,8 +62,9 @@ public:
     void SetFocus(Form& form, ControlName control);
     // Ends the program at once: every window closes and nothing after it runs.
     [[noreturn]] void End();
-    // Starts a program from a command line; "explorer.exe URL" opens the URL
-    // in the desktop's browser, which opens its window as it likes.
+    // Opens the http or https address of a command line ("explorer.exe URL"
+    // or the bare URL) in the desktop's browser, which opens its window as it
+    // likes; anything else is refused with a LaunchError, and nothing is run.
     void Launch(std::u16string_view commandLine);
 
     calc::FpStatus& FpStatus() { return fp_; }

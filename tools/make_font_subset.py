@@ -5,12 +5,14 @@ Writes assets/fonts/NotoSerifCJKsc-{Regular,Bold}-subset.otf and
 assets/fonts/LICENSE-OFL.txt.  The subset holds printable ASCII, every
 non-ASCII character of the C++ sources under ui/, platform/ and calc/,
 the Chinese texts of Qt's own line-edit menu and message-box buttons, and
-the fixed list of program texts below.
+the full-width forms users type.  A character of a string literal that the
+font lacks is an error; one only in a comment is skipped with a warning.
 
 Needs python3-fontTools and fonts-noto-cjk.  Run from anywhere:
     /usr/bin/python3 tools/make_font_subset.py
 """
 import os
+import re
 import sys
 
 from fontTools import subset
@@ -27,24 +29,9 @@ FACES = [  # (source collection, output file, subfamily, weight)
 ]
 SOURCE_DIRS = ("ui", "platform", "calc")
 
-# Texts the windows show, so the subset is complete whatever the sources hold.
-PROGRAM_TEXTS = """
-材料性能 材料名称 抗剪强度 抗拉强度
-电工硅钢（DT1、DT2、DT3） 普通碳素钢（DR530-50） 碳素结构钢（45、50、70）
-碳素工具钢（T7~T12） 优质弹簧钢（60Si2Mn） 不锈钢（1Cr13、1Cr18Ni9）
-铝（L2、L3、L5、L7） 铝锰合金（LF21） 铝镁合金（LF2） 镁锰合金（MB1、MB8）
-硬铝（LY2） 纯铜（T1、T2、T3） 黄铜（H62、H68）
-拉伸件安全系数一般取 0.5~0.8
-冲裁力计算软件——Tamberlo制作 拉伸力计算软件 折弯曲力计算软件
-冲压设备选用辅助工具试用版
-冲裁截面周长L 截面周长L 材料厚度t 抗剪切强度τb 抗拉强度σb 安全系数k
-弯曲件宽度B 弯曲圆角R 拉伸力 计算 清除 关闭 返回
-查询材料抗剪强度τb 查询安全系数及材料抗拉强度 查询材料抗拉强度
-更多免费软件 折弯力计算 冲裁力计算 ∞
-运行时错误 确定 浮点运算错误 溢出 除数为零 无效的浮点运算 程序将结束
-调用失败 成员 错误码 接口
-（）：；，。、~—, ０１２３４５６７８９．＋－ｅＥ\u3000
-"""
+# What users type that the sources name only by code: the full-width forms a
+# Chinese input method gives, and its full-width blank.
+TYPED_TEXTS = "０１２３４５６７８９．＋－ｅＥ\u3000"
 
 # Qt's zh_CN translations (qtbase_zh_CN.qm) of the line-edit context menu,
 # its Unicode control character submenu and the standard dialog buttons.
@@ -61,22 +48,30 @@ LRI 从左到右隔离 RLI 从右到左隔离 FSI 第一强隔离 PDI 弹出定�
 """
 
 
+STRING_LITERAL = re.compile(r'"(?:[^"\\\n]|\\.)*"')
+
+
 def source_characters():
-    """Non-ASCII characters of the C++ sources; missing folders are skipped."""
-    chars = set()
+    """Non-ASCII characters of the C++ sources: those of string literals (the
+    texts the windows show) and the others; missing folders are skipped."""
+    shown, others = set(), set()
     for folder in SOURCE_DIRS:
         top = os.path.join(REPO, folder)
         for root, _dirs, files in os.walk(top):
             for name in files:
                 if name.endswith((".cpp", ".h")):
                     with open(os.path.join(root, name), encoding="utf-8") as f:
-                        chars.update(c for c in f.read() if ord(c) > 0x7F)
-    return chars
+                        text = f.read()
+                    for literal in STRING_LITERAL.findall(text):
+                        shown.update(c for c in literal if ord(c) > 0x7F)
+                    others.update(c for c in text if ord(c) > 0x7F)
+    return shown, others - shown
 
 
-def fixed_characters():
+def fixed_characters(shown):
     chars = {chr(c) for c in range(0x20, 0x7F)}
-    chars.update(PROGRAM_TEXTS)
+    chars.update(shown)
+    chars.update(TYPED_TEXTS)
     chars.update(QT_TEXTS)
     chars.discard("\n")
     return chars
@@ -169,7 +164,8 @@ def write_licence(src, dst):
 
 def main():
     os.makedirs(OUT_DIR, exist_ok=True)
-    fixed, extra = fixed_characters(), source_characters()
+    shown, extra = source_characters()
+    fixed = fixed_characters(shown)
     for ttc, out, subfamily, weight in FACES:
         src = os.path.join(NOTO_DIR, ttc)
         dst = os.path.join(OUT_DIR, out)

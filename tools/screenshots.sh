@@ -19,8 +19,10 @@ done
     exit 1
 }
 [ -f "$build/CMakeCache.txt" ] || cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DPF_BUILD_TESTS=OFF -DPF_BUILD_BENCH=OFF
-cmake --build "$build" --target pressforce > /dev/null
+cmake --build "$build" --target pressforce layout_facts_file > /dev/null
 program=$build/ui/pressforce
+# Titles, places and click points of the windows, written from their tables.
+source "$build/layout_facts.sh"
 
 source "$repo/tools/xdisplay.sh"
 tmp=$(mktemp -d)
@@ -35,7 +37,7 @@ cleanup() {
 trap cleanup EXIT
 
 # A black desktop, so that a capture trimmed to what is not black holds just the windows.
-start_display "$tmp" -screen 0 1600x1000x24 -br
+start_display "$tmp" -screen 0 "${SCREEN}x24" -br
 export XDG_RUNTIME_DIR=$tmp
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM QT_SCALE_FACTOR
 start_openbox "$tmp"
@@ -60,7 +62,7 @@ window() {
     cat "$tmp/program.log" >&2
     return 1
 }
-# Clicks at pixel ($2, $3) of window $1's client area.
+# Clicks at pixel ($2, $3) of window $1's client area (a point of layout_facts.sh, unquoted).
 click() {
     xdotool mousemove --window "$1" "$2" "$3" click 1
     sleep 0.5
@@ -78,29 +80,28 @@ capture() {
 }
 
 mkdir -p "$out"
-menu=$(window 冲压设备选用辅助工具试用版)
+menu=$(window "$MENU_TITLE")
 capture main-menu
 
 # Blanking force: L and t, τb read off the material sheet, then 计算.
-# (Client-area pixels from the window's layout: 15 twips to a pixel.)
-click "$menu" 148 33 # 冲裁力计算
-blanking=$(window "冲裁力计算软件——Tamberlo制作  2012-3-16")
+click "$menu" $MENU_BLANKING
+blanking=$(window "$BLANKING_TITLE")
 type_text 120
 xdotool key Tab
 type_text 2
-click "$blanking" 92 168 # 查询材料抗剪强度τb: the sheet opens beside the calculator
-window 材料性能 > /dev/null
-click "$blanking" 140 117 # τb
+click "$blanking" $BLANKING_LOOKUP # the sheet opens beside the calculator
+window "$SHEET_TITLE" > /dev/null
+click "$blanking" $BLANKING_LOOKUP_FIELD # τb
 type_text 350
-click "$blanking" 56 344 # 计算
+click "$blanking" $BLANKING_CALCULATE
 capture calculator-and-material-sheet
 
 # A fault: a force beyond the single-precision range.
-click "$blanking" 160 344 # 清除
+click "$blanking" $BLANKING_CLEAR
 for value in 1e30 1e10 1e10; do
     type_text "$value"
     xdotool key Tab
 done
-click "$blanking" 56 344 # 计算
-window 运行时错误 > /dev/null
+click "$blanking" $BLANKING_CALCULATE
+window "$REPORT_TITLE" > /dev/null
 capture fault-message

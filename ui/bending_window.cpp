@@ -1,5 +1,4 @@
-// Bending force window.
-#include "ui/windows.h"
+#include "ui/program_windows.h"
 
 namespace ui {
 
@@ -10,7 +9,7 @@ using namespace platform;
 constexpr Picture kPicture{":/assets/bending.png", nullptr, 198, 160,
                            "弯曲件示意图：上为折弯板条侧视图，标注内圆角 R 和料厚 t；下为板条正视图，右侧标注宽度 B。"};
 
-constexpr Colour kBlue = Rgb(0, 0, 255), kWhite = Rgb(255, 255, 255), kRed = Rgb(255, 0, 0);
+constexpr QRgb kBlue = qRgb(0, 0, 255), kWhite = qRgb(255, 255, 255), kRed = qRgb(255, 0, 0);
 
 // clang-format off
 constexpr Control kControls[] = {

@@ -1,5 +1,4 @@
-// Blanking force window.
-#include "ui/windows.h"
+#include "ui/program_windows.h"
 
 namespace ui {
 
@@ -10,7 +9,7 @@ using namespace platform;
 constexpr Picture kPicture{":/assets/blanking.png", nullptr, 200, 160,
                            "冲裁件示意图：上为板料剖面，中间为冲孔，左端标注料厚 t；下为带圆角的矩形平面图，中心有圆孔。"};
 
-constexpr Colour kBlack = Rgb(0, 0, 0), kWhite = Rgb(255, 255, 255), kRed = Rgb(255, 0, 0);
+constexpr QRgb kBlack = qRgb(0, 0, 0), kWhite = qRgb(255, 255, 255), kRed = qRgb(255, 0, 0);
 
 // clang-format off
 constexpr Control kControls[] = {

@@ -35,8 +35,7 @@ void CalculatorForm::Calculate() {
     const auto inputs = calculator_.inputs;
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         texts[i] = runtime().FetchText(*this, {inputs[i]});
-        fields[i] = {reinterpret_cast<const char16_t*>(texts[i].utf16()),
-                     static_cast<std::size_t>(texts[i].size())};
+        fields[i] = {QStringView(texts[i]).utf16(), static_cast<std::size_t>(texts[i].size())};
     }
     std::array<char16_t, calc::kSingleTextCapacity> result;
     const std::size_t size = calc::Calculate(calculator_.formula, std::span(fields.data(), inputs.size()),

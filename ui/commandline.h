@@ -1,4 +1,4 @@
-// The command line of a Linux program: --help and --version answered without a
+// The program's command line: --help and --version answered without a
 // display, the toolkit's own options passed on to it, anything else refused;
 // the display platform, X11 unless the user chose one; and one clear line
 // instead of an abort when no display can be opened.

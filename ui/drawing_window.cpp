@@ -1,5 +1,5 @@
-// Drawing force window. On screen k (Text4) stands above σb (Text3).
-#include "ui/windows.h"
+// On screen k (Text4) stands above σb (Text3).
+#include "ui/program_windows.h"
 
 namespace ui {
 
@@ -10,7 +10,7 @@ using namespace platform;
 constexpr Picture kPicture{":/assets/drawing.png", nullptr, 200, 153,
                            "拉伸件示意图：上为带圆角的浅盒剖面，右上壁标注料厚 t；下为双线圆角矩形平面图。"};
 
-constexpr Colour kBlue = Rgb(0, 0, 255), kWhite = Rgb(255, 255, 255), kRed = Rgb(255, 0, 0);
+constexpr QRgb kBlue = qRgb(0, 0, 255), kWhite = qRgb(255, 255, 255), kRed = qRgb(255, 0, 0);
 
 // clang-format off
 constexpr Control kControls[] = {

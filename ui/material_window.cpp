@@ -1,7 +1,7 @@
 // Material properties window: the material sheet and a close button.
 #include "ui/materialsheet.h"
 #include "ui/project.h"
-#include "ui/windows.h"
+#include "ui/program_windows.h"
 
 namespace ui {
 
@@ -20,8 +20,6 @@ constexpr Control kControls[] = {
 // clang-format on
 
 constexpr Window kLayout{"Form5", "材料性能", 5715, 5565, 5730, 1455, false, kSystem, &kSheet, kControls};
-
-constexpr ControlName kSheetCloseButton{"Command1"};
 
 class MaterialForm : public Form {
 public:

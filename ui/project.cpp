@@ -3,7 +3,7 @@
 #include "ui/calculator.h"
 #include "ui/commandline.h"
 #include "ui/environment.h"
-#include "ui/windows.h"
+#include "ui/program_windows.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -47,11 +47,8 @@ std::vector<const platform::Window*> Arrangement() {
 
 Project::Project(platform::Runtime& runtime) : runtime_(runtime) {}
 
-Project::~Project() {
-    // Windows go before the runtime they were registered with.
-    for (auto& instance : instances_)
-        instance.reset();
-}
+// Windows go before the runtime they were registered with: the runtime outlives the project.
+Project::~Project() = default;
 
 template <class Make> platform::Form& Project::Instance(int n, Make make) {
     std::unique_ptr<platform::Form>& instance = instances_[static_cast<std::size_t>(n - 1)];

@@ -40,7 +40,7 @@ QString LookupField(int n) {
 }
 
 std::u16string_view View(const QString& s) {
-    return {reinterpret_cast<const char16_t*>(s.utf16()), static_cast<std::size_t>(s.size())};
+    return {QStringView(s).utf16(), static_cast<std::size_t>(s.size())};
 }
 
 // What 计算 does with these texts: the result text, or the faults it reports.
@@ -771,18 +771,12 @@ void DropRaiseWarnings(QtMsgType type, const QMessageLogContext& context, const 
 
 } // namespace
 
-class TestMonkey : public QObject {
+class TestMonkey : public GuiTest {
     Q_OBJECT
 private slots:
-    void initTestCase() {
-        qtHandler = qInstallMessageHandler(DropRaiseWarnings);
-        environment_ = std::make_unique<ui::Environment>(*qApp);
-    }
+    void initTestCase() { qtHandler = qInstallMessageHandler(DropRaiseWarnings); }
     void cleanupTestCase() { qInstallMessageHandler(qtHandler); }
     void randomActions();
-
-private:
-    std::unique_ptr<ui::Environment> environment_;
 };
 
 void TestMonkey::randomActions() {

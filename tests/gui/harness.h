@@ -5,6 +5,7 @@
 #include "platform/form.h"
 #include "platform/runtime.h"
 #include "ui/environment.h"
+#include "ui/program_windows.h"
 #include "ui/project.h"
 
 #include <QAbstractButton>
@@ -14,6 +15,14 @@
 
 #include <memory>
 #include <optional>
+
+// The base of the widget test classes: the program's environment (style,
+// fonts, locale), set up once for the test executable as the program sets it up.
+class GuiTest : public QObject {
+protected:
+    GuiTest() : environment_(std::make_unique<ui::Environment>(*qApp)) {}
+    std::unique_ptr<ui::Environment> environment_;
+};
 
 struct Harness {
     QStringList reports;
@@ -67,8 +76,10 @@ struct Harness {
     // Starts on the menu and opens calculator n (1..3) with its menu button.
     platform::Form& OpenCalculator(int n) {
         project.Start();
-        const char* button = n == 1 ? "Command2" : n == 2 ? "Command3" : "Command1";
-        Click(project.Form4(), button);
+        const platform::ControlName button = n == 1   ? ui::kMenuBlankingButton
+                                             : n == 2 ? ui::kMenuDrawingButton
+                                                      : ui::kMenuBendingButton;
+        Click(project.Form4(), button.name);
         platform::Form& form = Form(n);
         if (form.window())
             [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(form.window());
@@ -100,6 +111,13 @@ struct Harness {
         QLineEdit* e = Edit(form, name);
         QVERIFY2(e, name);
         e->setText(text);
+    }
+
+    // Texts for Text1..Text4 by name; Form1 has no Text4.
+    static void Fill(platform::Form& form, const QStringList& texts) {
+        const char* names[] = {"Text1", "Text2", "Text3", "Text4"};
+        for (int i = 0; i < texts.size(); ++i)
+            Type(form, names[i], texts[i]);
     }
 
     static QString Text(platform::Form& form, const char* name) {

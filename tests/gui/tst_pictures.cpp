@@ -12,16 +12,12 @@
 #include <QStyleOptionButton>
 #include <QSvgRenderer>
 
-class TestPictures : public QObject {
+class TestPictures : public GuiTest {
     Q_OBJECT
 private slots:
-    void initTestCase() { environment_ = std::make_unique<ui::Environment>(*qApp); }
     void matchesSource_data();
     void matchesSource();
     void menuButtonsPixelForPixel();
-
-private:
-    std::unique_ptr<ui::Environment> environment_;
 };
 
 Q_DECLARE_METATYPE(const platform::Picture*)

@@ -2,19 +2,15 @@
 // failures of calls on unloaded windows, and what a launch may open.
 #include "harness.h"
 
-class TestRuntime : public QObject {
+class TestRuntime : public GuiTest {
     Q_OBJECT
 private slots:
-    void initTestCase() { environment_ = std::make_unique<ui::Environment>(*qApp); }
     void statusIsClearedAfterEveryCall_data();
     void statusIsClearedAfterEveryCall();
     void callsOnAnUnloadedWindowFail_data();
     void callsOnAnUnloadedWindowFail();
     void launch_data();
     void launch();
-
-private:
-    std::unique_ptr<ui::Environment> environment_;
 };
 
 namespace {

@@ -3,8 +3,9 @@
 //
 // PF_REFERENCE_SEED=<n> changes the base seed (default fixed);
 // PF_REFERENCE_SCALE=<f> scales every case count (default 1, for sanitizer runs).
+#include "calc_and_model.h"
+#include "formula_table.h"
 #include "generators.h"
-#include "ieee_model.h"
 
 #include "calc/calculation.h"
 #include "calc/forces.h"
@@ -19,6 +20,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <limits>
 #include <map>
 #include <string>
@@ -28,77 +30,13 @@ using namespace reference;
 
 namespace {
 
-enum Formula { BlankingFormula, DrawingFormula, BendingFormula };
 const char* const kFormulaNames[] = {"blanking", "drawing", "bending"};
+calc::Formula Of(int formula) { return static_cast<calc::Formula>(formula); }
 
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
 // Index of the last field read: τb in blanking, k in drawing, R in bending.
-int LastField(int formula) { return formula == BlankingFormula ? 2 : 3; }
-int FieldCount(int formula) { return formula == BlankingFormula ? 3 : 4; }
-
-unsigned ToCalcFlags(unsigned flags) {
-    return ((flags & Invalid) ? calc::FpInvalid : 0u) | ((flags & DivByZero) ? calc::FpDivByZero : 0u) |
-           ((flags & Overflow) ? calc::FpOverflow : 0u);
-}
-
-unsigned FromCalcFlags(unsigned flags) {
-    return ((flags & calc::FpInvalid) ? Invalid : 0u) | ((flags & calc::FpDivByZero) ? DivByZero : 0u) |
-           ((flags & calc::FpOverflow) ? Overflow : 0u) |
-           (flags & ~unsigned(calc::FpFaultFlags)) << 8; // anything else shows up as a mismatch
-}
-
-// Operands in field order; for blanking, v[3] is the coefficient K.
-using Operands = std::array<float, 4>;
-
-Outcome ModelFormula(int formula, const Operands& v, unsigned pending) {
-    switch (formula) {
-    case BlankingFormula: return Blanking(v[0], v[1], v[2], v[3], pending);
-    case DrawingFormula: return Drawing(v[0], v[1], v[2], v[3], pending);
-    default: return Bending(v[0], v[1], v[2], v[3], pending);
-    }
-}
-
-Outcome Fault(const calc::FloatingPointError& e) { return {true, FromCalcFlags(e.Flags()), e.Check(), 0}; }
-
-// Runs calc's formula on a status that holds `pending` already.
-Outcome CalcFormula(int formula, const Operands& v, unsigned pending) {
-    calc::FpStatus status;
-    status.Raise(ToCalcFlags(pending));
-    try {
-        switch (formula) {
-        case BlankingFormula: return {false, 0, 0, Bits(calc::BlankingForce(v[0], v[1], v[2], v[3], status))};
-        case DrawingFormula: return {false, 0, 0, Bits(calc::DrawingForce(v[0], v[1], v[2], v[3], status))};
-        default: return {false, 0, 0, Bits(calc::BendingForce(v[0], v[1], v[2], v[3], status))};
-        }
-    } catch (const calc::FloatingPointError& e) {
-        return Fault(e);
-    }
-}
-
-// The windows' calculation, from the field texts to the result text.
-Outcome CalcChain(int formula, const std::vector<std::u16string>& fields) {
-    const calc::Formula formulas[] = {calc::Formula::Blanking, calc::Formula::Drawing, calc::Formula::Bending};
-    std::vector<std::u16string_view> views(fields.begin(), fields.begin() + FieldCount(formula));
-    try {
-        calc::FpStatus status;
-        std::array<char16_t, calc::kSingleTextCapacity> text;
-        return {false, 0, 0, ShownBits({text.data(), calc::Calculate(formulas[formula], views, status, text)})};
-    } catch (const calc::FloatingPointError& e) {
-        return Fault(e);
-    }
-}
-
-Outcome ModelChain(int formula, const std::vector<std::u16string>& fields) {
-    Operands v{0, 0, 0, calc::kBlankingCoefficient};
-    unsigned pending = 0;
-    for (int i = 0; i < FieldCount(formula); ++i) {
-        const Narrowed field = ReadField(fields[static_cast<std::size_t>(i)]);
-        v[static_cast<std::size_t>(i)] = field.value;
-        pending = field.flags; // only the last field's flags survive
-    }
-    return ModelFormula(formula, v, pending);
-}
+int LastField(int formula) { return static_cast<int>(calc::FieldCount(Of(formula))) - 1; }
 
 std::string SingleText(float f) {
     char buf[64];
@@ -620,21 +558,32 @@ private slots:
     void cleanupTestCase();
 
 private:
+    // The row's `count` seeded cases (columns "count" and "row"): `check`
+    // gives what went wrong with one case, or nothing; counted under `what`.
+    void Sweep(const std::string& what, const std::function<std::string(Rng&)>& check);
+
     std::map<std::string, long long> comparisons_;
 };
 
+void TestReference::Sweep(const std::string& what, const std::function<std::string(Rng&)>& check) {
+    QFETCH(int, count);
+    QFETCH(int, row);
+    Rng rng(RowSeed(row));
+    Tally tally(QTest::currentDataTag());
+    for (int i = 0; i < count; ++i) {
+        const std::string failure = check(rng);
+        if (failure.empty())
+            tally.Pass();
+        else
+            tally.Fail("case " + std::to_string(i) + ": " + failure);
+    }
+    comparisons_[what] += tally.passed() + tally.failed();
+    tally.Report();
+}
+
 // The model itself, against values worked out by hand.
 void TestReference::model_data() {
-    QTest::addColumn<int>("formula");
-    QTest::addColumn<float>("a");
-    QTest::addColumn<float>("b");
-    QTest::addColumn<float>("c");
-    QTest::addColumn<float>("d");
-    QTest::addColumn<unsigned>("pending");
-    QTest::addColumn<bool>("fault");
-    QTest::addColumn<unsigned>("flags");
-    QTest::addColumn<int>("check");
-    QTest::addColumn<quint32>("bits");
+    FormulaColumns();
     const float tiny = FromBits(1);
     QTest::newRow("bending unit inputs: 0.7 × 1.3") << int(BendingFormula) << 1.0f << 1.0f << 1.0f << 0.0f << 0u << false << 0u << 0 << Bits(0.91f);
     QTest::newRow("drawing -0 product") << int(DrawingFormula) << -5.0f << 0.0f << 0.0f << 0.0f << 0u << false << 0u << 0 << 0x80000000u;
@@ -656,18 +605,9 @@ void TestReference::model_data() {
 }
 
 void TestReference::model() {
-    QFETCH(int, formula);
-    QFETCH(float, a);
-    QFETCH(float, b);
-    QFETCH(float, c);
-    QFETCH(float, d);
-    QFETCH(unsigned, pending);
-    QFETCH(bool, fault);
-    QFETCH(unsigned, flags);
-    QFETCH(int, check);
-    QFETCH(quint32, bits);
-    const Outcome want = fault ? Outcome{true, flags, check, 0} : Outcome{false, 0, 0, bits};
-    const Outcome got = ModelFormula(formula, {a, b, c, d}, pending);
+    const FormulaCase t = FetchFormulaCase();
+    const Outcome want = t.fault ? Outcome{true, t.flags, t.check, 0} : Outcome{false, 0, 0, t.bits};
+    const Outcome got = ModelFormula(Of(t.formula), t.operands, t.pending);
     QVERIFY2(got == want, qPrintable(QString::fromStdString(Describe(got) + ", expected " + Describe(want))));
     QCOMPARE(BendingFactorBits(0), quint64(0x3FE6666666666666ull));
     QCOMPARE(BendingFactorBits(1), quint64(0x3FF4CCCCCCCCCCCDull));
@@ -731,8 +671,8 @@ void TestReference::examples() {
     for (const QString& f : fields)
         texts.push_back(f.toStdU16String());
     const Outcome want = fault ? Outcome{true, flags, check, 0} : Outcome{false, 0, 0, Bits(result)};
-    const Outcome model = ModelChain(formula, texts);
-    const Outcome got = CalcChain(formula, texts);
+    const Outcome model = ModelChain(Of(formula), texts);
+    const Outcome got = CalcChain(Of(formula), texts);
     QVERIFY2(model == want, qPrintable(QString::fromStdString("model: " + Describe(model) + ", expected " + Describe(want))));
     QVERIFY2(got == Shown(want), qPrintable(QString::fromStdString("calc: " + Describe(got) + ", expected " + Describe(want))));
 }
@@ -771,28 +711,19 @@ void TestReference::formulas_data() {
 void TestReference::formulas() {
     QFETCH(int, formula);
     QFETCH(int, kind);
-    QFETCH(int, count);
-    QFETCH(int, row);
-    Rng rng(RowSeed(row));
-    Tally tally(QTest::currentDataTag());
-    for (int i = 0; i < count; ++i) {
+    Sweep(kFormulaNames[formula], [&](Rng& rng) {
         const Operands v = Draw(rng, formula, kind);
         const unsigned pending = PendingFor(formula, v);
-        const Outcome want = ModelFormula(formula, v, pending);
-        const Outcome got = CalcFormula(formula, v, pending);
-        if (got == want) {
-            tally.Pass();
-            continue;
-        }
-        std::string what = "case " + std::to_string(i) + ": " + kFormulaNames[formula] + "(";
+        const Outcome want = ModelFormula(Of(formula), v, pending);
+        const Outcome got = CalcFormula(Of(formula), v, pending);
+        if (got == want)
+            return std::string();
+        std::string what = std::string(kFormulaNames[formula]) + "(";
         for (int k = 0; k < 4; ++k)
             what += (k ? ", " : "") + SingleText(v[static_cast<std::size_t>(k)]);
-        what += std::string(")") + (pending ? " pending overflow" : "") + "; model " + Describe(want) +
-                "; calc " + Describe(got);
-        tally.Fail(what);
-    }
-    comparisons_[kFormulaNames[formula]] += tally.passed() + tally.failed();
-    tally.Report();
+        return what + ")" + (pending ? " pending overflow" : "") + "; model " + Describe(want) + "; calc " +
+               Describe(got);
+    });
 }
 
 // TextToNumber against the correctly rounded value of the longest number prefix.
@@ -811,27 +742,19 @@ void TestReference::textToNumber_data() {
 
 void TestReference::textToNumber() {
     QFETCH(int, kind);
-    QFETCH(int, count);
-    QFETCH(int, row);
-    Rng rng(RowSeed(row));
-    Tally tally(QTest::currentDataTag());
-    for (int i = 0; i < count; ++i) {
+    Sweep("text to number", [&](Rng& rng) {
         const std::u16string text = DrawText(rng, kind);
         const Reading want = ReadNumber(text);
         calc::FpStatus status;
         const double got = calc::TextToNumber(text, status);
         const unsigned gotFlags = FromCalcFlags(status.Flags());
-        if (Bits(got) == Bits(want.value) && gotFlags == want.flags) {
-            tally.Pass();
-            continue;
-        }
+        if (Bits(got) == Bits(want.value) && gotFlags == want.flags)
+            return std::string();
         char buf[160];
         std::snprintf(buf, sizeof buf, "model %.17g (%016" PRIx64 ") flags %u; calc %.17g (%016" PRIx64 ") flags %u",
                       want.value, Bits(want.value), want.flags, got, Bits(got), gotFlags);
-        tally.Fail("case " + std::to_string(i) + ": " + Quoted(text) + " prefix \"" + NumberPrefix(text) + "\": " + buf);
-    }
-    comparisons_["text to number"] += tally.passed() + tally.failed();
-    tally.Report();
+        return Quoted(text) + " prefix \"" + NumberPrefix(text) + "\": " + buf;
+    });
 }
 
 // SingleToText: the layout, the shortest digits, and the text reads back.
@@ -847,11 +770,7 @@ void TestReference::singleToText_data() {
 
 void TestReference::singleToText() {
     QFETCH(int, kind);
-    QFETCH(int, count);
-    QFETCH(int, row);
-    Rng rng(RowSeed(row));
-    Tally tally(QTest::currentDataTag());
-    for (int i = 0; i < count; ++i) {
+    Sweep("single to text", [&](Rng& rng) {
         const float x = DrawSingle(rng, kind);
         const std::u16string text = calc::SingleToText(x);
         std::string why;
@@ -878,14 +797,8 @@ void TestReference::singleToText() {
                 why = "not the shortest";
             }
         }
-        if (why.empty()) {
-            tally.Pass();
-            continue;
-        }
-        tally.Fail("case " + std::to_string(i) + ": " + SingleText(x) + " -> " + Quoted(text) + ": " + why);
-    }
-    comparisons_["single to text"] += tally.passed() + tally.failed();
-    tally.Report();
+        return why.empty() ? why : SingleText(x) + " -> " + Quoted(text) + ": " + why;
+    });
 }
 
 // Whole calculations from random field texts, calc against the model.
@@ -900,15 +813,11 @@ void TestReference::fieldChains_data() {
 
 void TestReference::fieldChains() {
     QFETCH(int, formula);
-    QFETCH(int, count);
-    QFETCH(int, row);
-    Rng rng(RowSeed(row));
-    Tally tally(QTest::currentDataTag());
     static const char16_t* const kTexts[] = {
         u"", u"0", u"-0", u"1e39", u"-1e39", u"1e400", u"3.4028235e38", u"3.4028236e38", u"1e-46", u"1e-45",
         u"7e-46", u"abc", u"１２．５", u"\u3000 2", u"+3", u"1e10", u"1e20", u"1e-30",
     };
-    for (int i = 0; i < count; ++i) {
+    Sweep(std::string(kFormulaNames[formula]) + " from texts", [&](Rng& rng) {
         std::vector<std::u16string> fields;
         for (int k = 0; k < 4; ++k) {
             switch (rng.Below(4)) {
@@ -924,21 +833,17 @@ void TestReference::fieldChains() {
         }
         if (formula == BendingFormula && rng.Chance(8)) // R = -t
             fields[3] = (fields[1].empty() || fields[1][0] != u'-') ? u"-" + fields[1] : fields[1].substr(1);
-        const Outcome want = Shown(ModelChain(formula, fields));
-        const Outcome got = CalcChain(formula, fields);
-        if (got == want) {
-            tally.Pass();
-            continue;
-        }
-        std::string what = "case " + std::to_string(i) + ": " + kFormulaNames[formula] + " fields";
-        for (int k = 0; k < FieldCount(formula); ++k) {
+        const Outcome want = Shown(ModelChain(Of(formula), fields));
+        const Outcome got = CalcChain(Of(formula), fields);
+        if (got == want)
+            return std::string();
+        std::string what = std::string(kFormulaNames[formula]) + " fields";
+        for (std::size_t k = 0; k < calc::FieldCount(Of(formula)); ++k) {
             what += ' ';
-            what += Quoted(fields[static_cast<std::size_t>(k)]);
+            what += Quoted(fields[k]);
         }
-        tally.Fail(what + "; model " + Describe(want) + "; calc " + Describe(got));
-    }
-    comparisons_[std::string(kFormulaNames[formula]) + " from texts"] += tally.passed() + tally.failed();
-    tally.Report();
+        return what + "; model " + Describe(want) + "; calc " + Describe(got);
+    });
 }
 
 void TestReference::cleanupTestCase() {

@@ -6,7 +6,7 @@
 #include "platform/errors.h"
 #include "platform/loader.h"
 #include "ui/materialsheet.h"
-#include "ui/windows.h"
+#include "ui/program_windows.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -19,10 +19,9 @@
 
 using platform::Px;
 
-class TestLayout : public QObject {
+class TestLayout : public GuiTest {
     Q_OBJECT
 private slots:
-    void initTestCase() { environment_ = std::make_unique<ui::Environment>(*qApp); }
     void windows_data();
     void windows();
     void controls_data();
@@ -36,9 +35,6 @@ private slots:
     void qtTextsAreChinese();
     void materialSheet();
     void textsFitTheSystemCodePage();
-
-private:
-    std::unique_ptr<ui::Environment> environment_;
 };
 
 namespace {
@@ -48,8 +44,6 @@ platform::Form& ShowWindow(Harness& h, int n) {
     h.runtime.Show(form);
     return form;
 }
-
-QColor Rgb(platform::Colour c) { return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
 
 bool Near(QColor a, QColor b, int tolerance) {
     return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
@@ -161,9 +155,9 @@ void TestLayout::controls() {
         const auto foreRole = textBox ? QPalette::Text : button ? QPalette::ButtonText : QPalette::WindowText;
         const auto backRole = textBox ? QPalette::Base : button ? QPalette::Button : QPalette::Window;
         if (c.fore != platform::kSystem)
-            QCOMPARE(w->palette().color(foreRole), Rgb(c.fore));
+            QCOMPARE(w->palette().color(foreRole), QColor(c.fore));
         if (c.back != platform::kSystem)
-            QCOMPARE(w->palette().color(backRole), Rgb(c.back));
+            QCOMPARE(w->palette().color(backRole), QColor(c.back));
         if (w->focusPolicy() & Qt::TabFocus)
             tabChain << w;
     }
@@ -259,11 +253,7 @@ void TestLayout::textColours() {
     Harness h(*environment_);
     platform::Form& form = h.OpenCalculator(window);
     if (computed) {
-        Harness::Type(form, "Text1", "1000");
-        Harness::Type(form, "Text2", "8");
-        Harness::Type(form, "Text3", "800");
-        if (window != 1)
-            Harness::Type(form, "Text4", "0.8");
+        Harness::Fill(form, window == 1 ? QStringList{"1000", "8", "800"} : QStringList{"1000", "8", "800", "0.8"});
         Harness::Click(form, "Command1");
         QVERIFY(!Harness::Text(form, "Text5").isEmpty());
     }

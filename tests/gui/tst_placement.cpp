@@ -4,21 +4,17 @@
 #include "harness.h"
 
 #include "platform/placement.h"
-#include "ui/windows.h"
+#include "ui/program_windows.h"
 
 using platform::ScreenArea;
 
-class TestPlacement : public QObject {
+class TestPlacement : public GuiTest {
     Q_OBJECT
 private slots:
-    void initTestCase() { environment_ = std::make_unique<ui::Environment>(*qApp); }
     void placed_data();
     void placed();
     void windowsOpenPlaced_data();
     void windowsOpenPlaced();
-
-private:
-    std::unique_ptr<ui::Environment> environment_;
 };
 
 namespace {

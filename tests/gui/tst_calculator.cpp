@@ -2,10 +2,9 @@
 // through the real windows.
 #include "harness.h"
 
-class TestCalculator : public QObject {
+class TestCalculator : public GuiTest {
     Q_OBJECT
 private slots:
-    void initTestCase() { environment_ = std::make_unique<ui::Environment>(*qApp); }
     void compute_data();
     void compute();
     void faults_data();
@@ -17,18 +16,9 @@ private slots:
     void arrows();
     void linkOpensTheMakersSite();
     void failedLaunchKeepsTheProgram();
-
-private:
-    std::unique_ptr<ui::Environment> environment_;
 };
 
 namespace {
-// Texts for Text1..Text4 by name; Form1 has no Text4.
-void Fill(platform::Form& form, const QStringList& texts) {
-    const char* names[] = {"Text1", "Text2", "Text3", "Text4"};
-    for (int i = 0; i < texts.size(); ++i)
-        Harness::Type(form, names[i], texts[i]);
-}
 const QString k39 = QStringLiteral("1") + QString(39, QLatin1Char('0'));
 const QString kTiny50 = QStringLiteral("0.") + QString(49, QLatin1Char('0')) + QLatin1Char('1');
 } // namespace
@@ -67,7 +57,7 @@ void TestCalculator::compute() {
     QFETCH(QString, result);
     Harness h(*environment_);
     platform::Form& form = h.OpenCalculator(window);
-    Fill(form, texts);
+    Harness::Fill(form, texts);
     Harness::Click(form, "Command1");
     QCOMPARE(Harness::Text(form, "Text5"), result);
     QVERIFY(h.reports.isEmpty());
@@ -101,7 +91,7 @@ void TestCalculator::faults() {
     Harness h(*environment_);
     platform::Form& form = h.OpenCalculator(window);
     Harness::Type(form, "Text5", QStringLiteral("previous"));
-    Fill(form, texts);
+    Harness::Fill(form, texts);
     Harness::Click(form, "Command1");
     QCOMPARE(h.reports.size(), 1);
     QVERIFY2(h.reports[0].contains(fault), qPrintable(h.reports[0]));
@@ -112,7 +102,7 @@ void TestCalculator::faults() {
     for (int i = 0; i < texts.size(); ++i)
         QCOMPARE(Harness::Text(form, names[i]), texts[i]);
     // The window still computes afterwards.
-    Fill(form, QStringList(texts.size(), QString()));
+    Harness::Fill(form, QStringList(texts.size(), QString()));
     Harness::Click(form, "Command1");
     QCOMPARE(h.reports.size(), 1);
     QCOMPARE(Harness::Text(form, "Text5"), QStringLiteral("0"));
@@ -126,7 +116,7 @@ void TestCalculator::clear() {
     QFETCH(int, window);
     Harness h(*environment_);
     platform::Form& form = h.OpenCalculator(window);
-    Fill(form, window == 1 ? QStringList{"1", "2", "3"} : QStringList{"1", "2", "3", "4"});
+    Harness::Fill(form, window == 1 ? QStringList{"1", "2", "3"} : QStringList{"1", "2", "3", "4"});
     Harness::Type(form, "Text5", "5");
     Harness::Edit(form, "Text5")->setFocus();
     Harness::Click(form, "Command2");
@@ -147,7 +137,7 @@ void TestCalculator::resultFieldIsEditableAndOverwritten() {
     result->setFocus();
     QTest::keyClicks(result, "typed");
     QCOMPARE(result->text(), QStringLiteral("typed"));
-    Fill(form, {"100", "1.5", "400", "0.6"});
+    Harness::Fill(form, {"100", "1.5", "400", "0.6"});
     Harness::Click(form, "Command1");
     QCOMPARE(result->text(), QStringLiteral("36000"));
 }
@@ -207,7 +197,7 @@ void TestCalculator::arrows() {
 void TestCalculator::linkOpensTheMakersSite() {
     Harness h(*environment_);
     platform::Form& form = h.OpenCalculator(3);
-    Fill(form, {"1", "2"});
+    Harness::Fill(form, {"1", "2"});
     Harness::Click(form, "Label6");
     Harness::Click(form, "Label6");
     QCOMPARE(h.opened.size(), 2);
@@ -220,7 +210,7 @@ void TestCalculator::failedLaunchKeepsTheProgram() {
     Harness h(*environment_);
     h.browserWorks = false;
     platform::Form& form = h.OpenCalculator(1);
-    Fill(form, {"7"});
+    Harness::Fill(form, {"7"});
     Harness::Click(form, "Label6");
     QCOMPARE(h.reports.size(), 1);
     QVERIFY(h.reports[0].contains(QStringLiteral("无法打开网页")));

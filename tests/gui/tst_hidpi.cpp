@@ -9,7 +9,7 @@
 
 using platform::Px;
 
-class TestHiDpi : public QObject {
+class TestHiDpi : public GuiTest {
     Q_OBJECT
 private slots:
     void initTestCase();
@@ -21,9 +21,6 @@ private slots:
     void drawnAtDeviceResolution();
     void bannerGradient_data();
     void bannerGradient();
-
-private:
-    std::unique_ptr<ui::Environment> environment_;
 };
 
 namespace {
@@ -51,7 +48,6 @@ QRect ContentsInWindow(platform::Form& form, const char* control) {
 
 void TestHiDpi::initTestCase() {
     QCOMPARE(qApp->devicePixelRatio(), qreal(kRatio));
-    environment_ = std::make_unique<ui::Environment>(*qApp);
 }
 
 void TestHiDpi::layoutKept_data() {

@@ -4,10 +4,9 @@
 
 #include "platform/controls.h"
 
-class TestLifecycle : public QObject {
+class TestLifecycle : public GuiTest {
     Q_OBJECT
 private slots:
-    void initTestCase() { environment_ = std::make_unique<ui::Environment>(*qApp); }
     void startShowsOnlyTheMenu();
     void menuButtons_data();
     void menuButtons();
@@ -25,9 +24,6 @@ private slots:
     void failedCalls_data();
     void failedCalls();
     void failingShowLeavesTheSourceShown();
-
-private:
-    std::unique_ptr<ui::Environment> environment_;
 };
 
 namespace {

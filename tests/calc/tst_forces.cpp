@@ -1,0 +1,112 @@
+// The three formulas: worked examples, zero gates and fault checks.
+#include "calc/forces.h"
+#include "formula_table.h"
+
+#include <QTest>
+
+#include <bit>
+#include <limits>
+
+using namespace calc;
+
+namespace {
+constexpr float kInf = std::numeric_limits<float>::infinity();
+
+// Operands in each formula's own argument order; `pending` is what the status
+// already holds when the formula starts (the last input's narrowing).
+float Run(int formula, const std::array<float, 4>& v, unsigned pending, FpStatus& status) {
+    status.Clear();
+    status.Raise(pending);
+    switch (formula) {
+    case BlankingFormula:
+        return BlankingForce(v[0], v[1], v[2], v[3], status);
+    case DrawingFormula:
+        return DrawingForce(v[0], v[1], v[2], v[3], status);
+    default:
+        return BendingForce(v[0], v[1], v[2], v[3], status);
+    }
+}
+
+void Gives(const char* name, int formula, const std::array<float, 4>& v, float result, unsigned pending = 0) {
+    QTest::newRow(name) << formula << v[0] << v[1] << v[2] << v[3] << pending << false << 0u << 0
+                        << std::bit_cast<quint32>(result);
+}
+
+void Faults(const char* name, int formula, const std::array<float, 4>& v, unsigned pending, unsigned flags,
+            int check) {
+    QTest::newRow(name) << formula << v[0] << v[1] << v[2] << v[3] << pending << true << flags << check << 0u;
+}
+} // namespace
+
+class TestForces : public QObject {
+    Q_OBJECT
+private slots:
+    void formulas_data();
+    void formulas();
+};
+
+void TestForces::formulas_data() {
+    FormulaColumns();
+    // Drawing: L, t, σb, k.  Bending: B, t, σb, R.  Blanking: L, t, τb, K.
+    Gives("drawing 100 1.5 400 0.6", DrawingFormula, {100.0f, 1.5f, 400.0f, 0.6f}, 36000.0f);
+    Gives("drawing 314.16 1 400 0.8", DrawingFormula, {314.16f, 1.0f, 400.0f, 0.8f}, 100531.203125f);
+    Gives("drawing 123.4 1.2 410 0.55", DrawingFormula, {123.4f, 1.2f, 410.0f, 0.55f}, 33392.04296875f);
+    Gives("drawing negative L", DrawingFormula, {-100.0f, 1.5f, 400.0f, 0.6f}, -36000.0f);
+    Gives("drawing only L, gate open", DrawingFormula, {5.0f, 0.0f, 0.0f, 0.0f}, 0.0f);
+    Gives("drawing all zero", DrawingFormula, {0.0f, 0.0f, 0.0f, 0.0f}, 0.0f);
+    Gives("drawing negative zeros close the gate", DrawingFormula, {-0.0f, -0.0f, -0.0f, -0.0f}, 0.0f);
+    Gives("drawing unseen infinite L", DrawingFormula, {kInf, 1.0f, 1.0f, 1.0f}, kInf);
+    Gives("drawing underflow to zero", DrawingFormula, {1e-30f, 1e-30f, 1.0f, 1.0f}, 0.0f);
+    Gives("bending 50 2 400 3", BendingFormula, {50.0f, 2.0f, 400.0f, 3.0f}, 14560.0f);
+    Gives("bending 25.4 0.8 300 1.6", BendingFormula, {25.4f, 0.8f, 300.0f, 1.6f}, 1849.1199951171875f);
+    Gives("bending 100 3 450 0", BendingFormula, {100.0f, 3.0f, 450.0f, 0.0f}, 122850.0f);
+    Gives("bending 0 0 400 3, 0 / 3", BendingFormula, {0.0f, 0.0f, 400.0f, 3.0f}, 0.0f);
+    Gives("bending gate closed, R 0", BendingFormula, {10.0f, 0.0f, 0.0f, 0.0f}, 0.0f);
+    Gives("bending gate closed, B and R set", BendingFormula, {99.0f, 0.0f, 0.0f, -5.0f}, 0.0f);
+    Gives("blanking K 1", BlankingFormula, {100.0f, 2.0f, 300.0f, 1.0f}, 60000.0f);
+    Gives("blanking K 1.3", BlankingFormula, {100.0f, 2.0f, 300.0f, kBlankingCoefficient}, 78000.0f);
+    Gives("blanking all zero", BlankingFormula, {0.0f, 0.0f, 0.0f, kBlankingCoefficient}, 0.0f);
+    Faults("bending t 0 R 0: 0 / 0", BendingFormula, {10.0f, 0.0f, 300.0f, 0.0f}, 0u, unsigned(FpInvalid), 2);
+    Faults("bending t + R = 0: division by zero", BendingFormula, {10.0f, 2.0f, 300.0f, -2.0f}, 0u,
+           unsigned(FpDivByZero), 2);
+    Faults("bending quotient beyond single", BendingFormula, {1e20f, 1e10f, 1e10f, 0.0f}, 0u,
+           unsigned(FpOverflow), 2);
+    Faults("bending infinite t and R: inf - inf", BendingFormula, {1.0f, kInf, 1.0f, -kInf}, 0u,
+           unsigned(FpInvalid), 1);
+    Faults("bending infinite B and zero t", BendingFormula, {kInf, 0.0f, 1.0f, 1.0f}, 0u, unsigned(FpInvalid),
+           1);
+    Faults("bending pending overflow of R", BendingFormula, {1.0f, 1.0f, 1.0f, kInf}, unsigned(FpOverflow),
+           unsigned(FpOverflow), 1);
+    Faults("bending infinities over infinity", BendingFormula, {kInf, 1.0f, 1.0f, kInf}, 0u,
+           unsigned(FpInvalid), 2);
+    Faults("drawing product beyond single", DrawingFormula, {1e10f, 1e10f, 1e10f, 1e10f}, 0u,
+           unsigned(FpOverflow), 1);
+    Faults("drawing inf times zero", DrawingFormula, {kInf, 1.0f, 0.0f, 1.0f}, 0u, unsigned(FpInvalid), 1);
+    Faults("drawing pending overflow of k", DrawingFormula, {1.0f, 1.0f, 1.0f, kInf}, unsigned(FpOverflow),
+           unsigned(FpOverflow), 1);
+    Gives("drawing pending overflow, gate closed", DrawingFormula, {0.0f, 0.0f, 0.0f, 0.0f}, 0.0f,
+          unsigned(FpOverflow));
+    Faults("blanking product beyond single", BlankingFormula, {1e20f, 1e10f, 1e10f, kBlankingCoefficient}, 0u,
+           unsigned(FpOverflow), 1);
+    Faults("blanking inf times zero", BlankingFormula, {kInf, 0.0f, 0.0f, kBlankingCoefficient}, 0u,
+           unsigned(FpInvalid), 1);
+}
+
+void TestForces::formulas() {
+    const FormulaCase t = FetchFormulaCase();
+    FpStatus status;
+    try {
+        const float got = Run(t.formula, t.operands, t.pending, status);
+        QVERIFY2(!t.fault, "no fault raised");
+        const auto want = std::bit_cast<float>(t.bits);
+        QVERIFY2(std::bit_cast<quint32>(got) == t.bits || (got == 0.0f && want == 0.0f),
+                 qPrintable(QString::number(double(got), 'g', 17)));
+    } catch (const FloatingPointError& e) {
+        QVERIFY2(t.fault, "a fault raised");
+        QCOMPARE(e.Flags(), t.flags);
+        QCOMPARE(e.Check(), t.check);
+    }
+}
+
+QTEST_APPLESS_MAIN(TestForces)
+#include "tst_forces.moc"
