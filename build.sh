@@ -11,8 +11,9 @@ cd "$(dirname "$0")"
 BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev)
 # The exact reference of the tests, and clang's libFuzzer for the fuzz run.
 REFERENCE_PACKAGES=(libmpfr-dev clang libclang-rt-dev)
-# Google Benchmark for the calculation, valgrind for start-up instruction counts.
-BENCH_PACKAGES=(libbenchmark-dev valgrind)
+# Google Benchmark for the calculation, valgrind for start-up instruction counts,
+# XTest for the long session's clicks.
+BENCH_PACKAGES=(libbenchmark-dev valgrind libxtst-dev)
 # Xvfb, a window manager (openbox) and X input for the real program on a
 # desktop, AT-SPI for the screen-reader tests; the package tools (dpkg-shlibdeps
 # runs on what `file` finds) and Debian's package checker.

@@ -3,7 +3,8 @@
 #   bench/run.sh [build-dir]        default: build-bench in the repository
 # Environment: PF_BENCH_RUNS (process runs per side for the window switch,
 # default 31), PF_BENCH_STARTS (start-ups per side for the first frame, default
-# 301), PF_BENCH_SETTLED_RUNS (runs per side for the settled memory, default 9).
+# 301), PF_BENCH_SETTLED_RUNS (runs per side for the settled memory, default 9),
+# PF_BENCH_SOAK_CYCLES (cycles of the long session, default 800).
 # A ratio over its target is reported, not failed: the exit status is non-zero
 # only when a benchmark could not run at all.
 set -uo pipefail
@@ -13,6 +14,7 @@ build=$(realpath -m "${1:-$repo/build-bench}")
 runs=${PF_BENCH_RUNS:-31}
 starts=${PF_BENCH_STARTS:-301}
 settled_runs=${PF_BENCH_SETTLED_RUNS:-9}
+soak_cycles=${PF_BENCH_SOAK_CYCLES:-800}
 results=$build/bench-results
 failed=()
 
@@ -23,6 +25,7 @@ build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
 [ "$build_type" = Release ] || echo "warning: $build is a '$build_type' build; measure a Release build" >&2
 targets=(startup_program startup_bare switch_bench launch)
 grep -q '^benchmark_DIR:PATH=/' "$build/CMakeCache.txt" && targets+=(calc_bench)
+grep -q '^X11_Xtst_LIB:FILEPATH=/' "$build/CMakeCache.txt" && targets+=(soak)
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}" || exit 1
 bin=$build/bench
 mkdir -p "$results"
@@ -115,8 +118,21 @@ if [ "$have_x" = 1 ]; then
     else
         echo "valgrind not installed: start-up instruction counts skipped" >&2
     fi
+
+    # Memory over a long session, last: the window manager that activates the
+    # windows stays until the end.
+    if [ ! -x "$bin/soak" ]; then
+        echo "soak not built (install libxtst-dev)" >&2
+        failed+=(soak)
+    elif ! command -v openbox >/dev/null || ! start_openbox "$tmp"; then
+        echo "openbox did not start: soak skipped" >&2
+        failed+=(soak)
+    elif run soak "$bin/soak" "$soak_cycles"; then
+        results_of "$results/soak.txt"
+        grep -v '^RESULT ' "$results/soak.txt"
+    fi
 else
-    failed+=(startup settled switch)
+    failed+=(startup settled switch soak)
 fi
 
 echo

@@ -12,6 +12,7 @@
 #include <QStyleOptionButton>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -173,9 +174,23 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
         emit clicked();
 }
 
-CommandButton::CommandButton(const QString& text, const Picture* picture, QWidget* parent)
-    : QPushButton(text, parent), picture_(picture) {}
+QPalette StylePalettes::Shared(const QPalette& palette) {
+    const auto kept = std::find(palettes_.begin(), palettes_.end(), palette);
+    QPalette shared = kept != palettes_.end() ? *kept : palettes_.emplace_back(palette);
+    // The same identity: setting the group does not copy the colours.
+    shared.setCurrentColorGroup(palette.currentColorGroup());
+    return shared;
+}
+
+CommandButton::CommandButton(const QString& text, const Picture* picture, StylePalettes& palettes,
+                             QWidget* parent)
+    : QPushButton(text, parent), picture_(picture), palettes_(palettes) {}
 CommandButton::~CommandButton() = default;
+
+void CommandButton::initStyleOption(QStyleOptionButton* option) const {
+    QPushButton::initStyleOption(option);
+    option->palette = palettes_.Shared(option->palette);
+}
 
 void CommandButton::keyPressEvent(QKeyEvent* event) {
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !event->isAutoRepeat()) {

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <vector>
 
 namespace platform {
 
@@ -71,19 +72,34 @@ private:
     bool pressed_ = false; // a left press that a release completes into a click
 };
 
+// One palette for each set of colours a window's buttons are drawn with. The
+// style keeps the pictures of button faces under the palette's identity, and a
+// rebuilt window's widgets get new palettes: drawn with these, the buttons of
+// every build of a window find the pictures of the first.
+class StylePalettes {
+public:
+    // The kept palette equal to `palette`, in its colour group.
+    QPalette Shared(const QPalette& palette);
+
+private:
+    std::vector<QPalette> palettes_;
+};
+
 // A push button that Enter clicks as well as Space, optionally showing a picture.
 class CommandButton : public QPushButton {
     Q_OBJECT
 public:
-    CommandButton(const QString& text, const Picture* picture, QWidget* parent);
+    CommandButton(const QString& text, const Picture* picture, StylePalettes& palettes, QWidget* parent);
     ~CommandButton() override;
 
 protected:
+    void initStyleOption(QStyleOptionButton* option) const override;
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
     PictureRenderer picture_;
+    StylePalettes& palettes_;
 };
 
 // A framed box that draws its picture from the top-left corner, clipped by the box;

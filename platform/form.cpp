@@ -59,7 +59,7 @@ QWidget* Form::Control(ControlName control) const {
 }
 
 void Form::Load() {
-    window_ = BuildWindow(layout_, HasText(layout_) ? &runtime_.Fonts() : nullptr);
+    window_ = BuildWindow(layout_, HasText(layout_) ? &runtime_.Fonts() : nullptr, palettes_);
     window_->setGeometry(runtime_.WindowRect(layout_));
     window_->onTitleBarClose = [this] { runtime_.TitleBarClose(*this); };
     BindEvents();

@@ -44,6 +44,7 @@ private:
     Runtime& runtime_;
     const Window& layout_;
     QPointer<FormWindow> window_;
+    StylePalettes palettes_; // kept across loads
 };
 
 } // namespace platform

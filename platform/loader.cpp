@@ -40,7 +40,7 @@ void FitWidth(QWidget& label, const QString& text) {
     label.setFont(font);
 }
 
-QWidget* BuildControl(const Control& c, const LoaderFonts* fonts, QWidget* parent) {
+QWidget* BuildControl(const Control& c, const LoaderFonts* fonts, StylePalettes& palettes, QWidget* parent) {
     QWidget* w = nullptr;
     const QString text = QString::fromUtf8(c.text ? c.text : "");
     switch (c.kind) {
@@ -60,7 +60,7 @@ QWidget* BuildControl(const Control& c, const LoaderFonts* fonts, QWidget* paren
         break;
     }
     case Kind::Button: {
-        auto* button = new CommandButton(text, c.picture, parent);
+        auto* button = new CommandButton(text, c.picture, palettes, parent);
         button->setAutoDefault(false);
         SetColours(*button, c.fore, QPalette::ButtonText, c.back, QPalette::Button);
         w = button;
@@ -114,7 +114,7 @@ bool HasText(const Window& layout) {
     return layout.picture && layout.picture->draw; // a drawn picture may hold text
 }
 
-FormWindow* BuildWindow(const Window& layout, const LoaderFonts* fonts) {
+FormWindow* BuildWindow(const Window& layout, const LoaderFonts* fonts, StylePalettes& palettes) {
     auto* window = new FormWindow(layout);
     window->setObjectName(QString::fromLatin1(layout.name));
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -142,7 +142,7 @@ FormWindow* BuildWindow(const Window& layout, const LoaderFonts* fonts) {
     QWidget* previous = nullptr;
     QWidget* first = nullptr;
     for (const Control* c : order) {
-        QWidget* w = BuildControl(*c, fonts, window);
+        QWidget* w = BuildControl(*c, fonts, palettes, window);
         if (!(w->focusPolicy() & Qt::TabFocus))
             continue;
         if (previous)

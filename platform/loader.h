@@ -9,6 +9,7 @@
 namespace platform {
 
 class FormWindow;
+class StylePalettes;
 
 struct LoaderFonts {
     QString songFamily; // the face used for "宋体"
@@ -16,8 +17,9 @@ struct LoaderFonts {
 };
 
 // The window at its screen position with every control at its layout value.
-// A window without text may be built without fonts.
-FormWindow* BuildWindow(const Window& layout, const LoaderFonts* fonts);
+// A window without text may be built without fonts. Its buttons are drawn with
+// `palettes`, kept from one build of the window to the next.
+FormWindow* BuildWindow(const Window& layout, const LoaderFonts* fonts, StylePalettes& palettes);
 
 // Whether a window shows any text of its own.
 bool HasText(const Window& layout);

@@ -4,6 +4,10 @@
 
 #include "platform/controls.h"
 
+#include <QProxyStyle>
+#include <QStyleOption>
+#include <QStyleFactory>
+
 class TestLifecycle : public GuiTest {
     Q_OBJECT
 private slots:
@@ -24,6 +28,8 @@ private slots:
     void failedCalls_data();
     void failedCalls();
     void failingShowLeavesTheSourceShown();
+    void reloadedButtonsFindTheirFacePictures_data();
+    void reloadedButtonsFindTheirFacePictures();
 };
 
 namespace {
@@ -323,6 +329,58 @@ void TestLifecycle::failingShowLeavesTheSourceShown() {
     QVERIFY(!h.project.Form1().IsShown());
     QVERIFY(h.reports.value(0).contains(QStringLiteral("688")));
     QCOMPARE(h.exitCode, std::optional<int>(1));
+}
+
+namespace {
+// Records the palette identity each button face is drawn with: the style keeps
+// its pictures of button faces under it.
+class FaceRecorder : public QProxyStyle {
+public:
+    FaceRecorder() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+    QMap<QString, qint64> keys;
+    QStringList otherColours;
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+        if (element == PE_PanelButtonCommand && widget) {
+            auto* self = const_cast<FaceRecorder*>(this);
+            self->keys[widget->objectName()] = qint64(option->palette.cacheKey());
+            if (option->palette != widget->palette())
+                self->otherColours << widget->objectName();
+        }
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+    }
+};
+} // namespace
+
+void TestLifecycle::reloadedButtonsFindTheirFacePictures_data() {
+    QTest::addColumn<int>("window");
+    QTest::newRow("blanking") << 1;
+    QTest::newRow("drawing") << 2;
+    QTest::newRow("bending") << 3;
+    QTest::newRow("menu, coloured") << 4;
+    QTest::newRow("material") << 5;
+}
+
+// Each load builds new widgets; their faces are drawn as the first load's were,
+// so that the style finds the pictures it made then instead of adding more.
+void TestLifecycle::reloadedButtonsFindTheirFacePictures() {
+    QFETCH(int, window);
+    auto* recorder = new FaceRecorder;
+    QApplication::setStyle(recorder);
+    Harness h(*environment_);
+    h.runtime.Show(h.Form(window == 4 ? 5 : 4)); // stays shown
+    platform::Form& form = h.Form(window);
+    h.runtime.Show(form);
+    form.window()->grab();
+    const QMap<QString, qint64> first = std::exchange(recorder->keys, {});
+    h.runtime.Unload(form);
+    Harness::Flush();
+    h.runtime.Show(form);
+    form.window()->grab();
+    QVERIFY(!first.isEmpty());
+    QCOMPARE(recorder->keys, first);
+    QCOMPARE(recorder->otherColours, QStringList());
+    QApplication::setStyle(QStringLiteral("Fusion"));
 }
 
 QTEST_MAIN(TestLifecycle)
