@@ -166,7 +166,7 @@ void FocusFirst(QAccessibleEvent* event) {
         break;
     case QAccessible::TextCaretMoved:
     case QAccessible::TextSelectionChanged:
-        if (qobject_cast<QLineEdit*>(object) && object != focusTold)
+        if (auto* box = qobject_cast<QLineEdit*>(object); box && (box != focusTold || !box->hasFocus()))
             return;
         break;
     default:

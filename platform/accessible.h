@@ -14,9 +14,10 @@ namespace platform {
 // text run by run then leaves out its last character.
 QAccessibleInterface* AccessibleTextBox(QLineEdit* edit);
 
-// Keeps each text box's caret and selection news until assistive tools have
-// been told that the box has the focus. Qt tells the caret first, and a
-// screen reader then takes the box for the focus without announcing it.
+// Tells assistive tools a text box's caret and selection only while it has the
+// focus and they have been told so. Qt tells a box's caret before its focus,
+// and a screen reader then takes the box for the focus without announcing it;
+// a box losing the focus drops its selection, which is no news for the user.
 // Installed once per process.
 void InstallFocusFirst();
 
