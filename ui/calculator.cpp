@@ -62,8 +62,9 @@ void CalculatorForm::OpenMaterialTable() {
     runtime().Show(sheet);
     runtime().SetFocus(*this, {calculator_.lookupField});
     // The sheet opens without the focus: screen readers say that it opened.
-    platform::Announce(window(), sheet.window()->windowTitle() + QLatin1Char(' ') +
-                                     sheet.window()->accessibleDescription().section(QLatin1Char('\n'), 0, 0));
+    platform::Announce(window(),
+                       sheet.window()->windowTitle() + QLatin1Char(' ') +
+                           sheet.window()->accessibleDescription().section(QLatin1Char('\n'), 0, 0));
 }
 
 void CalculatorForm::OpenWebSite() {

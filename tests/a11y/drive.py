@@ -49,7 +49,8 @@ def run(program):
             try:
                 wait_for(f"{title}: the result {expected!r}", lambda: text_of(result) == expected)
             except Failure:
-                raise Failure(f"{title}: {RESULT_NAME[title]} reads {text_of(result)!r}, expected {expected!r}") from None
+                raise Failure(f"{title}: {RESULT_NAME[title]} reads {text_of(result)!r}, "
+                              f"expected {expected!r}") from None
             step(f"{title}: {RESULT_NAME[title]} = {text_of(result)}")
             press_button(calc, lookup)
             sheet = check_material_sheet(app)

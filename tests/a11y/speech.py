@@ -23,6 +23,7 @@ ENTRY = re.compile(r"^\d\d:\d\d:\d\d\.\d+ - ")  # the start of each entry of Orc
 SPOKEN = re.compile(r"SPEECH OUTPUT: '(.*)'\s*(\{.*\})?$", re.DOTALL)
 MENU_BUTTONS = ["折弯力计算", "冲裁力计算", "拉伸力计算", "关闭"]
 ESPEAK_MODULE = "/usr/lib/speech-dispatcher-modules/sd_espeak-ng"
+UNSELECTED = "Text unselected."  # a box that loses the focus drops its selection: no news
 SHEET_OPENED = "notification 材料性能 材料性能表：十三种常用板料的抗剪强度和抗拉强度。"
 
 # Per calculator: the values typed in tab order, the result and, for the bending
@@ -30,7 +31,8 @@ SHEET_OPENED = "notification 材料性能 材料性能表：十三种常用板�
 WALKS = [
     (CALCULATORS[0], ["100", "2", "300"], "78000", None),
     (CALCULATORS[1], ["101", "1.5", "0.5", "333"], "25224.75", None),
-    (CALCULATORS[2], ["50", "2", "400", "3"], "14560", (3, "-2", "浮点运算错误：除数为零。\n请检查输入的数据。")),
+    (CALCULATORS[2], ["50", "2", "400", "3"], "14560",
+     (3, "-2", "浮点运算错误：除数为零。\n请检查输入的数据。")),
 ]
 
 
@@ -77,10 +79,11 @@ class Orca:
             self.entry.append(line.strip() if self.entry else line)
         return said
 
-    def expect(self, what, keys, said, wait=STEP_WAIT):
+    def expect(self, what, keys, said, wait=STEP_WAIT, unsaid=()):
         """Presses `keys` (xdotool key names, or ("type", text)), then waits for
         each utterance of `said`, in this order, among what Orca says from the
-        keys on (without keys: since the last step)."""
+        keys on (without keys: since the last step), and none of `unsaid`
+        meanwhile."""
         if keys:
             self.utterances()
         for k in keys:
@@ -97,9 +100,11 @@ class Orca:
                 if pending and line == pending[0]:
                     pending.pop(0)
         print(f"speech: {what}: {' | '.join(heard)}", flush=True)
-        if pending:
+        wrong = [u for u in heard if u in unsaid]
+        if pending or wrong:
             # The walk goes on: the next steps do not depend on what was said.
-            self.failures.append(f"{what}: Orca did not say {pending[0]!r}")
+            self.failures.append(f"{what}: Orca did not say {pending[0]!r}" if pending else
+                                 f"{what}: Orca said {wrong[0]!r}")
             print(f"speech: FAILED: {self.failures[-1]}", flush=True)
             if len(self.failures) >= GIVE_UP:
                 raise Failure(f"{len(self.failures)} steps failed")
@@ -137,7 +142,8 @@ def walk(orca, entry, values, result, fault):
     # Back through the fields: each value read whole.
     orca.expect(f"{title}: Shift+Tab to {lookup!r}", ["shift+Tab"], [f"{lookup} push button."])
     for name, value in reversed(list(zip(names, values))):
-        orca.expect(f"{title}: Shift+Tab to {name}", ["shift+Tab"], [f"{name} text.", f"{value} selected."])
+        orca.expect(f"{title}: Shift+Tab to {name}", ["shift+Tab"], [f"{name} text.", f"{value} selected."],
+                    unsaid=[UNSELECTED])
     orca.expect(f"{title}: Shift+Tab past the picture to the result", ["shift+Tab", "shift+Tab"],
                 [f"{result_name} text.", f"{result} selected."])
     orca.expect(f"{title}: Shift+Tab to 清除", ["shift+Tab"] * 3, ["清除 push button."])
