@@ -13,6 +13,7 @@ import pyatspi  # noqa: E402
 WAIT = 20.0  # seconds for anything to appear, change or go
 MENU = "冲压设备选用辅助工具试用版"
 SHEET = "材料性能"
+MENU_TABS = ["折弯力计算", "冲裁力计算", "拉伸力计算", "关闭"]  # the menu's buttons in tab order
 
 # Menu button, window title prefix, look-up button, fields by spoken name in tab
 # order, result.

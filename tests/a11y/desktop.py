@@ -15,10 +15,9 @@ import time
 
 import pyatspi
 
-from atspi_tools import (CALCULATORS, LOOKUP, MENU, RESULT_NAME, SHEET, Failure, children, ended, find, gone, start,
-                         step, stop, text_of, wait_for, window, windows)
+from atspi_tools import (CALCULATORS, LOOKUP, MENU, MENU_TABS, RESULT_NAME, SHEET, Failure, children, ended, find,
+                         gone, start, step, stop, text_of, wait_for, window, windows)
 
-MENU_TABS = ["折弯力计算", "冲裁力计算", "拉伸力计算", "关闭"]
 PICTURE = "(picture)"
 SETTLE = 0.7  # seconds for the window manager to act on a newly mapped window
 
