@@ -182,8 +182,7 @@ QAccessibleInterface* AccessibleTextBox(QLineEdit* edit) {
 }
 
 void InstallFocusFirst() {
-    static const bool installed = (previousHandler = QAccessible::installUpdateHandler(FocusFirst), true);
-    (void)installed;
+    previousHandler = QAccessible::installUpdateHandler(FocusFirst);
 }
 
 void Announce(QWidget* window, const QString& text) {

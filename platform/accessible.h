@@ -18,7 +18,7 @@ QAccessibleInterface* AccessibleTextBox(QLineEdit* edit);
 // focus and they have been told so. Qt tells a box's caret before its focus,
 // and a screen reader then takes the box for the focus without announcing it;
 // a box losing the focus drops its selection, which is no news for the user.
-// Installed once per process.
+// Installed once per process, before the first window.
 void InstallFocusFirst();
 
 // Has assistive tools speak `text` at once, as news about the control that

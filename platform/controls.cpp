@@ -135,10 +135,10 @@ QSize PictureRenderer::Size() const {
 }
 
 FormWindow::FormWindow(const Window& layout) : picture_(layout.picture) {
-    // Qt keeps a process-wide list of factories: add ours once.
-    static const bool accessible = (QAccessible::installFactory(AccessibleControl), true);
+    // Qt keeps a process-wide list of factories and one update handler: add ours once.
+    static const bool accessible =
+        (QAccessible::installFactory(AccessibleControl), InstallFocusFirst(), true);
     (void)accessible;
-    InstallFocusFirst();
     if (layout.picture && layout.picture->description)
         setAccessibleDescription(QString::fromUtf8(layout.picture->description));
 }
