@@ -1,10 +1,13 @@
 #include "platform/controls.h"
 
+#include "platform/accessible.h"
+
 #include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
@@ -74,6 +77,8 @@ QAccessibleInterface* AccessibleControl(const QString& className, QObject* objec
         return new AccessibleLabel(static_cast<ClickLabel*>(object));
     if (className == QLatin1String(PictureBox::staticMetaObject.className()))
         return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Graphic);
+    if (className == QLatin1String(QLineEdit::staticMetaObject.className()))
+        return AccessibleTextBox(static_cast<QLineEdit*>(object));
     return nullptr;
 }
 
@@ -131,8 +136,9 @@ QSize PictureRenderer::Size() const {
 }
 
 FormWindow::FormWindow(const Window& layout) : picture_(layout.picture) {
-    // Qt keeps a process-wide list of factories: add ours once.
-    static const bool accessible = (QAccessible::installFactory(AccessibleControl), true);
+    // Qt keeps a process-wide list of factories and one update handler: add ours once.
+    static const bool accessible =
+        (QAccessible::installFactory(AccessibleControl), InstallFocusFirst(), true);
     (void)accessible;
     if (layout.picture && layout.picture->description)
         setAccessibleDescription(QString::fromUtf8(layout.picture->description));

@@ -15,10 +15,10 @@ constexpr QRgb kBlue = qRgb(0, 0, 255), kWhite = qRgb(255, 255, 255), kRed = qRg
 constexpr Control kControls[] = {
 //   tab  name        idx  kind           caption or text          left   top  width height font          fore     back
     {  0, "Label1",   -1, Kind::Label,   "弯曲件宽度B",             120,  480, 1215,  255, kDefault},
-    {  1, "Text1",    -1, Kind::TextBox, "",                       1440,  360,  855,  400, kSongBold,    kSystem, kSystem, nullptr, "弯曲件宽度B"},
-    {  2, "Text2",    -1, Kind::TextBox, "",                       1440,  960,  855,  400, kSongBold,    kSystem, kSystem, nullptr, "材料厚度t"},
-    {  3, "Text3",    -1, Kind::TextBox, "",                       1440, 1560,  855,  400, kSongBold,    kSystem, kSystem, nullptr, "抗拉强度σb"},
-    {  4, "Text4",    -1, Kind::TextBox, "",                       1440, 2160,  855,  400, kSongBold,    kSystem, kSystem, nullptr, "弯曲圆角R"},
+    {  1, "Text1",    -1, Kind::TextBox, "",                       1440,  360,  855,  400, kSongBold,    kSystem, kSystem, nullptr, "弯曲件宽度B mm"},
+    {  2, "Text2",    -1, Kind::TextBox, "",                       1440,  960,  855,  400, kSongBold,    kSystem, kSystem, nullptr, "材料厚度t mm"},
+    {  3, "Text3",    -1, Kind::TextBox, "",                       1440, 1560,  855,  400, kSongBold,    kSystem, kSystem, nullptr, "抗拉强度σb Mpa"},
+    {  4, "Text4",    -1, Kind::TextBox, "",                       1440, 2160,  855,  400, kSongBold,    kSystem, kSystem, nullptr, "弯曲圆角R mm"},
     {  5, "Command5", -1, Kind::Button,  "查询材料抗拉强度",         120, 2760, 2535,  495, kDefault},
     {  6, "Command1", -1, Kind::Button,  "计算",                    120, 5040,  975,  495, kDefault},
     {  7, "Command2", -1, Kind::Button,  "清除",                   1800, 5040,  975,  495, kDefault},
@@ -28,7 +28,7 @@ constexpr Control kControls[] = {
     { 11, "Label3",   -1, Kind::Label,   "抗拉强度σb",              120, 1680, 1095,  255, kDefault},
     { 12, "Label4",   -1, Kind::Label,   "弯曲圆角R",               120, 2280,  975,  255, kDefault},
     { 13, "Label5",   -1, Kind::Label,   "拉伸力",                 1800, 4320,  615,  255, kDefault},
-    { 14, "Text5",    -1, Kind::TextBox, "",                       2760, 4200, 1575,  400, kSongBold,    kBlue,   kWhite,  nullptr, "拉伸力 N"},
+    { 14, "Text5",    -1, Kind::TextBox, "",                       2760, 4200, 1575,  400, kSongBold,    kBlue,   kWhite,  nullptr, "折弯力 N"},
     { 15, "Label6",   -1, Kind::Label,   kLinkCaption.data(),       120, 3600, 2895,  255, kDefault,     kRed},
     { 16, "Label9",    0, Kind::Label,   "mm",                     2520,  480,  375,  255, kSongRegular},
     { 17, "Label10",   0, Kind::Label,   "mm",                     2520, 1080,  375,  255, kSongRegular},

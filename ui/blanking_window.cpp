@@ -15,9 +15,9 @@ constexpr QRgb kBlack = qRgb(0, 0, 0), kWhite = qRgb(255, 255, 255), kRed = qRgb
 constexpr Control kControls[] = {
 //   tab  name        idx  kind           caption or text          left   top  width height font          fore     back
     {  0, "Label1",   -1, Kind::Label,   "冲裁截面周长L",           240,  480, 1335,  255, kDefault},
-    {  1, "Text1",    -1, Kind::TextBox, "",                       1680,  360,  855,  400, kSongBold,    kSystem, kSystem, nullptr, "冲裁截面周长L"},
-    {  2, "Text2",    -1, Kind::TextBox, "",                       1680,  960,  855,  400, kSongBold,    kSystem, kSystem, nullptr, "材料厚度t"},
-    {  3, "Text3",    -1, Kind::TextBox, "",                       1680, 1560,  855,  400, kSongBold,    kSystem, kSystem, nullptr, "抗剪切强度τb"},
+    {  1, "Text1",    -1, Kind::TextBox, "",                       1680,  360,  855,  400, kSongBold,    kSystem, kSystem, nullptr, "冲裁截面周长L mm"},
+    {  2, "Text2",    -1, Kind::TextBox, "",                       1680,  960,  855,  400, kSongBold,    kSystem, kSystem, nullptr, "材料厚度t mm"},
+    {  3, "Text3",    -1, Kind::TextBox, "",                       1680, 1560,  855,  400, kSongBold,    kSystem, kSystem, nullptr, "抗剪切强度τb Mpa"},
     {  4, "Command5", -1, Kind::Button,  "查询材料抗剪强度τb",      240, 2280, 2295,  495, kDefault},
     {  5, "Command1", -1, Kind::Button,  "计算",                    360, 4920,  975,  495, kDefault},
     {  6, "Command2", -1, Kind::Button,  "清除",                   1920, 4920,  975,  495, kDefault},
@@ -26,7 +26,7 @@ constexpr Control kControls[] = {
     {  9, "Label2",   -1, Kind::Label,   "材料厚度t",               240, 1080,  855,  255, kDefault},
     { 10, "Label3",   -1, Kind::Label,   "抗剪切强度τb",            240, 1800, 1335,  255, kDefault},
     { 11, "Label5",   -1, Kind::Label,   "拉伸力",                 1560, 3840,  615,  255, kDefault},
-    { 12, "Text5",    -1, Kind::TextBox, "",                       2520, 3720, 1575,  400, kSongBold,    kBlack,  kWhite,  nullptr, "拉伸力 N"},
+    { 12, "Text5",    -1, Kind::TextBox, "",                       2520, 3720, 1575,  400, kSongBold,    kBlack,  kWhite,  nullptr, "冲裁力 N"},
     { 13, "Label6",   -1, Kind::Label,   kLinkCaption.data(),       240, 3120, 2895,  255, kDefault,     kRed},
     { 14, "Label9",    0, Kind::Label,   "mm",                     2760,  480,  375,  255, kSongRegular},
     { 15, "Label10",  -1, Kind::Label,   "mm",                     2760, 1080,  375,  255, kSongRegular},

@@ -1,5 +1,6 @@
 #include "ui/calculator.h"
 
+#include "platform/accessible.h"
 #include "ui/project.h"
 
 #include <array>
@@ -40,7 +41,10 @@ void CalculatorForm::Calculate() {
     std::array<char16_t, calc::kSingleTextCapacity> result;
     const std::size_t size = calc::Calculate(calculator_.formula, std::span(fields.data(), inputs.size()),
                                              runtime().FpStatus(), result);
-    runtime().SetText(*this, kResultField, QString::fromUtf16(result.data(), static_cast<qsizetype>(size)));
+    const QString text = QString::fromUtf16(result.data(), static_cast<qsizetype>(size));
+    runtime().SetText(*this, kResultField, text);
+    // The focus stays where it is: screen readers speak the result at once.
+    platform::Announce(window(), Control(kResultField)->accessibleName() + QLatin1Char(' ') + text);
 }
 
 void CalculatorForm::Clear() {
@@ -53,8 +57,13 @@ void CalculatorForm::Clear() {
 void CalculatorForm::Back() { platform::WindowSwitch(runtime(), *this, project_.Form4()); }
 
 void CalculatorForm::OpenMaterialTable() {
-    runtime().Show(project_.Form5());
+    platform::Form& sheet = project_.Form5();
+    runtime().Show(sheet);
     runtime().SetFocus(*this, {calculator_.lookupField});
+    // The sheet opens without the focus: screen readers say that it opened.
+    platform::Announce(window(),
+                       sheet.window()->windowTitle() + QLatin1Char(' ') +
+                           sheet.window()->accessibleDescription().section(QLatin1Char('\n'), 0, 0));
 }
 
 void CalculatorForm::OpenWebSite() {

@@ -16,10 +16,10 @@ constexpr QRgb kBlue = qRgb(0, 0, 255), kWhite = qRgb(255, 255, 255), kRed = qRg
 constexpr Control kControls[] = {
 //   tab  name        idx  kind           caption or text            left   top  width height font          fore     back
     {  0, "Label1",   -1, Kind::Label,   "截面周长L",                 120,  480,  855,  255, kDefault},
-    {  1, "Text1",    -1, Kind::TextBox, "",                         1440,  360,  855,  400, kSongBold,    kSystem, kSystem, nullptr, "截面周长L"},
-    {  2, "Text2",    -1, Kind::TextBox, "",                         1440,  960,  855,  400, kSongBold,    kSystem, kSystem, nullptr, "材料厚度t"},
+    {  1, "Text1",    -1, Kind::TextBox, "",                         1440,  360,  855,  400, kSongBold,    kSystem, kSystem, nullptr, "截面周长L mm"},
+    {  2, "Text2",    -1, Kind::TextBox, "",                         1440,  960,  855,  400, kSongBold,    kSystem, kSystem, nullptr, "材料厚度t mm"},
     {  3, "Text4",    -1, Kind::TextBox, "",                         1440, 1560,  855,  400, kSongBold,    kSystem, kSystem, nullptr, "安全系数k"},
-    {  4, "Text3",    -1, Kind::TextBox, "",                         1440, 2160,  855,  400, kSongBold,    kSystem, kSystem, nullptr, "抗拉强度σb"},
+    {  4, "Text3",    -1, Kind::TextBox, "",                         1440, 2160,  855,  400, kSongBold,    kSystem, kSystem, nullptr, "抗拉强度σb Mpa"},
     {  5, "Command5", -1, Kind::Button,  "查询安全系数及材料抗拉强度", 120, 2760, 2655,  495, kDefault},
     {  6, "Command1", -1, Kind::Button,  "计算",                      120, 5160,  975,  495, kDefault},
     {  7, "Command2", -1, Kind::Button,  "清除",                     1800, 5160,  975,  495, kDefault},

@@ -13,17 +13,27 @@ import pyatspi  # noqa: E402
 WAIT = 20.0  # seconds for anything to appear, change or go
 MENU = "冲压设备选用辅助工具试用版"
 SHEET = "材料性能"
+MENU_TABS = ["折弯力计算", "冲裁力计算", "拉伸力计算", "关闭"]  # the menu's buttons in tab order
 
-# Menu button, window title prefix, look-up button, fields by spoken name, result.
+# Menu button, window title prefix, look-up button, fields by spoken name in tab
+# order, result.
 CALCULATORS = [
     ("冲裁力计算", "冲裁力计算软件", "查询材料抗剪强度τb",
-     {"冲裁截面周长L": "100", "材料厚度t": "2", "抗剪切强度τb": "300"}, "78000"),
+     {"冲裁截面周长L mm": "100", "材料厚度t mm": "2", "抗剪切强度τb Mpa": "300"}, "78000"),
     ("拉伸力计算", "拉伸力计算软件", "查询安全系数及材料抗拉强度",
-     {"截面周长L": "100", "材料厚度t": "1.5", "安全系数k": "0.6", "抗拉强度σb": "400"}, "36000"),
+     {"截面周长L mm": "100", "材料厚度t mm": "1.5", "安全系数k": "0.6", "抗拉强度σb Mpa": "400"},
+     "36000"),
     ("折弯力计算", "折弯曲力计算软件", "查询材料抗拉强度",
-     {"弯曲件宽度B": "50", "材料厚度t": "2", "抗拉强度σb": "400", "弯曲圆角R": "3"}, "14560"),
+     {"弯曲件宽度B mm": "50", "材料厚度t mm": "2", "抗拉强度σb Mpa": "400", "弯曲圆角R mm": "3"},
+     "14560"),
 ]
-RESULT_NAME = "拉伸力 N"
+# By window title prefix: the result's spoken name, the look-up field's.
+RESULT_NAME = {"冲裁力计算软件": "冲裁力 N",
+               "拉伸力计算软件": "拉伸力 N",
+               "折弯曲力计算软件": "折弯力 N"}
+LOOKUP = {"冲裁力计算软件": "抗剪切强度τb Mpa",
+          "拉伸力计算软件": "安全系数k",
+          "折弯曲力计算软件": "抗拉强度σb Mpa"}
 
 
 class Failure(Exception):

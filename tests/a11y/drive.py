@@ -45,19 +45,20 @@ def run(program):
             for name, value in fields.items():
                 type_into(calc, name, value)
             press_button(calc, "计算")
-            result = find(calc, pyatspi.ROLE_TEXT, RESULT_NAME)
+            result = find(calc, pyatspi.ROLE_TEXT, RESULT_NAME[title])
             try:
                 wait_for(f"{title}: the result {expected!r}", lambda: text_of(result) == expected)
             except Failure:
-                raise Failure(f"{title}: {RESULT_NAME} reads {text_of(result)!r}, expected {expected!r}") from None
-            step(f"{title}: {RESULT_NAME} = {text_of(result)}")
+                raise Failure(f"{title}: {RESULT_NAME[title]} reads {text_of(result)!r}, "
+                              f"expected {expected!r}") from None
+            step(f"{title}: {RESULT_NAME[title]} = {text_of(result)}")
             press_button(calc, lookup)
             sheet = check_material_sheet(app)
             if number == 1:
                 # The sheet's own "关闭" closes it alone; the calculator keeps its values.
                 press_button(sheet, "关闭")
                 gone(app, SHEET)
-                if not windows(app, title) or text_of(find(calc, pyatspi.ROLE_TEXT, RESULT_NAME)) != expected:
+                if not windows(app, title) or text_of(find(calc, pyatspi.ROLE_TEXT, RESULT_NAME[title])) != expected:
                     raise Failure(f"{title}: closing the material window changed the calculator")
             press_button(calc, "返回")
             window(app, MENU)

@@ -14,8 +14,10 @@ class TestAccessible : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { environment_ = std::make_unique<ui::Environment>(*qApp); }
-    void fieldsAreNamedByTheirCaptions_data();
-    void fieldsAreNamedByTheirCaptions();
+    void fieldsAreNamedByTheirCaptionsAndUnits_data();
+    void fieldsAreNamedByTheirCaptionsAndUnits();
+    void textBoxTextIsOneAttributeRun_data();
+    void textBoxTextIsOneAttributeRun();
     void menuButtonsAreNamedByTheirPictures_data();
     void menuButtonsAreNamedByTheirPictures();
     void picturesAreDescribed_data();
@@ -57,29 +59,57 @@ QStringList RowLabels(QWidget* field, bool left) {
 
 } // namespace
 
-void TestAccessible::fieldsAreNamedByTheirCaptions_data() {
-    Harness::CalculatorRows();
+void TestAccessible::fieldsAreNamedByTheirCaptionsAndUnits_data() {
+    QTest::addColumn<int>("window");
+    QTest::addColumn<QString>("force");
+    QTest::newRow("blanking") << 1 << QStringLiteral("冲裁力");
+    QTest::newRow("drawing") << 2 << QStringLiteral("拉伸力");
+    QTest::newRow("bending") << 3 << QStringLiteral("折弯力");
 }
 
-// Each input field is named by the caption on its left; the result field by
-// its caption and the unit on its right.
-void TestAccessible::fieldsAreNamedByTheirCaptions() {
+// Each field is named by the caption on its left and the unit on its right; the
+// result by the window's own force, whatever its caption says, and its unit.
+void TestAccessible::fieldsAreNamedByTheirCaptionsAndUnits() {
     QFETCH(int, window);
+    QFETCH(QString, force);
     Harness h(*environment_);
     platform::Form& form = h.Form(window);
     h.runtime.Show(form);
     const auto fields = form.window()->findChildren<QLineEdit*>();
     QCOMPARE(fields.size(), window == 1 ? 4 : 5);
     for (QLineEdit* field : fields) {
-        const QStringList caption = RowLabels(field, true);
-        QCOMPARE(caption.size(), 1);
-        QString expected = caption.first();
+        QStringList words = RowLabels(field, true);
+        QCOMPARE(words.size(), 1);
         if (field->objectName() == QLatin1String("Text5"))
-            expected += QLatin1Char(' ') + RowLabels(field, false).join(QLatin1Char(' '));
+            words = QStringList{force};
+        words += RowLabels(field, false);
         QAccessibleInterface* iface = Accessible(field);
         QCOMPARE(iface->role(), QAccessible::EditableText);
-        QCOMPARE(iface->text(QAccessible::Name), expected);
+        QCOMPARE(iface->text(QAccessible::Name), words.join(QLatin1Char(' ')));
         QVERIFY(iface->editableTextInterface());
+    }
+}
+
+void TestAccessible::textBoxTextIsOneAttributeRun_data() {
+    QTest::addColumn<QString>("text");
+    QTest::newRow("one digit") << QStringLiteral("2");
+    QTest::newRow("integer") << QStringLiteral("78000");
+    QTest::newRow("decimals") << QStringLiteral("25224.75");
+}
+
+// Screen readers read a text run by run: each offset's run is the whole text.
+void TestAccessible::textBoxTextIsOneAttributeRun() {
+    QFETCH(QString, text);
+    Harness h(*environment_);
+    QLineEdit* edit = Harness::Edit(h.OpenCalculator(1), "Text5");
+    edit->setText(text);
+    QAccessibleTextInterface* iface = Accessible(edit)->textInterface();
+    QCOMPARE(iface->text(0, iface->characterCount()), text);
+    for (int offset = 0; offset < text.size(); ++offset) {
+        int start = -1, end = -1;
+        iface->attributes(offset, &start, &end);
+        QCOMPARE(start, 0);
+        QCOMPARE(end, text.size());
     }
 }
 

@@ -1,0 +1,21 @@
+#!/usr/bin/python3
+"""Runs Orca with its debug log written line by line, so that a test reads each
+utterance as Orca makes it (Orca's own start-up buffers the log in blocks).
+Unlike the orca command it neither looks for nor ends other Orcas of the user.
+
+Usage: orca_run.py DEBUG-FILE   (in a session with a D-Bus session bus and an X display)
+"""
+
+import sys
+
+from orca import debug
+
+debug.debugLevel = debug.LEVEL_INFO  # includes each "SPEECH OUTPUT" line
+debug.eventDebugLevel = debug.LEVEL_OFF
+debug.debugFile = open(sys.argv[1], "w", buffering=1)
+
+from orca import orca  # noqa: E402
+
+settings = orca.getSettingsManager()
+settings.activate(None, {})
+sys.exit(orca.main())
