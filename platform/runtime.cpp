@@ -45,10 +45,10 @@ QString ToString(ControlName control) { return ObjectName(control.name, control.
 // Windows may activate a window shown without activation when it is mapped.
 // The hold asks once more for the procedure's window when, shortly after the
 // procedure, one of the windows it showed becomes active instead. A window the
-// user chooses stays active: the hold lets go at a key or mouse button pressed
-// in the program, at the activation of a window under the pointer (a click on
-// its title bar reaches only the window manager) or of any other window, and
-// after its time.
+// user chooses stays active: choosing it takes a key or a mouse button pressed
+// in the program, or the pointer moved to it (a click on its title bar reaches
+// only the window manager), and the hold lets go at either. It lets go as well
+// at the activation of any other window, and after its time.
 class ActivationHold : public QObject {
 public:
     void Arm(QWidget* target, std::vector<QPointer<QWidget>> shown) {
@@ -58,6 +58,7 @@ public:
             return;
         target_ = target;
         shown_ = std::move(shown);
+        pointer_ = QCursor::pos();
         qApp->installEventFilter(this);
         connect(qApp, &QGuiApplication::focusWindowChanged, this, &ActivationHold::Activated);
         expiry_.start(kHoldMilliseconds, this);
@@ -90,7 +91,7 @@ private:
         const auto shown = std::find_if(shown_.begin(), shown_.end(),
                                         [&](const QPointer<QWidget>& w) { return w && w->windowHandle() == window; });
         QPointer<QWidget> target = target_;
-        const bool again = shown != shown_.end() && !(*shown)->frameGeometry().contains(QCursor::pos());
+        const bool again = shown != shown_.end() && QCursor::pos() == pointer_;
         Release();
         if (again && target && target->isVisible())
             target->activateWindow();
@@ -106,6 +107,7 @@ private:
 
     QPointer<QWidget> target_;
     std::vector<QPointer<QWidget>> shown_;
+    QPoint pointer_;
     QBasicTimer expiry_;
 };
 

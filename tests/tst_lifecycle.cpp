@@ -184,7 +184,7 @@ void TestLifecycle::windowManagerActivatesTheSheet_data() {
     QTest::newRow("the raised sheet activated") << "" << true;
     QTest::newRow("activated again after the first answer") << "activation" << false;
     QTest::newRow("after a key press") << "key" << false;
-    QTest::newRow("with the pointer on the sheet") << "pointer" << false;
+    QTest::newRow("after the pointer moved to the sheet") << "pointer" << false;
 }
 
 // After the second "查询" has returned, the window manager activates the raised
