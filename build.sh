@@ -17,8 +17,8 @@ BENCH_PACKAGES=(libbenchmark-dev valgrind libxtst-dev)
 # Xvfb, a window manager (openbox) and X input for the real program on a
 # desktop, AT-SPI for the screen-reader tests and Orca speaking through
 # speech-dispatcher and espeak-ng; the package tools (dpkg-shlibdeps runs on what
-# `file` finds) and Debian's package checker.
-TEST_PACKAGES=(xvfb xauth openbox x11-utils wmctrl xdotool python3-pyatspi at-spi2-core dbus-daemon
+# `file` finds) and Debian's package checker; clang-format for the sources' format.
+TEST_PACKAGES=(clang-format xvfb xauth openbox x11-utils wmctrl xdotool python3-pyatspi at-spi2-core dbus-daemon
                orca speech-dispatcher speech-dispatcher-espeak-ng espeak-ng
                dpkg-dev file lintian desktop-file-utils appstream)
 # MinGW-w64, Qt's source package and its build tools, the icon and the installer.

@@ -56,9 +56,7 @@ const std::vector<Value> kValues = {
     {"large", 3.0e25f},
 };
 
-std::string Ascii(const std::u16string& text) {
-    return std::string(text.begin(), text.end());
-}
+std::string Ascii(const std::u16string& text) { return std::string(text.begin(), text.end()); }
 
 std::vector<std::u16string_view> Views(const Calculation& c) { return {c.fields.begin(), c.fields.end()}; }
 

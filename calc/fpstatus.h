@@ -12,9 +12,9 @@
 namespace calc {
 
 enum FpFlag : unsigned {
-    FpInvalid = 1u << 0,    // 0 * inf, inf - inf, 0 / 0, inf / inf
-    FpDivByZero = 1u << 1,  // finite non-zero / 0
-    FpOverflow = 1u << 2,   // a finite operation whose rounded result is infinite
+    FpInvalid = 1u << 0,   // 0 * inf, inf - inf, 0 / 0, inf / inf
+    FpDivByZero = 1u << 1, // finite non-zero / 0
+    FpOverflow = 1u << 2,  // a finite operation whose rounded result is infinite
 };
 inline constexpr unsigned FpFaultFlags = FpInvalid | FpDivByZero | FpOverflow;
 

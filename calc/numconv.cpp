@@ -155,9 +155,10 @@ std::size_t SingleToText(float value, std::span<char16_t, kSingleTextCapacity> o
     constexpr float kExactIntegers = 16777216.0f;
     const float magnitude = std::fabs(value);
     std::array<char, 32> sci;
-    const auto res = magnitude < kExactIntegers
-                         ? std::to_chars(sci.data(), sci.data() + sci.size(), magnitude)
-                         : std::to_chars(sci.data(), sci.data() + sci.size(), magnitude, std::chars_format::scientific);
+    const auto res =
+        magnitude < kExactIntegers
+            ? std::to_chars(sci.data(), sci.data() + sci.size(), magnitude)
+            : std::to_chars(sci.data(), sci.data() + sci.size(), magnitude, std::chars_format::scientific);
     const char* const end = res.ptr;
     // Plain digits are taken as they are, in one pass that stops at an exponent.
     const std::size_t signSize = size;

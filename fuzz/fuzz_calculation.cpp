@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const reference::Outcome got = reference::CalcChain(kFormula, fields);
     const reference::Outcome want = reference::Shown(reference::ModelChain(kFormula, fields));
     if (!(got == want))
-        fuzz::Violation(std::string(kName) + " fields" + Fields(fields) + ": calc " + reference::Describe(got) +
-                        ", model " + reference::Describe(want));
+        fuzz::Violation(std::string(kName) + " fields" + Fields(fields) + ": calc " +
+                        reference::Describe(got) + ", model " + reference::Describe(want));
     return 0;
 }

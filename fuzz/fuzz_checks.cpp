@@ -70,9 +70,12 @@ void CheckReading(std::u16string_view text) {
     const reference::Reading want = reference::ReadNumber(text);
     const unsigned gotOverflow = status.Flags() == calc::FpOverflow ? 1u : status.Flags() == 0 ? 0u : 2u;
     const unsigned wantOverflow = want.flags == reference::Overflow ? 1u : 0u;
-    if (std::bit_cast<std::uint64_t>(got) != std::bit_cast<std::uint64_t>(want.value) || gotOverflow != wantOverflow) {
+    if (std::bit_cast<std::uint64_t>(got) != std::bit_cast<std::uint64_t>(want.value) ||
+        gotOverflow != wantOverflow) {
         char buf[200];
-        std::snprintf(buf, sizeof buf, ": calc %.17g (%016" PRIx64 ", flags %u), reference %.17g (%016" PRIx64 ", overflow %u)",
+        std::snprintf(buf, sizeof buf,
+                      ": calc %.17g (%016" PRIx64 ", flags %u), reference %.17g (%016" PRIx64
+                      ", overflow %u)",
                       got, std::bit_cast<std::uint64_t>(got), status.Flags(), want.value,
                       std::bit_cast<std::uint64_t>(want.value), wantOverflow);
         Violation("TextToNumber(" + reference::Printable(text) + "), number \"" +

@@ -161,29 +161,22 @@ void Pass(QAccessibleEvent* event) {
 void FocusFirst(QAccessibleEvent* event) {
     QObject* object = event->object();
     switch (event->type()) {
-    case QAccessible::Focus:
-        focusTold = object;
-        break;
+    case QAccessible::Focus: focusTold = object; break;
     case QAccessible::TextCaretMoved:
     case QAccessible::TextSelectionChanged:
         if (auto* box = qobject_cast<QLineEdit*>(object); box && (box != focusTold || !box->hasFocus()))
             return;
         break;
-    default:
-        break;
+    default: break;
     }
     Pass(event);
 }
 
 } // namespace
 
-QAccessibleInterface* AccessibleTextBox(QLineEdit* edit) {
-    return new TextBoxInterface(edit);
-}
+QAccessibleInterface* AccessibleTextBox(QLineEdit* edit) { return new TextBoxInterface(edit); }
 
-void InstallFocusFirst() {
-    previousHandler = QAccessible::installUpdateHandler(FocusFirst);
-}
+void InstallFocusFirst() { previousHandler = QAccessible::installUpdateHandler(FocusFirst); }
 
 void Announce(QWidget* window, const QString& text) {
     // One holder a window, found by its name; deleted with the window, and its interface with it.

@@ -131,9 +131,7 @@ void PictureRenderer::Paint(QPainter& painter, QPoint topLeft) const {
     }
 }
 
-QSize PictureRenderer::Size() const {
-    return picture_ ? QSize(picture_->width, picture_->height) : QSize();
-}
+QSize PictureRenderer::Size() const { return picture_ ? QSize(picture_->width, picture_->height) : QSize(); }
 
 FormWindow::FormWindow(const Window& layout) : picture_(layout.picture) {
     // Qt keeps a process-wide list of factories and one update handler: add ours once.

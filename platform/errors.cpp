@@ -28,7 +28,9 @@ QString CheckedCallError::Report() const {
                .arg(static_cast<std::uint32_t>(status_), 8, 16, QLatin1Char('0'));
 }
 
-QString LaunchError::Report() const { return Sentence(ErrorKind::LaunchFailed) + QLatin1Char('\n') + target_; }
+QString LaunchError::Report() const {
+    return Sentence(ErrorKind::LaunchFailed) + QLatin1Char('\n') + target_;
+}
 
 QString FloatingPointReport(unsigned flags) {
     QString text = QStringLiteral("浮点运算错误：");

@@ -70,9 +70,7 @@ protected:
         case QEvent::MouseButtonPress:
         case QEvent::NonClientAreaMouseButtonPress:
         case QEvent::TouchBegin:
-        case QEvent::TabletPress:
-            Release();
-            break;
+        case QEvent::TabletPress: Release(); break;
         default: break;
         }
         return false;
@@ -87,8 +85,9 @@ private:
     void Activated(QWindow* window) {
         if (!window || (target_ && target_->windowHandle() == window))
             return;
-        const auto shown = std::find_if(shown_.begin(), shown_.end(),
-                                        [&](const QPointer<QWidget>& w) { return w && w->windowHandle() == window; });
+        const auto shown = std::find_if(shown_.begin(), shown_.end(), [&](const QPointer<QWidget>& w) {
+            return w && w->windowHandle() == window;
+        });
         QPointer<QWidget> target = target_;
         const bool again = shown != shown_.end() && QCursor::pos() == pointer_;
         Release();
@@ -238,7 +237,8 @@ void Runtime::Launch(std::u16string_view commandLine) {
         line.startsWith(shell, Qt::CaseInsensitive) ? line.mid(shell.size()).trimmed() : line.trimmed();
     // Only a web address is ever opened; nothing else on the command line is run.
     const QUrl url(target, QUrl::StrictMode);
-    const bool web = url.isValid() && (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"));
+    const bool web =
+        url.isValid() && (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"));
     if (!web || !hooks_.openUrl(url))
         throw LaunchError(target);
 }
@@ -279,7 +279,8 @@ void Runtime::TitleBarClose(Form& form) {
 }
 
 int Runtime::ShownCount() const {
-    return static_cast<int>(std::count_if(forms_.begin(), forms_.end(), [](const Form* f) { return f->IsShown(); }));
+    return static_cast<int>(
+        std::count_if(forms_.begin(), forms_.end(), [](const Form* f) { return f->IsShown(); }));
 }
 
 void Runtime::EndProgram(int exitCode) {

@@ -87,8 +87,7 @@ public:
 
 private:
     friend class Form;
-    template <class Op>
-    void Call(Member member, const char* interfaceId, const QString& object, Op&& op);
+    template <class Op> void Call(Member member, const char* interfaceId, const QString& object, Op&& op);
     // Makes `window` the active window now, or at the end of the running procedure.
     void Activate(QWidget* window);
     void ActivatePending();

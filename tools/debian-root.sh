@@ -2,14 +2,15 @@
 # Runs the README's test command as on a new machine of another Debian release:
 # a minimal root (debootstrap --variant=minbase, git added) from this machine's
 # own Debian mirror, the project cloned into it from this repository's HEAD,
-# `./build.sh test` run in a chroot.
-#   tools/debian-root.sh RELEASE        e.g. trixie
+# `./build.sh test` (or COMMAND) run there in a chroot.
+#   tools/debian-root.sh RELEASE [COMMAND]      e.g. trixie
 # Needs root and debootstrap. The bare root is kept as a tarball and unpacked
 # anew for each run; the packages the run downloads are kept beside it, so a
 # second run on the same machine fetches nothing. Both live in PF_ROOT_CACHE
 # (default /var/cache/pressforce).
 set -euo pipefail
-release=${1:?usage: debian-root.sh RELEASE}
+release=${1:?usage: debian-root.sh RELEASE [COMMAND]}
+command=${2:-./build.sh test}
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cache=${PF_ROOT_CACHE:-/var/cache/pressforce}
 [ "$(id -u)" -eq 0 ] || { echo "debian-root: needs root (debootstrap, chroot, mount)" >&2; exit 1; }
@@ -50,7 +51,7 @@ mount --bind "$cache/apt-$release" "$root/var/cache/apt/archives"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 git clone --quiet "$repo" "$root/src"
 
-echo "debian-root: ./build.sh test on $(cat "$root/etc/debian_version")"
+echo "debian-root: $command on Debian $(cat "$root/etc/debian_version")"
 chroot "$root" /usr/bin/env -i HOME=/root TERM="${TERM:-dumb}" LANG=C.UTF-8 CI="${CI:-}" \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    bash -c 'cd /src && ./build.sh test'
+    bash -c "cd /src && $command"

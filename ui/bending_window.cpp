@@ -6,8 +6,9 @@ namespace {
 
 using namespace platform;
 
-constexpr Picture kPicture{":/assets/bending.png", nullptr, 198, 160,
-                           "弯曲件示意图：上为折弯板条侧视图，标注内圆角 R 和料厚 t；下为板条正视图，右侧标注宽度 B。"};
+constexpr Picture kPicture{
+    ":/assets/bending.png", nullptr, 198, 160,
+    "弯曲件示意图：上为折弯板条侧视图，标注内圆角 R 和料厚 t；下为板条正视图，右侧标注宽度 B。"};
 
 constexpr QRgb kBlue = qRgb(0, 0, 255), kWhite = qRgb(255, 255, 255), kRed = qRgb(255, 0, 0);
 
@@ -39,8 +40,9 @@ constexpr Control kControls[] = {
 };
 // clang-format on
 
-constexpr Window kLayout{"Form3", "折弯曲力计算软件——Tamberlo制作   2012-3-16", 6315, 5850, 11460, 1425, true, kSystem,
-                         nullptr, kControls};
+constexpr Window kLayout{
+    "Form3",  "折弯曲力计算软件——Tamberlo制作   2012-3-16", 6315, 5850, 11460, 1425, true, kSystem, nullptr,
+    kControls};
 
 constexpr const char* kWidth = "Text1";           // B
 constexpr const char* kThickness = "Text2";       // t

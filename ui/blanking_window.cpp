@@ -6,8 +6,9 @@ namespace {
 
 using namespace platform;
 
-constexpr Picture kPicture{":/assets/blanking.png", nullptr, 200, 160,
-                           "冲裁件示意图：上为板料剖面，中间为冲孔，左端标注料厚 t；下为带圆角的矩形平面图，中心有圆孔。"};
+constexpr Picture kPicture{
+    ":/assets/blanking.png", nullptr, 200, 160,
+    "冲裁件示意图：上为板料剖面，中间为冲孔，左端标注料厚 t；下为带圆角的矩形平面图，中心有圆孔。"};
 
 constexpr QRgb kBlack = qRgb(0, 0, 0), kWhite = qRgb(255, 255, 255), kRed = qRgb(255, 0, 0);
 
@@ -36,8 +37,9 @@ constexpr Control kControls[] = {
 };
 // clang-format on
 
-constexpr Window kLayout{"Form1", "冲裁力计算软件——Tamberlo制作  2012-3-16", 6300, 5700, 11535, 1485, true, kSystem,
-                         nullptr, kControls};
+constexpr Window kLayout{
+    "Form1",  "冲裁力计算软件——Tamberlo制作  2012-3-16", 6300, 5700, 11535, 1485, true, kSystem, nullptr,
+    kControls};
 
 constexpr const char* kPerimeter = "Text1";     // L
 constexpr const char* kThickness = "Text2";     // t

@@ -68,15 +68,15 @@ void CalculatorForm::OpenMaterialTable() {
 
 void CalculatorForm::OpenWebSite() {
     const std::u16string commandLine =
-        u"explorer.exe http://" + QString::fromUtf8(kMakerHost.data(), static_cast<qsizetype>(kMakerHost.size()))
-                                      .toStdU16String();
+        u"explorer.exe http://" +
+        QString::fromUtf8(kMakerHost.data(), static_cast<qsizetype>(kMakerHost.size())).toStdU16String();
     runtime().Launch(commandLine);
 }
 
 // The same move with Shift, Ctrl or Alt held; the key goes on to the field.
 void CalculatorForm::ArrowKey(const ArrowMoves& moves, int keyCode) {
-    const char* target = keyCode == kDownArrow ? moves.down
-                         : keyCode == kUpArrow ? moves.up
+    const char* target = keyCode == kDownArrow   ? moves.down
+                         : keyCode == kUpArrow   ? moves.up
                          : keyCode == kLeftArrow ? moves.left
                                                  : nullptr;
     if (target)

@@ -39,8 +39,9 @@ constexpr Control kControls[] = {
 };
 // clang-format on
 
-constexpr Window kLayout{"Form2", "拉伸力计算软件——Tamberlo制作   2012-3-16", 6300, 5850, 11460, 1485, true, kSystem,
-                         nullptr, kControls};
+constexpr Window kLayout{
+    "Form2",  "拉伸力计算软件——Tamberlo制作   2012-3-16", 6300, 5850, 11460, 1485, true, kSystem, nullptr,
+    kControls};
 
 constexpr const char* kPerimeter = "Text1";       // L
 constexpr const char* kThickness = "Text2";       // t

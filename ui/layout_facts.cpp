@@ -43,9 +43,7 @@ void Print(const std::string& key, const std::string& value) {
     std::printf("%s='%s'\n", key.c_str(), value.c_str());
 }
 
-std::string Pair(int x, int y) {
-    return std::to_string(x) + " " + std::to_string(y);
-}
+std::string Pair(int x, int y) { return std::to_string(x) + " " + std::to_string(y); }
 
 const Control& Find(const Window& window, ControlName name) {
     for (const Control& c : window.controls)
@@ -55,9 +53,7 @@ const Control& Find(const Window& window, ControlName name) {
     std::exit(1);
 }
 
-std::string SpokenName(const Control& c) {
-    return c.accessibleName ? c.accessibleName : c.text;
-}
+std::string SpokenName(const Control& c) { return c.accessibleName ? c.accessibleName : c.text; }
 
 void PrintWindow(const std::string& key, const Window& window) {
     const std::vector<const Window*> arrangement = ui::Arrangement();

@@ -1,7 +1,7 @@
 // Material properties window: the material sheet and a close button.
 #include "ui/materialsheet.h"
-#include "ui/project.h"
 #include "ui/program_windows.h"
+#include "ui/project.h"
 
 namespace ui {
 

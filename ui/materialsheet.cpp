@@ -76,12 +76,13 @@ void DrawMaterialSheet(QPainter& painter) {
         const QRect shear(kRuleColumns[1] + 1, y0, kRuleColumns[2] - kRuleColumns[1] - 1, y1 - y0);
         const QRect tensile(kRuleColumns[2] + 1, y0, right - kRuleColumns[2] - 1, y1 - y0);
         const int nameAlign = row == 0 ? Qt::AlignCenter : int(Qt::AlignLeft | Qt::AlignVCenter);
-        painter.drawText(row == 0 ? QRect(left + 1, y0, kRuleColumns[1] - left - 1, y1 - y0) : name, nameAlign,
-                         QString::fromUtf8(m.name));
+        painter.drawText(row == 0 ? QRect(left + 1, y0, kRuleColumns[1] - left - 1, y1 - y0) : name,
+                         nameAlign, QString::fromUtf8(m.name));
         painter.drawText(shear, Qt::AlignCenter, QString::fromUtf8(m.shear));
         painter.drawText(tensile, Qt::AlignCenter, QString::fromUtf8(m.tensile));
     }
-    painter.drawText(kNoteBox.adjusted(0, -3, 0, 3), Qt::AlignLeft | Qt::AlignVCenter, QString::fromUtf8(kNote));
+    painter.drawText(kNoteBox.adjusted(0, -3, 0, 3), Qt::AlignLeft | Qt::AlignVCenter,
+                     QString::fromUtf8(kNote));
 }
 
 } // namespace ui

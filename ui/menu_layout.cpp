@@ -34,8 +34,6 @@ constexpr Window kLayout{"Form4", "冲压设备选用辅助工具试用版", 450
 
 } // namespace
 
-const Window& MenuLayout() {
-    return kLayout;
-}
+const Window& MenuLayout() { return kLayout; }
 
 } // namespace ui

@@ -1,6 +1,6 @@
 // Main menu window: its buttons open the calculators and end the program.
-#include "ui/project.h"
 #include "ui/program_windows.h"
+#include "ui/project.h"
 
 namespace ui {
 

@@ -81,8 +81,6 @@ bool Project::IsCreated(int n) const {
     return n >= 1 && n <= 5 && instances_[static_cast<std::size_t>(n - 1)];
 }
 
-void Project::Start() {
-    runtime_.Show(Form4());
-}
+void Project::Start() { runtime_.Show(Form4()); }
 
 } // namespace ui

@@ -49,8 +49,7 @@ public:
 
 private:
     // FormN's instance, made by `make` on first reference.
-    template <class Make>
-    platform::Form& Instance(int n, Make make);
+    template <class Make> platform::Form& Instance(int n, Make make);
 
     platform::Runtime& runtime_;
     std::array<std::unique_ptr<platform::Form>, 5> instances_;

@@ -18,12 +18,9 @@ float Run(int formula, const std::array<float, 4>& v, unsigned pending, FpStatus
     status.Clear();
     status.Raise(pending);
     switch (formula) {
-    case BlankingFormula:
-        return BlankingForce(v[0], v[1], v[2], v[3], status);
-    case DrawingFormula:
-        return DrawingForce(v[0], v[1], v[2], v[3], status);
-    default:
-        return BendingForce(v[0], v[1], v[2], v[3], status);
+    case BlankingFormula: return BlankingForce(v[0], v[1], v[2], v[3], status);
+    case DrawingFormula: return DrawingForce(v[0], v[1], v[2], v[3], status);
+    default: return BendingForce(v[0], v[1], v[2], v[3], status);
     }
 }
 

@@ -70,7 +70,8 @@ void TestNumconv::textToNumber_data() {
     QTest::newRow("emoji after") << QStringLiteral("5\U0001F600") << 5.0 << false;
     QTest::newRow("arabic-indic digits") << QStringLiteral("\u0661\u0662") << 0.0 << false;
     QTest::newRow("beyond the single range") << "1e39" << 1e39 << false;
-    QTest::newRow("largest double") << "1.7976931348623157e308" << std::numeric_limits<double>::max() << false;
+    QTest::newRow("largest double") << "1.7976931348623157e308" << std::numeric_limits<double>::max()
+                                    << false;
     QTest::newRow("beyond the double range") << "1e400" << kInf << true;
     QTest::newRow("beyond the double range negative") << "-1e400" << -kInf << true;
     QTest::newRow("point and huge exponent") << "0.001e400" << kInf << true;

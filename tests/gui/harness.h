@@ -47,7 +47,7 @@ struct Harness {
         platform::RuntimeHooks hooks;
         hooks.failCall = [this](platform::Member member, const QString& object) {
             return failing && failing->first == member && failing->second == object ? platform::kFailed
-                                                                                      : platform::kOk;
+                                                                                    : platform::kOk;
         };
         hooks.report = [this](const QString& text) {
             reports << text;
@@ -81,8 +81,8 @@ struct Harness {
                                                       : ui::kMenuBendingButton;
         Click(project.Form4(), button.name);
         platform::Form& form = Form(n);
-        if (form.window())
-            [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(form.window());
+        if (form.window()) [[maybe_unused]]
+            const bool active = QTest::qWaitForWindowActive(form.window());
         return form;
     }
 

@@ -30,15 +30,21 @@ void TestCalculator::compute_data() {
     // Form2: Text1 L, Text2 t, Text3 σb, Text4 k.  Form3: B, t, σb, R.  Form1: L, t, τb.
     QTest::newRow("drawing 100 1.5 400 0.6") << 2 << QStringList{"100", "1.5", "400", "0.6"} << "36000";
     QTest::newRow("drawing 314.16 1 400 0.8") << 2 << QStringList{"314.16", "1", "400", "0.8"} << "100531.2";
-    QTest::newRow("drawing 123.4 1.2 410 0.55") << 2 << QStringList{"123.4", "1.2", "410", "0.55"} << "33392.043";
+    QTest::newRow("drawing 123.4 1.2 410 0.55")
+        << 2 << QStringList{"123.4", "1.2", "410", "0.55"} << "33392.043";
     QTest::newRow("drawing negative L") << 2 << QStringList{"-100", "1.5", "400", "0.6"} << "-36000";
     QTest::newRow("drawing only L") << 2 << QStringList{"5", "", "", ""} << "0";
     QTest::newRow("drawing all empty") << 2 << QStringList{"", "", "", ""} << "0";
-    QTest::newRow("drawing earlier field beyond single") << 2 << QStringList{k39, "1", "1", "1"} << QStringLiteral("∞");
-    QTest::newRow("drawing σb beyond single, read before k") << 2 << QStringList{"1", "1", k39, "1"} << QStringLiteral("∞");
-    QTest::newRow("drawing earlier field beyond double") << 2 << QStringList{"1e400", "1", "1", "1"} << QStringLiteral("∞");
-    QTest::newRow("drawing full-width input") << 2 << QStringList{QStringLiteral("１００"), "1.5", "400", "0.6"} << "36000";
-    QTest::newRow("drawing units typed after numbers") << 2 << QStringList{"100mm", "1.5mm", "400Mpa", "0.6"} << "36000";
+    QTest::newRow("drawing earlier field beyond single")
+        << 2 << QStringList{k39, "1", "1", "1"} << QStringLiteral("∞");
+    QTest::newRow("drawing σb beyond single, read before k")
+        << 2 << QStringList{"1", "1", k39, "1"} << QStringLiteral("∞");
+    QTest::newRow("drawing earlier field beyond double")
+        << 2 << QStringList{"1e400", "1", "1", "1"} << QStringLiteral("∞");
+    QTest::newRow("drawing full-width input")
+        << 2 << QStringList{QStringLiteral("１００"), "1.5", "400", "0.6"} << "36000";
+    QTest::newRow("drawing units typed after numbers")
+        << 2 << QStringList{"100mm", "1.5mm", "400Mpa", "0.6"} << "36000";
     QTest::newRow("bending 50 2 400 3") << 3 << QStringList{"50", "2", "400", "3"} << "14560";
     QTest::newRow("bending 25.4 0.8 300 1.6") << 3 << QStringList{"25.4", "0.8", "300", "1.6"} << "1849.12";
     QTest::newRow("bending 100 3 450 0") << 3 << QStringList{"100", "3", "450", "0"} << "122850";
@@ -71,15 +77,24 @@ void TestCalculator::faults_data() {
     QTest::addColumn<int>("window");
     QTest::addColumn<QStringList>("texts");
     QTest::addColumn<QString>("fault");
-    QTest::newRow("bending t 0 R 0 is 0 / 0") << 3 << QStringList{"10", "0", "300", "0"} << QStringLiteral("无效");
-    QTest::newRow("bending t + R = 0") << 3 << QStringList{"10", "2", "300", "-2"} << QStringLiteral("除数为零");
-    QTest::newRow("bending quotient beyond single") << 3 << QStringList{"1e20", "1e10", "1e10", "0"} << QStringLiteral("溢出");
-    QTest::newRow("drawing product beyond single") << 2 << QStringList{"1e10", "1e10", "1e10", "1e10"} << QStringLiteral("溢出");
-    QTest::newRow("drawing k, the last field, beyond single") << 2 << QStringList{"1", "1", "1", k39} << QStringLiteral("溢出");
-    QTest::newRow("drawing k beyond double") << 2 << QStringList{"1", "1", "1", "1e400"} << QStringLiteral("溢出");
-    QTest::newRow("drawing infinite L times σb 0") << 2 << QStringList{k39, "1", "0", "1"} << QStringLiteral("无效");
-    QTest::newRow("blanking τb, the last field, beyond single") << 1 << QStringList{"1", "1", k39} << QStringLiteral("溢出");
-    QTest::newRow("blanking product beyond single") << 1 << QStringList{"1e20", "1e10", "1e10"} << QStringLiteral("溢出");
+    QTest::newRow("bending t 0 R 0 is 0 / 0")
+        << 3 << QStringList{"10", "0", "300", "0"} << QStringLiteral("无效");
+    QTest::newRow("bending t + R = 0")
+        << 3 << QStringList{"10", "2", "300", "-2"} << QStringLiteral("除数为零");
+    QTest::newRow("bending quotient beyond single")
+        << 3 << QStringList{"1e20", "1e10", "1e10", "0"} << QStringLiteral("溢出");
+    QTest::newRow("drawing product beyond single")
+        << 2 << QStringList{"1e10", "1e10", "1e10", "1e10"} << QStringLiteral("溢出");
+    QTest::newRow("drawing k, the last field, beyond single")
+        << 2 << QStringList{"1", "1", "1", k39} << QStringLiteral("溢出");
+    QTest::newRow("drawing k beyond double")
+        << 2 << QStringList{"1", "1", "1", "1e400"} << QStringLiteral("溢出");
+    QTest::newRow("drawing infinite L times σb 0")
+        << 2 << QStringList{k39, "1", "0", "1"} << QStringLiteral("无效");
+    QTest::newRow("blanking τb, the last field, beyond single")
+        << 1 << QStringList{"1", "1", k39} << QStringLiteral("溢出");
+    QTest::newRow("blanking product beyond single")
+        << 1 << QStringList{"1e20", "1e10", "1e10"} << QStringLiteral("溢出");
 }
 
 // A fault is reported, and nothing is lost: the program goes on, Text5 keeps
@@ -108,9 +123,7 @@ void TestCalculator::faults() {
     QCOMPARE(Harness::Text(form, "Text5"), QStringLiteral("0"));
 }
 
-void TestCalculator::clear_data() {
-    Harness::CalculatorRows();
-}
+void TestCalculator::clear_data() { Harness::CalculatorRows(); }
 
 void TestCalculator::clear() {
     QFETCH(int, window);
@@ -158,7 +171,8 @@ void TestCalculator::arrows_data() {
     QTest::newRow("Form1 Text3 left stays") << 1 << "Text3" << left << none << "Text3";
     QTest::newRow("Form1 Text2 right stays") << 1 << "Text2" << right << none << "Text2";
     QTest::newRow("Form1 shift down moves") << 1 << "Text1" << down << int(Qt::ShiftModifier) << "Text2";
-    QTest::newRow("Form1 ctrl alt up moves") << 1 << "Text2" << up << int(Qt::ControlModifier | Qt::AltModifier) << "Text1";
+    QTest::newRow("Form1 ctrl alt up moves")
+        << 1 << "Text2" << up << int(Qt::ControlModifier | Qt::AltModifier) << "Text1";
     QTest::newRow("Form1 Text5 down does nothing") << 1 << "Text5" << down << none << "Text5";
     QTest::newRow("Form2 Text2 down to Text4") << 2 << "Text2" << down << none << "Text4";
     QTest::newRow("Form2 Text4 down to Text3") << 2 << "Text4" << down << none << "Text3";

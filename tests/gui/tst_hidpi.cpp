@@ -46,9 +46,7 @@ QRect ContentsInWindow(platform::Form& form, const char* control) {
 
 } // namespace
 
-void TestHiDpi::initTestCase() {
-    QCOMPARE(qApp->devicePixelRatio(), qreal(kRatio));
-}
+void TestHiDpi::initTestCase() { QCOMPARE(qApp->devicePixelRatio(), qreal(kRatio)); }
 
 void TestHiDpi::layoutKept_data() {
     QTest::addColumn<int>("window");

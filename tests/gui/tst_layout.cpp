@@ -51,8 +51,7 @@ bool Near(QColor a, QColor b, int tolerance) {
 }
 
 // Pixels of `image` inside `rect` for which `match` holds.
-template <class Match>
-int Count(const QImage& image, QRect rect, Match match) {
+template <class Match> int Count(const QImage& image, QRect rect, Match match) {
     int n = 0;
     for (int y = rect.top(); y <= rect.bottom(); ++y)
         for (int x = rect.left(); x <= rect.right(); ++x)
@@ -69,10 +68,14 @@ void TestLayout::windows_data() {
     QTest::addColumn<QRect>("client"); // pixels, on the screen
     QTest::addColumn<QString>("caption");
     QTest::addColumn<bool>("minimise");
-    QTest::newRow("Form1") << 1 << QRect(769, 99, 420, 380) << QStringLiteral("冲裁力计算软件——Tamberlo制作  2012-3-16") << true;
-    QTest::newRow("Form2") << 2 << QRect(764, 99, 420, 390) << QStringLiteral("拉伸力计算软件——Tamberlo制作   2012-3-16") << true;
-    QTest::newRow("Form3") << 3 << QRect(764, 95, 421, 390) << QStringLiteral("折弯曲力计算软件——Tamberlo制作   2012-3-16") << true;
-    QTest::newRow("Form4") << 4 << QRect(764, 99, 300, 159) << QStringLiteral("冲压设备选用辅助工具试用版") << true;
+    QTest::newRow("Form1") << 1 << QRect(769, 99, 420, 380)
+                           << QStringLiteral("冲裁力计算软件——Tamberlo制作  2012-3-16") << true;
+    QTest::newRow("Form2") << 2 << QRect(764, 99, 420, 390)
+                           << QStringLiteral("拉伸力计算软件——Tamberlo制作   2012-3-16") << true;
+    QTest::newRow("Form3") << 3 << QRect(764, 95, 421, 390)
+                           << QStringLiteral("折弯曲力计算软件——Tamberlo制作   2012-3-16") << true;
+    QTest::newRow("Form4") << 4 << QRect(764, 99, 300, 159) << QStringLiteral("冲压设备选用辅助工具试用版")
+                           << true;
     QTest::newRow("Form5") << 5 << QRect(382, 97, 381, 371) << QStringLiteral("材料性能") << false;
 }
 
@@ -176,8 +179,8 @@ void TestLayout::controls() {
 void TestLayout::screenOrderOfTheDrawingWindow() {
     Harness h(*environment_);
     platform::Form& form = ShowWindow(h, 2);
-    const int ys[] = {form.Control({"Text1"})->y(), form.Control({"Text2"})->y(), form.Control({"Text4"})->y(),
-                      form.Control({"Text3"})->y()};
+    const int ys[] = {form.Control({"Text1"})->y(), form.Control({"Text2"})->y(),
+                      form.Control({"Text4"})->y(), form.Control({"Text3"})->y()};
     QVERIFY(std::is_sorted(std::begin(ys), std::end(ys)));
     const QRect kRow(0, form.Control({"Text4"})->y(), 420, form.Control({"Text4"})->height());
     for (QLabel* label : form.window()->findChildren<QLabel*>())
@@ -253,7 +256,8 @@ void TestLayout::textColours() {
     Harness h(*environment_);
     platform::Form& form = h.OpenCalculator(window);
     if (computed) {
-        Harness::Fill(form, window == 1 ? QStringList{"1000", "8", "800"} : QStringList{"1000", "8", "800", "0.8"});
+        Harness::Fill(form,
+                      window == 1 ? QStringList{"1000", "8", "800"} : QStringList{"1000", "8", "800", "0.8"});
         Harness::Click(form, "Command1");
         QVERIFY(!Harness::Text(form, "Text5").isEmpty());
     }
@@ -262,8 +266,10 @@ void TestLayout::textColours() {
     const int exact = Count(image, image.rect(), [&](QColor c) { return Near(c, colour, 40); });
     QVERIFY2(exact >= 20, qPrintable(QStringLiteral("%1 pixels near %2").arg(exact).arg(colour.name())));
     // And no text of another hue: a black text has no blue or red pixels.
-    const int blue = Count(image, image.rect(), [](QColor c) { return c.blue() > 160 && c.red() < 90 && c.green() < 90; });
-    const int red = Count(image, image.rect(), [](QColor c) { return c.red() > 160 && c.blue() < 90 && c.green() < 90; });
+    const int blue =
+        Count(image, image.rect(), [](QColor c) { return c.blue() > 160 && c.red() < 90 && c.green() < 90; });
+    const int red =
+        Count(image, image.rect(), [](QColor c) { return c.red() > 160 && c.blue() < 90 && c.green() < 90; });
     QCOMPARE(blue > 0, colour.blue() == 255);
     QCOMPARE(red > 0, colour.red() == 255);
 }
@@ -301,8 +307,10 @@ void TestLayout::materialSheet() {
 
     for (std::size_t r = 0; r + 1 < rows.size(); ++r) {
         for (std::size_t c = 0; c + 1 < columns.size(); ++c) {
-            const QRect cell(columns[c] + 1, rows[r] + 1, columns[c + 1] - columns[c] - 1, rows[r + 1] - rows[r] - 1);
-            QVERIFY2(Count(image, cell, Dark) > 20, qPrintable(QStringLiteral("row %1 column %2").arg(r).arg(c)));
+            const QRect cell(columns[c] + 1, rows[r] + 1, columns[c + 1] - columns[c] - 1,
+                             rows[r + 1] - rows[r] - 1);
+            QVERIFY2(Count(image, cell, Dark) > 20,
+                     qPrintable(QStringLiteral("row %1 column %2").arg(r).arg(c)));
             // Text is centred in the number columns and the header.
             if (c > 0 || r == 0) {
                 int lo = cell.right(), hi = cell.left();
@@ -311,14 +319,16 @@ void TestLayout::materialSheet() {
                         if (Dark(image.pixelColor(x, y)))
                             lo = std::min(lo, x), hi = std::max(hi, x);
                 QVERIFY2(std::abs(lo + hi - 2 * cell.center().x()) <= 4,
-                         qPrintable(QStringLiteral("row %1 column %2 spans %3..%4").arg(r).arg(c).arg(lo).arg(hi)));
+                         qPrintable(
+                             QStringLiteral("row %1 column %2 spans %3..%4").arg(r).arg(c).arg(lo).arg(hi)));
             } else {
                 int first = cell.right();
                 for (int y = cell.top(); y <= cell.bottom(); ++y)
                     for (int x = cell.left(); x < first; ++x)
                         if (image.pixelColor(x, y).lightness() < 200) // any ink, antialiased edges too
                             first = x;
-                QVERIFY2(std::abs(first - 25) <= 2, qPrintable(QStringLiteral("row %1 starts at %2").arg(r).arg(first)));
+                QVERIFY2(std::abs(first - 25) <= 2,
+                         qPrintable(QStringLiteral("row %1 starts at %2").arg(r).arg(first)));
             }
         }
     }
@@ -332,8 +342,9 @@ void TestLayout::textsFitTheSystemCodePage() {
     QSKIP("the texts are the same on every system; checked with iconv where it exists");
 #else
     QStringList texts;
-    for (const platform::Window* w : {&ui::BlankingCalculator().layout, &ui::DrawingCalculator().layout,
-                                      &ui::BendingCalculator().layout, &ui::MenuLayout(), &ui::MaterialLayout()}) {
+    for (const platform::Window* w :
+         {&ui::BlankingCalculator().layout, &ui::DrawingCalculator().layout, &ui::BendingCalculator().layout,
+          &ui::MenuLayout(), &ui::MaterialLayout()}) {
         texts << QString::fromUtf8(w->caption);
         for (const platform::Control& c : w->controls) {
             texts << QString::fromUtf8(c.text) << QString::fromUtf8(c.accessibleName);
@@ -344,7 +355,9 @@ void TestLayout::textsFitTheSystemCodePage() {
     for (const ui::Material& m : ui::SheetRows())
         texts << QString::fromUtf8(m.name) << QString::fromUtf8(m.shear) << QString::fromUtf8(m.tensile);
     texts << QString::fromUtf8(ui::SheetNote()) << platform::ReportTitle() << platform::FloatingPointReport(7)
-          << platform::CheckedCallError(platform::kFailed, "TextBox", platform::Member::FetchText, "Form1.Text1").Report()
+          << platform::CheckedCallError(platform::kFailed, "TextBox", platform::Member::FetchText,
+                                        "Form1.Text1")
+                 .Report()
           << platform::LaunchError("http://x").Report() << QStringLiteral("∞") << QStringLiteral("-∞");
 
     iconv_t cd = iconv_open("GBK", "UTF-8");

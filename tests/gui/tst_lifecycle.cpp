@@ -5,8 +5,8 @@
 #include "platform/controls.h"
 
 #include <QProxyStyle>
-#include <QStyleOption>
 #include <QStyleFactory>
+#include <QStyleOption>
 
 class TestLifecycle : public GuiTest {
     Q_OBJECT
@@ -80,9 +80,7 @@ void TestLifecycle::menuButtons() {
     QCOMPARE(Harness::FocusName(), QStringLiteral("Text1"));
 }
 
-void TestLifecycle::backGivesAFreshWindow_data() {
-    Harness::CalculatorRows();
-}
+void TestLifecycle::backGivesAFreshWindow_data() { Harness::CalculatorRows(); }
 
 void TestLifecycle::backGivesAFreshWindow() {
     QFETCH(int, window);
@@ -105,9 +103,9 @@ void TestLifecycle::backGivesAFreshWindow() {
 }
 
 void TestLifecycle::ending_data() {
-    QTest::addColumn<int>("window");     // 4 the menu, 1..3 a calculator
-    QTest::addColumn<bool>("material");  // the material window open beside it
-    QTest::addColumn<bool>("titleBar");  // title-bar close instead of the close button
+    QTest::addColumn<int>("window");    // 4 the menu, 1..3 a calculator
+    QTest::addColumn<bool>("material"); // the material window open beside it
+    QTest::addColumn<bool>("titleBar"); // title-bar close instead of the close button
     QTest::addColumn<bool>("ends");
     QTest::newRow("menu close button") << 4 << false << false << true;
     QTest::newRow("menu close button with the material window") << 4 << true << false << true;
@@ -198,7 +196,10 @@ void TestLifecycle::windowManagerActivatesTheSheet() {
     Harness h(*environment_);
     platform::Form& form = h.OpenCalculator(1);
     QCursor::setPos(form.window()->geometry().center());
-    auto settled = [] { QTest::qWait(100); return QApplication::activeWindow(); };
+    auto settled = [] {
+        QTest::qWait(100);
+        return QApplication::activeWindow();
+    };
     for (int press = 0; press < 2; ++press) {
         Harness::Click(form, "Command5");
         QCOMPARE(settled(), form.window());
@@ -263,15 +264,20 @@ void TestLifecycle::keys_data() {
     QTest::addColumn<QString>("control");
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("outcome");
-    QTest::newRow("menu Enter on the focused bending button") << 4 << "Command1" << int(Qt::Key_Return) << "Form3 shown";
-    QTest::newRow("menu Space on the focused bending button") << 4 << "Command1" << int(Qt::Key_Space) << "Form3 shown";
+    QTest::newRow("menu Enter on the focused bending button")
+        << 4 << "Command1" << int(Qt::Key_Return) << "Form3 shown";
+    QTest::newRow("menu Space on the focused bending button")
+        << 4 << "Command1" << int(Qt::Key_Space) << "Form3 shown";
     QTest::newRow("menu Escape does nothing") << 4 << "Command1" << int(Qt::Key_Escape) << "Form4 shown";
     QTest::newRow("sheet Enter closes it") << 5 << "Command1" << int(Qt::Key_Enter) << "Form5 closed";
     QTest::newRow("sheet Space closes it") << 5 << "Command1" << int(Qt::Key_Space) << "Form5 closed";
     QTest::newRow("sheet Escape does nothing") << 5 << "Command1" << int(Qt::Key_Escape) << "Form5 shown";
-    QTest::newRow("calculator Enter in a field is no default button") << 1 << "Text1" << int(Qt::Key_Return) << "no result";
-    QTest::newRow("calculator Escape is no cancel button") << 1 << "Text1" << int(Qt::Key_Escape) << "no result";
-    QTest::newRow("calculator Enter on the focused 计算") << 1 << "Command1" << int(Qt::Key_Return) << "result";
+    QTest::newRow("calculator Enter in a field is no default button")
+        << 1 << "Text1" << int(Qt::Key_Return) << "no result";
+    QTest::newRow("calculator Escape is no cancel button")
+        << 1 << "Text1" << int(Qt::Key_Escape) << "no result";
+    QTest::newRow("calculator Enter on the focused 计算")
+        << 1 << "Command1" << int(Qt::Key_Return) << "result";
 }
 
 void TestLifecycle::keys() {
@@ -308,7 +314,8 @@ void TestLifecycle::keys() {
     else if (outcome == "Form5 shown")
         QVERIFY(h.project.Form5().IsShown());
     else
-        QCOMPARE(Harness::Text(h.project.Form1(), "Text5"), outcome == "result" ? QStringLiteral("0") : QString());
+        QCOMPARE(Harness::Text(h.project.Form1(), "Text5"),
+                 outcome == "result" ? QStringLiteral("0") : QString());
     QVERIFY(!h.exitCode);
 }
 
@@ -316,13 +323,20 @@ void TestLifecycle::failedCalls_data() {
     QTest::addColumn<int>("member");
     QTest::addColumn<QString>("object");
     QTest::addColumn<QString>("action"); // what the user does on Form1
-    QTest::newRow("fetch Text") << 160 << "Form1.Text2" << "calculate";
-    QTest::newRow("set Text of the result") << 164 << "Form1.Text5" << "calculate";
-    QTest::newRow("set Text while clearing") << 164 << "Form1.Text1" << "clear";
-    QTest::newRow("SetFocus on a text box") << 516 << "Form1.Text3" << "material";
-    QTest::newRow("SetFocus on a button") << 420 << "Form1.Command5" << "down";
-    QTest::newRow("Show") << 688 << "Form5" << "material";
-    QTest::newRow("Unload") << 16 << "Form1" << "back";
+    QTest::newRow("fetch Text") << 160 << "Form1.Text2"
+                                << "calculate";
+    QTest::newRow("set Text of the result") << 164 << "Form1.Text5"
+                                            << "calculate";
+    QTest::newRow("set Text while clearing") << 164 << "Form1.Text1"
+                                             << "clear";
+    QTest::newRow("SetFocus on a text box") << 516 << "Form1.Text3"
+                                            << "material";
+    QTest::newRow("SetFocus on a button") << 420 << "Form1.Command5"
+                                          << "down";
+    QTest::newRow("Show") << 688 << "Form5"
+                          << "material";
+    QTest::newRow("Unload") << 16 << "Form1"
+                            << "back";
 }
 
 // A failed call is reported in Chinese with its member number, then the program ends.

@@ -35,9 +35,7 @@ QStringList Fields(int n) {
 }
 
 // The field that 查询 puts the caret into.
-QString LookupField(int n) {
-    return n == 2 ? QStringLiteral("Text4") : QStringLiteral("Text3");
-}
+QString LookupField(int n) { return n == 2 ? QStringLiteral("Text4") : QStringLiteral("Text3"); }
 
 std::u16string_view View(const QString& s) {
     return {QStringView(s).utf16(), static_cast<std::size_t>(s.size())};
@@ -50,7 +48,9 @@ struct Calculation {
 };
 
 Calculation Calculate(int n, const QMap<QString, QString>& fields) {
-    const auto formula = n == 1 ? calc::Formula::Blanking : n == 2 ? calc::Formula::Drawing : calc::Formula::Bending;
+    const auto formula = n == 1   ? calc::Formula::Blanking
+                         : n == 2 ? calc::Formula::Drawing
+                                  : calc::Formula::Bending;
     std::array<QString, 4> texts;
     std::array<std::u16string_view, 4> views;
     const std::size_t inputs = calc::FieldCount(formula);
@@ -162,29 +162,19 @@ QString AnyText(Random& rng, int depth = 0) {
     static constexpr char16_t kJunk[] = u"0123456789.+-eE ．＋－ｅＥ０１２３４５６７８９\u3000\tab😀";
     // clang-format on
     switch (rng.Below(20)) {
-    case 0:
-        return QString();
-    case 1:
-        return QString::fromUtf8(rng.Pick(kWords));
+    case 0: return QString();
+    case 1: return QString::fromUtf8(rng.Pick(kWords));
     case 2:
-    case 3:
-        return QString::fromUtf16(rng.Pick(kOdd));
-    case 4:
-        return FullWidth(NumberText(rng), rng);
+    case 3: return QString::fromUtf16(rng.Pick(kOdd));
+    case 4: return FullWidth(NumberText(rng), rng);
     case 5: {
         switch (rng.Below(6)) {
-        case 0:
-            return QString(10000, QLatin1Char('9'));
-        case 1:
-            return QStringLiteral("0.") + QString(9997, QLatin1Char('0')) + QLatin1Char('1');
-        case 2:
-            return QStringLiteral("1") + QString(5000, QLatin1Char('0')) + QStringLiteral("e-5000");
-        case 3:
-            return QString(10000, QLatin1Char('x'));
-        case 4:
-            return QString(5000, QChar(u'\u3000')) + QStringLiteral("5");
-        default:
-            return QString::fromUtf16(u"😀").repeated(5000);
+        case 0: return QString(10000, QLatin1Char('9'));
+        case 1: return QStringLiteral("0.") + QString(9997, QLatin1Char('0')) + QLatin1Char('1');
+        case 2: return QStringLiteral("1") + QString(5000, QLatin1Char('0')) + QStringLiteral("e-5000");
+        case 3: return QString(10000, QLatin1Char('x'));
+        case 4: return QString(5000, QChar(u'\u3000')) + QStringLiteral("5");
+        default: return QString::fromUtf16(u"😀").repeated(5000);
         }
     }
     case 6: {
@@ -199,8 +189,7 @@ QString AnyText(Random& rng, int depth = 0) {
         if (depth == 0)
             return AnyText(rng, 1) + AnyText(rng, 1);
         return NumberText(rng);
-    default:
-        return NumberText(rng);
+    default: return NumberText(rng);
     }
 }
 
@@ -663,9 +652,7 @@ void Monkey::Show(int n) {
     }
 }
 
-void Monkey::Unload(int n) {
-    model_.shown[static_cast<std::size_t>(n)] = false;
-}
+void Monkey::Unload(int n) { model_.shown[static_cast<std::size_t>(n)] = false; }
 
 void Monkey::EndIfNoneShown() {
     if (Shown().empty())

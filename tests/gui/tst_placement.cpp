@@ -28,9 +28,7 @@ ScreenArea Screen(QRect geometry, QRect available = {}) {
     return {geometry, available.isNull() ? geometry : available};
 }
 
-const platform::Window& Layout(Harness& h, int n) {
-    return h.Form(n).layout();
-}
+const platform::Window& Layout(Harness& h, int n) { return h.Form(n).layout(); }
 
 } // namespace
 

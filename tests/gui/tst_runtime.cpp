@@ -43,10 +43,11 @@ void TestRuntime::statusIsClearedAfterEveryCall() {
     Harness h(*environment_);
     h.project.Start();
     h.runtime.Show(h.project.Form1());
-    const platform::Member members[] = {platform::Member::Show, platform::Member::Unload, platform::Member::FetchText,
-                                        platform::Member::SetText, platform::Member::SetFocusTextBox};
+    const platform::Member members[] = {platform::Member::Show, platform::Member::Unload,
+                                        platform::Member::FetchText, platform::Member::SetText,
+                                        platform::Member::SetFocusTextBox};
     if (fails)
-        h.failing = std::make_pair(members[call], call <= UnloadCall ? QStringLiteral("Form1")
+        h.failing = std::make_pair(members[call], call <= UnloadCall  ? QStringLiteral("Form1")
                                                   : call == FetchCall ? QStringLiteral("Form1.Text1")
                                                   : call == SetCall   ? QStringLiteral("Form1.Text5")
                                                                       : QStringLiteral("Form1.Text2"));
@@ -88,11 +89,16 @@ void TestRuntime::callsOnAnUnloadedWindowFail() {
 void TestRuntime::launch_data() {
     QTest::addColumn<QString>("commandLine");
     QTest::addColumn<QString>("opened"); // empty: nothing may be opened
-    QTest::newRow("the link's command line") << "explorer.exe http://tamberlo.example" << "http://tamberlo.example";
-    QTest::newRow("shell name in capitals") << "EXPLORER.EXE https://tamberlo.example/a" << "https://tamberlo.example/a";
-    QTest::newRow("a local file is not opened") << "explorer.exe file:///etc/passwd" << "";
-    QTest::newRow("another program is not run") << "cmd.exe /c del *" << "";
-    QTest::newRow("no address") << "explorer.exe " << "";
+    QTest::newRow("the link's command line") << "explorer.exe http://tamberlo.example"
+                                             << "http://tamberlo.example";
+    QTest::newRow("shell name in capitals") << "EXPLORER.EXE https://tamberlo.example/a"
+                                            << "https://tamberlo.example/a";
+    QTest::newRow("a local file is not opened") << "explorer.exe file:///etc/passwd"
+                                                << "";
+    QTest::newRow("another program is not run") << "cmd.exe /c del *"
+                                                << "";
+    QTest::newRow("no address") << "explorer.exe "
+                                << "";
 }
 
 void TestRuntime::launch() {

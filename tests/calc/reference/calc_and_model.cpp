@@ -15,13 +15,9 @@ unsigned ToCalcFlags(unsigned flags) {
            ((flags & Overflow) ? calc::FpOverflow : 0u);
 }
 
-Outcome Fault(const calc::FloatingPointError& e) {
-    return {true, FromCalcFlags(e.Flags()), e.Check(), 0};
-}
+Outcome Fault(const calc::FloatingPointError& e) { return {true, FromCalcFlags(e.Flags()), e.Check(), 0}; }
 
-Outcome Result(float f) {
-    return {false, 0, 0, std::bit_cast<std::uint32_t>(f)};
-}
+Outcome Result(float f) { return {false, 0, 0, std::bit_cast<std::uint32_t>(f)}; }
 
 } // namespace
 
@@ -32,12 +28,9 @@ unsigned FromCalcFlags(unsigned flags) {
 
 Outcome ModelFormula(calc::Formula formula, const Operands& v, unsigned pending) {
     switch (formula) {
-    case calc::Formula::Blanking:
-        return Blanking(v[0], v[1], v[2], v[3], pending);
-    case calc::Formula::Drawing:
-        return Drawing(v[0], v[1], v[2], v[3], pending);
-    default:
-        return Bending(v[0], v[1], v[2], v[3], pending);
+    case calc::Formula::Blanking: return Blanking(v[0], v[1], v[2], v[3], pending);
+    case calc::Formula::Drawing: return Drawing(v[0], v[1], v[2], v[3], pending);
+    default: return Bending(v[0], v[1], v[2], v[3], pending);
     }
 }
 
@@ -46,12 +39,9 @@ Outcome CalcFormula(calc::Formula formula, const Operands& v, unsigned pending) 
     status.Raise(ToCalcFlags(pending));
     try {
         switch (formula) {
-        case calc::Formula::Blanking:
-            return Result(calc::BlankingForce(v[0], v[1], v[2], v[3], status));
-        case calc::Formula::Drawing:
-            return Result(calc::DrawingForce(v[0], v[1], v[2], v[3], status));
-        default:
-            return Result(calc::BendingForce(v[0], v[1], v[2], v[3], status));
+        case calc::Formula::Blanking: return Result(calc::BlankingForce(v[0], v[1], v[2], v[3], status));
+        case calc::Formula::Drawing: return Result(calc::DrawingForce(v[0], v[1], v[2], v[3], status));
+        default: return Result(calc::BendingForce(v[0], v[1], v[2], v[3], status));
         }
     } catch (const calc::FloatingPointError& e) {
         return Fault(e);

@@ -20,9 +20,7 @@ public:
         return z ^ (z >> 31);
     }
     // Uniform in [0, n); n > 0.
-    std::uint32_t Below(std::uint32_t n) {
-        return static_cast<std::uint32_t>((Next() >> 32) * n >> 32);
-    }
+    std::uint32_t Below(std::uint32_t n) { return static_cast<std::uint32_t>((Next() >> 32) * n >> 32); }
     bool Chance(std::uint32_t oneIn) { return Below(oneIn) == 0; }
     bool Coin() { return (Next() >> 63) != 0; }
     // Uniform in [0, 1).
@@ -75,9 +73,9 @@ inline float EdgeSingle(Rng& rng) {
     constexpr float kInf = std::numeric_limits<float>::infinity();
     switch (rng.Below(16)) {
     case 0: return rng.Coin() ? 0.0f : -0.0f;
-    case 1: return WithSign(rng, FromBits(1 + rng.Below(0x7FFFFF)));          // subnormal
-    case 2: return WithSign(rng, FromBits(0x00800000u - 4 + rng.Below(9)));   // normal edge
-    case 3: return WithSign(rng, FromBits(1 + rng.Below(4)));                 // least subnormals
+    case 1: return WithSign(rng, FromBits(1 + rng.Below(0x7FFFFF)));        // subnormal
+    case 2: return WithSign(rng, FromBits(0x00800000u - 4 + rng.Below(9))); // normal edge
+    case 3: return WithSign(rng, FromBits(1 + rng.Below(4)));               // least subnormals
     case 4: return WithSign(rng, Steps(kMax, -static_cast<int>(rng.Below(8))));
     case 5: return WithSign(rng, kInf);
     case 6:
@@ -96,9 +94,7 @@ inline float EdgeSingle(Rng& rng) {
 }
 
 // Like EdgeSingle but a zero half the time, so that the zero gates close.
-inline float GateSingle(Rng& rng) {
-    return rng.Coin() ? (rng.Coin() ? 0.0f : -0.0f) : EdgeSingle(rng);
-}
+inline float GateSingle(Rng& rng) { return rng.Coin() ? (rng.Coin() ? 0.0f : -0.0f) : EdgeSingle(rng); }
 
 // An ordinary positive finite operand for building products near a target.
 inline float ScaleSingle(Rng& rng) {

@@ -72,16 +72,16 @@ public:
     unsigned flags() const { return flags_; }
 
     void Mul(mpfr_ptr r, mpfr_srcptr a, mpfr_srcptr b) {
-        flags_ |= Round(r, kBinary64, mpfr_nan_p(a) || mpfr_nan_p(b),
-                        [&] { return mpfr_mul(r, a, b, MPFR_RNDN); });
+        flags_ |=
+            Round(r, kBinary64, mpfr_nan_p(a) || mpfr_nan_p(b), [&] { return mpfr_mul(r, a, b, MPFR_RNDN); });
     }
     void Add(mpfr_ptr r, mpfr_srcptr a, mpfr_srcptr b) {
-        flags_ |= Round(r, kBinary64, mpfr_nan_p(a) || mpfr_nan_p(b),
-                        [&] { return mpfr_add(r, a, b, MPFR_RNDN); });
+        flags_ |=
+            Round(r, kBinary64, mpfr_nan_p(a) || mpfr_nan_p(b), [&] { return mpfr_add(r, a, b, MPFR_RNDN); });
     }
     void Div(mpfr_ptr r, mpfr_srcptr a, mpfr_srcptr b) {
-        flags_ |= Round(r, kBinary64, mpfr_nan_p(a) || mpfr_nan_p(b),
-                        [&] { return mpfr_div(r, a, b, MPFR_RNDN); });
+        flags_ |=
+            Round(r, kBinary64, mpfr_nan_p(a) || mpfr_nan_p(b), [&] { return mpfr_div(r, a, b, MPFR_RNDN); });
     }
     void Square(mpfr_ptr r, mpfr_srcptr a) {
         flags_ |= Round(r, kBinary64, mpfr_nan_p(a), [&] { return mpfr_sqr(r, a, MPFR_RNDN); });

@@ -21,9 +21,9 @@ enum Flag : unsigned {
 // What a calculation gives: either a result single or a raised fault.
 struct Outcome {
     bool fault = false;
-    unsigned flags = 0;      // with a fault: every flag the check saw
-    int check = 0;           // with a fault: 1, or 2 for bending's second check
-    std::uint32_t bits = 0;  // without a fault: the bit pattern of the result
+    unsigned flags = 0;     // with a fault: every flag the check saw
+    int check = 0;          // with a fault: 1, or 2 for bending's second check
+    std::uint32_t bits = 0; // without a fault: the bit pattern of the result
 
     bool operator==(const Outcome&) const = default;
 };

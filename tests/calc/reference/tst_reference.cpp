@@ -74,7 +74,9 @@ int Scaled(int count) {
     return n < 1 ? 1 : n;
 }
 
-std::uint64_t RowSeed(int row) { return BaseSeed() ^ (0x9E3779B97F4A7C15ull * static_cast<std::uint64_t>(row + 1)); }
+std::uint64_t RowSeed(int row) {
+    return BaseSeed() ^ (0x9E3779B97F4A7C15ull * static_cast<std::uint64_t>(row + 1));
+}
 
 // Tallies one row's comparisons and keeps the first few mismatches.
 class Tally {
@@ -117,9 +119,7 @@ enum Kind { Mixed, Gates, RandomBits, Infinities, OverflowEdge, UnderflowEdge, S
 constexpr double kOverflowTargets[] = {0x1.fffffep127, 0x1.ffffffp127, 0x1p128, 0x1.fffffe8p127};
 constexpr double kUnderflowTargets[] = {0x1p-149, 0x1p-150, 0x1.8p-149, 0x1p-126, 0x1.fffffcp-127, 0x1p-151};
 
-float Jitter(Rng& rng, float f) {
-    return Steps(f, static_cast<int>(rng.Below(7)) - 3);
-}
+float Jitter(Rng& rng, float f) { return Steps(f, static_cast<int>(rng.Below(7)) - 3); }
 
 // Fills v so that the formula's result lands near `target` (sign random).
 void NearTarget(Rng& rng, int formula, double target, Operands& v) {
@@ -177,7 +177,8 @@ void NearTie(Rng& rng, int formula, Operands& v) {
             if (formula == BlankingFormula && !rng.Chance(5))
                 v[3] = calc::kBlankingCoefficient;
             // In field order L, t, τb/σb, K/k; multiplied as L·K·τb·t, L·k·σb·t.
-            const double p = static_cast<double>(v[0]) * static_cast<double>(v[3]) * static_cast<double>(v[2]);
+            const double p =
+                static_cast<double>(v[0]) * static_cast<double>(v[3]) * static_cast<double>(v[2]);
             if (TieFactor(p, exponent, v[1])) {
                 v[1] = WithSign(rng, v[1]);
                 return;
@@ -205,15 +206,9 @@ Operands Draw(Rng& rng, int formula, int kind) {
         for (float& x : v)
             x = rng.Chance(3) ? WithSign(rng, kInf) : GateSingle(rng);
         break;
-    case OverflowEdge:
-        NearTarget(rng, formula, kOverflowTargets[rng.Below(4)], v);
-        break;
-    case UnderflowEdge:
-        NearTarget(rng, formula, kUnderflowTargets[rng.Below(6)], v);
-        break;
-    case Ties:
-        NearTie(rng, formula, v);
-        return v;
+    case OverflowEdge: NearTarget(rng, formula, kOverflowTargets[rng.Below(4)], v); break;
+    case UnderflowEdge: NearTarget(rng, formula, kUnderflowTargets[rng.Below(6)], v); break;
+    case Ties: NearTie(rng, formula, v); return v;
     case SumZero: // bending with R = -t
         for (float& x : v)
             x = GateSingle(rng);
@@ -300,8 +295,8 @@ std::string ExponentPart(Rng& rng) {
 
 std::u16string Junk(Rng& rng) {
     static const char16_t* const kJunk[] = {
-        u"", u"", u"", u"mm", u" 12", u".5", u"e", u"e+", u"E-x", u",5", u"..", u"\u3000", u"x1", u"e1e2", u"１",
-        u"-3", u"\uFF45\uFF0D", u"\t", u"∞", u"ｅ５",
+        u"",       u"",   u"",     u"mm", u" 12", u".5",           u"e",  u"e+", u"E-x",  u",5", u"..",
+        u"\u3000", u"x1", u"e1e2", u"１", u"-3",  u"\uFF45\uFF0D", u"\t", u"∞",  u"ｅ５",
     };
     std::u16string s = kJunk[rng.Below(sizeof kJunk / sizeof kJunk[0])];
     if (rng.Chance(6))
@@ -336,7 +331,8 @@ std::string ExactDecimal(mpfr_srcptr x, bool plain) {
             return sign + "0." + std::string(static_cast<std::size_t>(-exp), '0') + digits;
         if (static_cast<std::size_t>(exp) >= digits.size())
             return sign + digits + std::string(static_cast<std::size_t>(exp) - digits.size(), '0');
-        return sign + digits.substr(0, static_cast<std::size_t>(exp)) + "." + digits.substr(static_cast<std::size_t>(exp));
+        return sign + digits.substr(0, static_cast<std::size_t>(exp)) + "." +
+               digits.substr(static_cast<std::size_t>(exp));
     }
     return sign + "0." + digits + "e" + std::to_string(static_cast<long>(exp));
 }
@@ -348,7 +344,8 @@ std::string NearDecimal(Rng& rng, mpfr_srcptr x) {
     case 0: return s; // exact: a tie when x is a midpoint
     case 1: {         // a little more: digits appended to the significand
         const std::size_t e = s.find('e');
-        const std::string more = (s.find('.') == std::string::npos ? "." : "") + std::string(rng.Below(5), '0') + "1";
+        const std::string more =
+            (s.find('.') == std::string::npos ? "." : "") + std::string(rng.Below(5), '0') + "1";
         return e == std::string::npos ? s + more : s.substr(0, e) + more + s.substr(e);
     }
     default: { // a little less: the last significant digit dropped
@@ -368,7 +365,9 @@ std::string MidpointText(Rng& rng) {
     double d;
     switch (rng.Below(4)) {
     case 0: d = std::bit_cast<double>(rng.Next() & 0x000FFFFFFFFFFFFFull); break; // subnormal
-    case 1: d = std::bit_cast<double>(0x7FE0000000000000ull | (rng.Next() & 0x000FFFFFFFFFFFFFull)); break; // top binade
+    case 1:
+        d = std::bit_cast<double>(0x7FE0000000000000ull | (rng.Next() & 0x000FFFFFFFFFFFFFull));
+        break; // top binade
     default: {
         d = std::bit_cast<double>(rng.Next() & 0x7FFFFFFFFFFFFFFFull);
         if (!std::isfinite(d))
@@ -431,15 +430,18 @@ std::u16string DrawText(Rng& rng, int kind) {
     case PlainDecimals:
         return Widen(rng, Sign(rng) + Mantissa(rng, 9) + (rng.Chance(4) ? ExponentPart(rng) : ""), 0);
     case LongMantissas:
-        return Widen(rng, Sign(rng) + Mantissa(rng, 400 + static_cast<int>(rng.Below(600))) +
-                              (rng.Coin() ? ExponentPart(rng) : ""),
+        return Widen(rng,
+                     Sign(rng) + Mantissa(rng, 400 + static_cast<int>(rng.Below(600))) +
+                         (rng.Coin() ? ExponentPart(rng) : ""),
                      rng.Chance(4) ? 3 : 0);
     case Midpoints: return Widen(rng, MidpointText(rng), rng.Chance(8) ? 4 : 0);
     case RangeEdges: return Widen(rng, RangeEdgeText(rng), rng.Chance(8) ? 4 : 0);
-    case Exponents: return Widen(rng, Sign(rng) + Mantissa(rng, 25) + ExponentPart(rng), rng.Chance(6) ? 3 : 0);
+    case Exponents:
+        return Widen(rng, Sign(rng) + Mantissa(rng, 25) + ExponentPart(rng), rng.Chance(6) ? 3 : 0);
     case TypedForms: {
         std::string number = Sign(rng) + Mantissa(rng, 12) + (rng.Coin() ? ExponentPart(rng) : "");
-        static const char* const kOdd[] = {"-", "+", ".", "-.", "+.e5", "e5", "1e", "1e+", "1.2.3", "--1", "+-2"};
+        static const char* const kOdd[] = {"-",  "+",   ".",     "-.",  "+.e5", "e5",
+                                           "1e", "1e+", "1.2.3", "--1", "+-2"};
         if (rng.Chance(8))
             number = kOdd[rng.Below(11)];
         return Blanks(rng) + Widen(rng, number, 1 + rng.Below(4)) + Junk(rng);
@@ -585,23 +587,44 @@ void TestReference::Sweep(const std::string& what, const std::function<std::stri
 void TestReference::model_data() {
     FormulaColumns();
     const float tiny = FromBits(1);
-    QTest::newRow("bending unit inputs: 0.7 × 1.3") << int(BendingFormula) << 1.0f << 1.0f << 1.0f << 0.0f << 0u << false << 0u << 0 << Bits(0.91f);
-    QTest::newRow("drawing -0 product") << int(DrawingFormula) << -5.0f << 0.0f << 0.0f << 0.0f << 0u << false << 0u << 0 << 0x80000000u;
-    QTest::newRow("drawing gate closed by -0 ignores pending") << int(DrawingFormula) << -0.0f << -0.0f << 0.0f << -0.0f << unsigned(Overflow) << false << 0u << 0 << 0u;
-    QTest::newRow("drawing FLT_MAX rounding edge stays finite") << int(DrawingFormula) << 0x1.fffffep127f << 1.0f << 1.0f << 1.0f << 0u << false << 0u << 0 << 0x7F7FFFFFu;
-    QTest::newRow("drawing past the rounding edge overflows") << int(DrawingFormula) << 0x1.fffffep127f << 0x1.000002p0f << 1.0f << 1.0f << 0u << true << unsigned(Overflow) << 1 << 0u;
-    QTest::newRow("drawing half the least subnormal ties to zero") << int(DrawingFormula) << tiny << 0.5f << 1.0f << 1.0f << 0u << false << 0u << 0 << 0u;
-    QTest::newRow("drawing just above half rounds up") << int(DrawingFormula) << tiny << 0x1.000002p-1f << 1.0f << 1.0f << 0u << false << 0u << 0 << 1u;
-    QTest::newRow("drawing inf × 0 invalid") << int(DrawingFormula) << kInf << 0.0f << 1.0f << 1.0f << 0u << true << unsigned(Invalid) << 1 << 0u;
-    QTest::newRow("drawing inf operand is no overflow") << int(DrawingFormula) << kInf << 2.0f << 1.0f << 1.0f << 0u << false << 0u << 0 << 0x7F800000u;
-    QTest::newRow("bending inf / 0 raises nothing") << int(BendingFormula) << kInf << 1.0f << 1.0f << -1.0f << 0u << false << 0u << 0 << 0x7F800000u;
-    QTest::newRow("bending 0 / 0 at the second check") << int(BendingFormula) << 0.0f << 1.0f << 1.0f << -1.0f << 0u << true << unsigned(Invalid) << 2 << 0u;
-    QTest::newRow("bending x / 0 at the second check") << int(BendingFormula) << 1.0f << 1.0f << 1.0f << -1.0f << 0u << true << unsigned(DivByZero) << 2 << 0u;
-    QTest::newRow("bending inf - inf at the first check") << int(BendingFormula) << 1.0f << kInf << 1.0f << -kInf << unsigned(Overflow) << true << unsigned(Invalid | Overflow) << 1 << 0u;
-    QTest::newRow("bending inf / inf at the second check") << int(BendingFormula) << kInf << 1.0f << 1.0f << kInf << 0u << true << unsigned(Invalid) << 2 << 0u;
-    QTest::newRow("bending gate ignores B and R") << int(BendingFormula) << kInf << -0.0f << 0.0f << kInf << unsigned(Overflow) << false << 0u << 0 << 0u;
-    QTest::newRow("blanking 100 2 300 with K 1") << int(BlankingFormula) << 100.0f << 2.0f << 300.0f << 1.0f << 0u << false << 0u << 0 << Bits(60000.0f);
-    QTest::newRow("blanking pending overflow") << int(BlankingFormula) << 1.0f << 1.0f << kInf << 1.3f << unsigned(Overflow) << true << unsigned(Overflow) << 1 << 0u;
+    QTest::newRow("bending unit inputs: 0.7 × 1.3")
+        << int(BendingFormula) << 1.0f << 1.0f << 1.0f << 0.0f << 0u << false << 0u << 0 << Bits(0.91f);
+    QTest::newRow("drawing -0 product")
+        << int(DrawingFormula) << -5.0f << 0.0f << 0.0f << 0.0f << 0u << false << 0u << 0 << 0x80000000u;
+    QTest::newRow("drawing gate closed by -0 ignores pending")
+        << int(DrawingFormula) << -0.0f << -0.0f << 0.0f << -0.0f << unsigned(Overflow) << false << 0u << 0
+        << 0u;
+    QTest::newRow("drawing FLT_MAX rounding edge stays finite")
+        << int(DrawingFormula) << 0x1.fffffep127f << 1.0f << 1.0f << 1.0f << 0u << false << 0u << 0
+        << 0x7F7FFFFFu;
+    QTest::newRow("drawing past the rounding edge overflows")
+        << int(DrawingFormula) << 0x1.fffffep127f << 0x1.000002p0f << 1.0f << 1.0f << 0u << true
+        << unsigned(Overflow) << 1 << 0u;
+    QTest::newRow("drawing half the least subnormal ties to zero")
+        << int(DrawingFormula) << tiny << 0.5f << 1.0f << 1.0f << 0u << false << 0u << 0 << 0u;
+    QTest::newRow("drawing just above half rounds up")
+        << int(DrawingFormula) << tiny << 0x1.000002p-1f << 1.0f << 1.0f << 0u << false << 0u << 0 << 1u;
+    QTest::newRow("drawing inf × 0 invalid")
+        << int(DrawingFormula) << kInf << 0.0f << 1.0f << 1.0f << 0u << true << unsigned(Invalid) << 1 << 0u;
+    QTest::newRow("drawing inf operand is no overflow")
+        << int(DrawingFormula) << kInf << 2.0f << 1.0f << 1.0f << 0u << false << 0u << 0 << 0x7F800000u;
+    QTest::newRow("bending inf / 0 raises nothing")
+        << int(BendingFormula) << kInf << 1.0f << 1.0f << -1.0f << 0u << false << 0u << 0 << 0x7F800000u;
+    QTest::newRow("bending 0 / 0 at the second check")
+        << int(BendingFormula) << 0.0f << 1.0f << 1.0f << -1.0f << 0u << true << unsigned(Invalid) << 2 << 0u;
+    QTest::newRow("bending x / 0 at the second check") << int(BendingFormula) << 1.0f << 1.0f << 1.0f << -1.0f
+                                                       << 0u << true << unsigned(DivByZero) << 2 << 0u;
+    QTest::newRow("bending inf - inf at the first check")
+        << int(BendingFormula) << 1.0f << kInf << 1.0f << -kInf << unsigned(Overflow) << true
+        << unsigned(Invalid | Overflow) << 1 << 0u;
+    QTest::newRow("bending inf / inf at the second check")
+        << int(BendingFormula) << kInf << 1.0f << 1.0f << kInf << 0u << true << unsigned(Invalid) << 2 << 0u;
+    QTest::newRow("bending gate ignores B and R") << int(BendingFormula) << kInf << -0.0f << 0.0f << kInf
+                                                  << unsigned(Overflow) << false << 0u << 0 << 0u;
+    QTest::newRow("blanking 100 2 300 with K 1") << int(BlankingFormula) << 100.0f << 2.0f << 300.0f << 1.0f
+                                                 << 0u << false << 0u << 0 << Bits(60000.0f);
+    QTest::newRow("blanking pending overflow") << int(BlankingFormula) << 1.0f << 1.0f << kInf << 1.3f
+                                               << unsigned(Overflow) << true << unsigned(Overflow) << 1 << 0u;
 }
 
 void TestReference::model() {
@@ -673,8 +696,10 @@ void TestReference::examples() {
     const Outcome want = fault ? Outcome{true, flags, check, 0} : Outcome{false, 0, 0, Bits(result)};
     const Outcome model = ModelChain(Of(formula), texts);
     const Outcome got = CalcChain(Of(formula), texts);
-    QVERIFY2(model == want, qPrintable(QString::fromStdString("model: " + Describe(model) + ", expected " + Describe(want))));
-    QVERIFY2(got == Shown(want), qPrintable(QString::fromStdString("calc: " + Describe(got) + ", expected " + Describe(want))));
+    QVERIFY2(model == want, qPrintable(QString::fromStdString("model: " + Describe(model) + ", expected " +
+                                                              Describe(want))));
+    QVERIFY2(got == Shown(want),
+             qPrintable(QString::fromStdString("calc: " + Describe(got) + ", expected " + Describe(want))));
 }
 
 // The formulas on seeded edge inputs, calc against the model.
@@ -751,7 +776,8 @@ void TestReference::textToNumber() {
         if (Bits(got) == Bits(want.value) && gotFlags == want.flags)
             return std::string();
         char buf[160];
-        std::snprintf(buf, sizeof buf, "model %.17g (%016" PRIx64 ") flags %u; calc %.17g (%016" PRIx64 ") flags %u",
+        std::snprintf(buf, sizeof buf,
+                      "model %.17g (%016" PRIx64 ") flags %u; calc %.17g (%016" PRIx64 ") flags %u",
                       want.value, Bits(want.value), want.flags, got, Bits(got), gotFlags);
         return Quoted(text) + " prefix \"" + NumberPrefix(text) + "\": " + buf;
     });
@@ -792,8 +818,9 @@ void TestReference::singleToText() {
                 why = "does not read back";
             } else if ((x < 0) != (ascii[0] == '-')) {
                 why = "sign";
-            } else if (digits.size() > 1 && (ShorterReadsBack(x, static_cast<int>(digits.size()) - 1, MPFR_RNDD) ||
-                                             ShorterReadsBack(x, static_cast<int>(digits.size()) - 1, MPFR_RNDU))) {
+            } else if (digits.size() > 1 &&
+                       (ShorterReadsBack(x, static_cast<int>(digits.size()) - 1, MPFR_RNDD) ||
+                        ShorterReadsBack(x, static_cast<int>(digits.size()) - 1, MPFR_RNDU))) {
                 why = "not the shortest";
             }
         }
@@ -814,8 +841,9 @@ void TestReference::fieldChains_data() {
 void TestReference::fieldChains() {
     QFETCH(int, formula);
     static const char16_t* const kTexts[] = {
-        u"", u"0", u"-0", u"1e39", u"-1e39", u"1e400", u"3.4028235e38", u"3.4028236e38", u"1e-46", u"1e-45",
-        u"7e-46", u"abc", u"１２．５", u"\u3000 2", u"+3", u"1e10", u"1e20", u"1e-30",
+        u"",      u"0",     u"-0",    u"1e39", u"-1e39",    u"1e400",    u"3.4028235e38", u"3.4028236e38",
+        u"1e-46", u"1e-45", u"7e-46", u"abc",  u"１２．５", u"\u3000 2", u"+3",           u"1e10",
+        u"1e20",  u"1e-30",
     };
     Sweep(std::string(kFormulaNames[formula]) + " from texts", [&](Rng& rng) {
         std::vector<std::u16string> fields;
