@@ -40,14 +40,15 @@ QString ToString(ControlName control) { return ObjectName(control.name, control.
 
 // A procedure's last activation request is made once it has returned, yet the
 // window manager may act on the procedure's Show after that and activate the
-// window shown or raised: xfwm4 activates a window when it is raised, and
-// Windows may activate a window shown without activation when it is mapped.
-// The hold asks once more for the procedure's window when, shortly after the
-// procedure, one of the windows it showed becomes active instead. A window the
-// user chooses stays active: choosing it takes a key or a mouse button pressed
-// in the program, or the pointer moved to it (a click on its title bar reaches
-// only the window manager), and the hold lets go at either. It lets go as well
-// at the activation of any other window, and after its time.
+// window shown or raised: xfwm4 activates a window when it is raised, and Wine
+// activates a window shown without activation when it is mapped, twice within
+// a few milliseconds. The hold asks once more for the procedure's window when,
+// shortly after the procedure, one of the windows it showed has become active
+// instead and no such activation has followed for a moment. A window the user
+// chooses stays active: choosing it takes a key or a mouse button pressed in
+// the program, or the pointer moved (a click on a title bar reaches only the
+// window manager), and the hold lets go at either. It lets go as well at the
+// activation of any other window, and after its time.
 class ActivationHold : public QObject {
 public:
     void Arm(QWidget* target, std::vector<QPointer<QWidget>> shown) {
@@ -76,29 +77,43 @@ protected:
         return false;
     }
 
-    void timerEvent(QTimerEvent*) override { Release(); }
+    void timerEvent(QTimerEvent* event) override {
+        if (event->timerId() == expiry_.timerId()) {
+            expiry_.stop();
+            if (!settle_.isActive())
+                Release();
+            return;
+        }
+        QPointer<QWidget> target = target_;
+        const bool again = QCursor::pos() == pointer_;
+        Release();
+        if (again && target && target->isVisible())
+            target->activateWindow();
+    }
 
 private:
     // A window manager acts on a Show well within this.
     static constexpr int kHoldMilliseconds = 1000;
+    // The quiet after the last activation before the hold asks again.
+    static constexpr int kSettleMilliseconds = 100;
 
     void Activated(QWindow* window) {
-        if (!window || (target_ && target_->windowHandle() == window))
+        if (!window)
             return;
-        const auto shown = std::find_if(shown_.begin(), shown_.end(), [&](const QPointer<QWidget>& w) {
-            return w && w->windowHandle() == window;
-        });
-        QPointer<QWidget> target = target_;
-        const bool again = shown != shown_.end() && QCursor::pos() == pointer_;
-        Release();
-        if (again && target && target->isVisible())
-            target->activateWindow();
+        const auto is = [&](const QPointer<QWidget>& w) { return w && w->windowHandle() == window; };
+        if (is(target_))
+            settle_.stop();
+        else if (std::any_of(shown_.begin(), shown_.end(), is))
+            settle_.start(kSettleMilliseconds, this);
+        else
+            Release();
     }
 
     void Release() {
         qApp->removeEventFilter(this);
         disconnect(qApp, nullptr, this, nullptr);
         expiry_.stop();
+        settle_.stop();
         target_ = nullptr;
         shown_.clear();
     }
@@ -107,6 +122,7 @@ private:
     std::vector<QPointer<QWidget>> shown_;
     QPoint pointer_;
     QBasicTimer expiry_;
+    QBasicTimer settle_;
 };
 
 Runtime::Runtime(std::vector<const Window*> arrangement, std::function<const LoaderFonts&()> fonts,
