@@ -13,12 +13,12 @@ BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-svg-dev qt6-translati
 REFERENCE_PACKAGES=(libmpfr-dev clang libclang-rt-dev)
 # Google Benchmark for the calculation, valgrind for start-up instruction counts.
 BENCH_PACKAGES=(libbenchmark-dev valgrind)
-# Xvfb, the window managers (openbox, Xfce's, GNOME's and KDE's) and X input
-# for the real program on a desktop, AT-SPI for the screen-reader tests; the
-# package tools (dpkg-shlibdeps runs on what `file` finds) and Debian's package
-# checker.
-TEST_PACKAGES=(xvfb xauth openbox xfwm4 mutter kwin-x11 x11-utils wmctrl xdotool python3-pyatspi at-spi2-core
-               dbus-daemon dbus-bin dpkg-dev file lintian desktop-file-utils appstream)
+# Xvfb, the window managers (openbox, Xfce's, GNOME's and KDE's with its usual
+# Breeze title bars) and X input for the real program on a desktop, AT-SPI for
+# the screen-reader tests; the package tools (dpkg-shlibdeps runs on what `file`
+# finds) and Debian's package checker.
+TEST_PACKAGES=(xvfb xauth openbox xfwm4 mutter kwin-x11 kwin-style-breeze x11-utils wmctrl xdotool python3-pyatspi
+               at-spi2-core dbus-daemon dbus-bin dpkg-dev file lintian desktop-file-utils appstream)
 # MinGW-w64, Qt's source package and its build tools, the icon and the installer.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix ninja-build dpkg-dev xz-utils imagemagick nsis)
 # Wine on a private X display with a window manager, driven and photographed.
