@@ -20,7 +20,7 @@ start_display() {
     shift
     for ((n = 0; n < 64; n++)); do
         exec {display_lock}> "/tmp/.pressforce-X$n.lock"
-        if flock -n "$display_lock" && ! [ -e "/tmp/.X$n-lock" ] && ! [ -e "/tmp/.X11-unix/X$n" ]; then
+        if flock -n "$display_lock" && ! [ -e "/tmp/.X11-unix/X$n" ]; then
             : > "$dir/display"
             Xvfb ":$n" -displayfd 3 -nolisten tcp "$@" 3> "$dir/display" 2> "$dir/xvfb.log" &
             pid=$!
