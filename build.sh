@@ -22,7 +22,7 @@ TEST_PACKAGES=(xvfb xauth openbox xfwm4 mutter kwin-x11 kwin-style-breeze x11-ut
 # MinGW-w64, Qt's source package and its build tools, the icon and the installer.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix ninja-build dpkg-dev xz-utils imagemagick nsis)
 # Wine on a private X display with a window manager, driven and photographed.
-WINDOWS_TEST_PACKAGES=(wine64 xvfb xauth openbox xdotool x11-utils xclip imagemagick)
+WINDOWS_TEST_PACKAGES=(wine64 xvfb xauth openbox wmctrl xdotool x11-utils xclip imagemagick)
 
 install_packages() {
     local missing=()
