@@ -14,7 +14,8 @@ display_lock=
 
 # Each display number is claimed with a lock file that every process started
 # here inherits, so a number is free again only once the last of them, the X
-# server included, has ended: a new server never meets the remains of the last.
+# server included, has ended. An X server that is ending can remove the socket
+# of a new one on its number, which no client can then reach.
 start_display() {
     local dir=$1 n pid
     shift
@@ -66,9 +67,12 @@ start_wm() {
     display_pids+=($!)
     # Window managers announce themselves at different points of their start;
     # ready is when one has taken a newly mapped window into its client list.
-    xmessage -title pressforce-wm-probe probe > /dev/null 2>&1 &
-    probe=$!
+    probe=
     for _ in $(seq 300); do
+        if [ -z "$probe" ] || ! kill -0 "$probe" 2> /dev/null; then
+            xmessage -title pressforce-wm-probe probe >> "$dir/probe.log" 2>&1 &
+            probe=$!
+        fi
         if wmctrl -l 2> /dev/null | grep -q pressforce-wm-probe; then
             kill "$probe" 2> /dev/null && wait "$probe" 2> /dev/null || true
             for _ in $(seq 100); do
@@ -81,7 +85,8 @@ start_wm() {
     done
     kill "$probe" 2> /dev/null && wait "$probe" 2> /dev/null || true
     echo "$wm did not start on $DISPLAY" >&2
-    cat "$dir/$wm.log" >&2
+    cat "$dir/$wm.log" "$dir/probe.log" >&2
+    wmctrl -m >&2
     return 1
 }
 
