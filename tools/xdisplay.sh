@@ -47,7 +47,7 @@ start_display() {
 }
 
 start_wm() {
-    local dir=$1 wm=${2:-openbox} command probe
+    local dir=$1 wm=${2:-openbox} command probe i
     case $wm in
     openbox) command=(openbox --sm-disable) ;;
     xfwm4) command=(xfwm4 --compositor=off --sm-client-disable) ;;
@@ -67,9 +67,12 @@ start_wm() {
     display_pids+=($!)
     # Window managers announce themselves at different points of their start;
     # ready is when one has taken a newly mapped window into its client list.
+    # A window mapped while openbox starts can stay unmanaged: a new probe
+    # every 2 s.
     probe=
-    for _ in $(seq 300); do
-        if [ -z "$probe" ] || ! kill -0 "$probe" 2> /dev/null; then
+    for i in $(seq 300); do
+        if ((i % 20 == 1)); then
+            [ -n "$probe" ] && { kill "$probe" 2> /dev/null && wait "$probe" 2> /dev/null || true; }
             xmessage -title pressforce-wm-probe probe >> "$dir/probe.log" 2>&1 &
             probe=$!
         fi
