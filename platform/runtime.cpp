@@ -5,12 +5,16 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QBasicTimer>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
+#include <QWindow>
 
+#include <algorithm>
 #include <utility>
 
 namespace platform {
@@ -35,9 +39,82 @@ QString ObjectPath(const Form& form, ControlName control) {
 
 QString ToString(ControlName control) { return ObjectName(control.name, control.index); }
 
+// A procedure's last activation request is made once it has returned, yet the
+// window manager may act on the procedure's Show after that and activate the
+// window shown or raised: xfwm4 activates a window when it is raised, and
+// Windows may activate a window shown without activation when it is mapped.
+// The hold asks once more for the procedure's window when, shortly after the
+// procedure, one of the windows it showed becomes active instead. A window the
+// user chooses stays active: choosing it takes a key or a mouse button pressed
+// in the program, or the pointer moved to it (a click on its title bar reaches
+// only the window manager), and the hold lets go at either. It lets go as well
+// at the activation of any other window, and after its time.
+class ActivationHold : public QObject {
+public:
+    void Arm(QWidget* target, std::vector<QPointer<QWidget>> shown) {
+        Release();
+        std::erase_if(shown, [&](const QPointer<QWidget>& w) { return !w || w == target; });
+        if (shown.empty())
+            return;
+        target_ = target;
+        shown_ = std::move(shown);
+        pointer_ = QCursor::pos();
+        qApp->installEventFilter(this);
+        connect(qApp, &QGuiApplication::focusWindowChanged, this, &ActivationHold::Activated);
+        expiry_.start(kHoldMilliseconds, this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::MouseButtonPress:
+        case QEvent::NonClientAreaMouseButtonPress:
+        case QEvent::TouchBegin:
+        case QEvent::TabletPress:
+            Release();
+            break;
+        default: break;
+        }
+        return false;
+    }
+
+    void timerEvent(QTimerEvent*) override { Release(); }
+
+private:
+    // A window manager acts on a Show well within this.
+    static constexpr int kHoldMilliseconds = 1000;
+
+    void Activated(QWindow* window) {
+        if (!window || (target_ && target_->windowHandle() == window))
+            return;
+        const auto shown = std::find_if(shown_.begin(), shown_.end(),
+                                        [&](const QPointer<QWidget>& w) { return w && w->windowHandle() == window; });
+        QPointer<QWidget> target = target_;
+        const bool again = shown != shown_.end() && QCursor::pos() == pointer_;
+        Release();
+        if (again && target && target->isVisible())
+            target->activateWindow();
+    }
+
+    void Release() {
+        qApp->removeEventFilter(this);
+        disconnect(qApp, nullptr, this, nullptr);
+        expiry_.stop();
+        target_ = nullptr;
+        shown_.clear();
+    }
+
+    QPointer<QWidget> target_;
+    std::vector<QPointer<QWidget>> shown_;
+    QPoint pointer_;
+    QBasicTimer expiry_;
+};
+
 Runtime::Runtime(std::vector<const Window*> arrangement, std::function<const LoaderFonts&()> fonts,
                  RuntimeHooks hooks)
-    : arrangement_(std::move(arrangement)), fonts_(std::move(fonts)), hooks_(std::move(hooks)) {
+    : arrangement_(std::move(arrangement)), fonts_(std::move(fonts)), hooks_(std::move(hooks)),
+      hold_(std::make_unique<ActivationHold>()) {
     if (!hooks_.report)
         hooks_.report = [this](const QString& text) {
             (void)Fonts(); // the report is in Chinese
@@ -81,6 +158,7 @@ void Runtime::Show(Form& form) {
         w->setAttribute(Qt::WA_ShowWithoutActivating, depth_ > 0);
         w->show();
         w->raise();
+        shown_.emplace_back(w);
         Activate(w);
         return kOk;
     });
@@ -142,8 +220,11 @@ void Runtime::Activate(QWidget* window) {
 }
 
 void Runtime::ActivatePending() {
-    if (QWidget* w = std::exchange(pendingActivation_, nullptr); w && w->isVisible())
+    std::vector<QPointer<QWidget>> shown = std::exchange(shown_, {});
+    if (QWidget* w = std::exchange(pendingActivation_, nullptr); w && w->isVisible()) {
         w->activateWindow();
+        hold_->Arm(w, std::move(shown));
+    }
 }
 
 void Runtime::End() {

@@ -13,6 +13,7 @@
 #include <QUrl>
 
 #include <functional>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -20,6 +21,7 @@ class QWidget;
 
 namespace platform {
 
+class ActivationHold;
 class Form;
 
 // A control of a window by name, with its element number in a control array.
@@ -98,6 +100,10 @@ private:
     calc::FpStatus fp_;
     std::vector<Form*> forms_;
     QPointer<QWidget> pendingActivation_;
+    // The windows the running procedure showed or raised.
+    std::vector<QPointer<QWidget>> shown_;
+    // Keeps the procedure's last request against the window manager's own activations.
+    std::unique_ptr<ActivationHold> hold_;
     int depth_ = 0;
     bool ended_ = false;
 };

@@ -17,6 +17,8 @@ private slots:
     void ending();
     void materialWindow_data();
     void materialWindow();
+    void windowManagerActivatesTheSheet_data();
+    void windowManagerActivatesTheSheet();
     void materialWindowOutlivesSwitches();
     void closingTheMaterialWindowKeepsTypedValues();
     void materialWindowLastClosedEnds();
@@ -174,6 +176,42 @@ void TestLifecycle::materialWindow() {
         QCOMPARE(QApplication::activeWindow(), form.window());
     }
     QCOMPARE(h.runtime.ShownCount(), 2);
+}
+
+void TestLifecycle::windowManagerActivatesTheSheet_data() {
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<bool>("calculatorActive");
+    QTest::newRow("the raised sheet activated") << "" << true;
+    QTest::newRow("activated again after the first answer") << "activation" << false;
+    QTest::newRow("after a key press") << "key" << false;
+    QTest::newRow("after the pointer moved to the sheet") << "pointer" << false;
+}
+
+// After the second "查询" has returned, the window manager activates the raised
+// sheet, as xfwm4 does: the calculator is asked for once more, unless the user
+// may have chosen the sheet.
+void TestLifecycle::windowManagerActivatesTheSheet() {
+    QFETCH(QString, before);
+    QFETCH(bool, calculatorActive);
+    Harness h(*environment_);
+    platform::Form& form = h.OpenCalculator(1);
+    QCursor::setPos(form.window()->geometry().center());
+    auto settled = [] { QTest::qWait(100); return QApplication::activeWindow(); };
+    for (int press = 0; press < 2; ++press) {
+        Harness::Click(form, "Command5");
+        QCOMPARE(settled(), form.window());
+    }
+    QWidget* sheet = h.project.Form5().window();
+    if (before == "activation") {
+        sheet->activateWindow();
+        QCOMPARE(settled(), form.window());
+    } else if (before == "key") {
+        QTest::keyClick(form.Control({"Text3"}), Qt::Key_7);
+    } else if (before == "pointer") {
+        QCursor::setPos(sheet->geometry().center());
+    }
+    sheet->activateWindow();
+    QCOMPARE(settled(), calculatorActive ? form.window() : sheet);
 }
 
 void TestLifecycle::materialWindowOutlivesSwitches() {
