@@ -315,6 +315,9 @@ def set_log_pixels(dpi):
 
 def scaled_at_150_percent(exe):
     """At 144 dpi every window is 1.5 times its size, at 1.5 times its position."""
+    if not exe.lower().endswith(".exe"):
+        step("Wine's dpi setting: not for a build for this machine")
+        return
     set_log_pixels(144)
     try:
         with Program(exe, scale=1.5) as program:
