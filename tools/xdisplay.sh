@@ -58,6 +58,12 @@ start_wm() {
         return 1
         ;;
     esac
+    for tool in "${command[0]}" wmctrl xmessage; do
+        command -v "$tool" > /dev/null || {
+            echo "start_wm: $tool is missing (Debian: ${command[0]/_/-}, wmctrl, x11-utils)" >&2
+            return 1
+        }
+    done
     # The services a window manager has D-Bus start (xfconfd, kglobalaccel)
     # need the display too.
     if [ -n "${DBUS_SESSION_BUS_ADDRESS:-}" ]; then

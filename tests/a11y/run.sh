@@ -24,7 +24,8 @@ fi
 [ -x "$program" ] || { echo "desktop: no program at $program" >&2; exit 1; }
 
 runtime=$(mktemp -d)
-trap 'rm -rf "$runtime"' EXIT
+# Services the bus started (xfconfd) may still be writing there as they end.
+trap 'rm -rf "$runtime" 2> /dev/null || { sleep 1; rm -rf "$runtime"; } || true' EXIT
 # Nothing from the caller's desktop: our own bus, display and accessibility bus.
 unset DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 export XDG_RUNTIME_DIR=$runtime HOME=$runtime
