@@ -30,6 +30,7 @@ CALCULATORS = {
     "Form3": ("Command1", {"Text1": "50", "Text2": "2", "Text3": "400", "Text4": "3"}, "14560"),
 }
 MENU, SHEET = "Form4", "Form5"
+UNCOPIED = "\x01"  # in the clipboard before a copy
 FAULT_INPUTS = ["1e30", "1e10", "1e10"]  # a blanking force beyond the single-precision range
 
 
@@ -177,13 +178,14 @@ class Program:
 
     def copy_focused(self):
         """The focused field's text, through select all, copy and the X clipboard."""
-        subprocess.run(["xclip", "-i", "-selection", "clipboard"], input="\x01", text=True, check=True)
+        subprocess.run(["xclip", "-i", "-selection", "clipboard"], input=UNCOPIED, text=True, check=True)
         key("ctrl+a", "ctrl+c")
-        try:
-            return wait_for("the copied text", lambda: (text := read_clipboard()) != "\x01" and text is not None and [text],
-                            timeout=3)[0]
-        except Failure:
-            return ""  # nothing copied: an empty field, or the focus not in a field
+        deadline = time.monotonic() + 3
+        while time.monotonic() < deadline:
+            if (text := read_clipboard()) not in (None, UNCOPIED):
+                return text
+            time.sleep(0.1)
+        return ""  # nothing copied: an empty field, or the focus not in a field
 
     def read(self, name, control):
         self.click(name, control)
@@ -221,7 +223,8 @@ def lookup_keeps_the_calculator_active(exe):
                 key(digit)
             lookup = LAYOUTS[name].lookup
             if (text := program.read(name, lookup)) != "78":
-                raise Failure(f"{name}: 7 and 8 typed right after each 查询, the look-up field {lookup} reads {text!r}")
+                raise Failure(f"{name}: 7 and 8 typed right after each 查询, the look-up field {lookup} reads "
+                              f"{text!r}")
             program.click(SHEET, "Command1")  # 关闭: the sheet alone
             program.gone(SHEET)
             program.click(name, "Command4")  # 返回

@@ -52,10 +52,13 @@ def placed(acc):
     def x_place():
         info = subprocess.run(["xwininfo", "-id", str(x_id)], capture_output=True, text=True).stdout
         return tuple(int(line.split(":")[1]) for line in info.splitlines() if "Absolute upper-left" in line)
+
+    def place():
+        return tuple(win.queryComponent().getPosition(pyatspi.DESKTOP_COORDS))
     try:
-        wait_for(f"{win.name!r} at its place", lambda: x_place() == win.queryComponent().getPosition(pyatspi.DESKTOP_COORDS))
+        wait_for(f"{win.name!r} at its place", lambda: x_place() == place())
     except Failure:
-        raise Failure(f"{win.name!r} is at {x_place()}, not at {win.queryComponent().getPosition(pyatspi.DESKTOP_COORDS)}") from None
+        raise Failure(f"{win.name!r} is at {x_place()}, not at {place()}") from None
 
 
 def x_window(process, title):
