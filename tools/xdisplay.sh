@@ -101,10 +101,18 @@ start_wm() {
 
 start_openbox() { start_wm "$1" openbox; }
 
+# A window manager that does not end within 5 s of being asked is killed.
 stop_display() {
-    local i
+    local i pid
     for ((i = ${#display_pids[@]} - 1; i >= 0; i--)); do
-        kill "${display_pids[$i]}" 2> /dev/null && wait "${display_pids[$i]}" 2> /dev/null || true
+        pid=${display_pids[$i]}
+        kill "$pid" 2> /dev/null || continue
+        for _ in $(seq 50); do
+            kill -0 "$pid" 2> /dev/null || break
+            sleep 0.1
+        done
+        kill -KILL "$pid" 2> /dev/null || true
+        wait "$pid" 2> /dev/null || true
     done
     display_pids=()
     if [ -n "$display_lock" ]; then
