@@ -219,7 +219,8 @@ def lookup_keeps_the_calculator_active(exe):
                 program.window(SHEET)
                 time.sleep(SETTLE)
                 if not program.active(name):
-                    raise Failure(f"{name}: after 查询 ({press}) the active window is not the calculator")
+                    active = next((t for t, i in shown_windows().items() if i == active_window()), None)
+                    raise Failure(f"{name}: after 查询 ({press}) the active window is {active!r}, not the calculator")
                 key(digit)
             lookup = LAYOUTS[name].lookup
             if (text := program.read(name, lookup)) != "78":
