@@ -89,7 +89,7 @@ def run(*command, **options):
 
 
 def key(*keys):
-    run("xdotool", "key", "--delay", "60", *keys)
+    run("xdotool", "key", "--delay", "150", *keys)
 
 
 def type_text(text):
