@@ -31,17 +31,40 @@ def key(*keys):
 
 
 def click(acc, repeat=1):
+    placed(acc)
     x, y, w, h = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
     # XTest delivers the move before the click; no --sync, which waits out a
     # pointer that is already there.
     xdo("mousemove", str(x + w // 2), str(y + h // 2), "click", "--repeat", str(repeat), "--delay", "80", "1")
 
 
+def placed(acc):
+    """Waits until the window of `acc` is where the program put it: some window
+    managers show a new window elsewhere first and move it a moment later."""
+    win = acc
+    while win.parent.getRole() != pyatspi.ROLE_APPLICATION:
+        win = win.parent
+    x_id = x_window(win.get_process_id(), win.name)
+
+    def x_place():
+        info = subprocess.run(["xwininfo", "-id", str(x_id)], capture_output=True, text=True).stdout
+        return tuple(int(line.split(":")[1]) for line in info.splitlines() if "Absolute upper-left" in line)
+
+    def place():
+        return tuple(win.queryComponent().getPosition(pyatspi.DESKTOP_COORDS))
+    try:
+        wait_for(f"{win.name!r} at its place", lambda: x_place() == place())
+    except Failure:
+        raise Failure(f"{win.name!r} is at {x_place()}, not at {place()}") from None
+
+
 def x_window(process, title):
-    """The X window of the program whose title starts with `title`."""
+    """The X window of the program (a process or its id) whose title starts with `title`."""
+    pid = getattr(process, "pid", process)
+
     def probe():
         try:
-            ids = xdo("search", "--all", "--onlyvisible", "--pid", str(process.pid), "--name", "^" + title)
+            ids = xdo("search", "--all", "--onlyvisible", "--pid", str(pid), "--name", "^" + title)
         except subprocess.CalledProcessError:
             return None
         return int(ids.split()[0]) if ids else None
