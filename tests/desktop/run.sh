@@ -2,7 +2,7 @@
 # Runs a driver script against PROGRAM as a person meets it on a desktop: a
 # private X display with a real window manager, a private D-Bus session, and
 # Qt's AT-SPI bridge on.
-#   tests/a11y/run.sh SCRIPT PROGRAM [WM]    WM: openbox (default), xfwm4,
+#   tests/desktop/run.sh SCRIPT PROGRAM [WM]    WM: openbox (default), xfwm4,
 #                                             mutter or kwin_x11
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)

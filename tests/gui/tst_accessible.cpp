@@ -10,10 +10,9 @@
 #include <QAccessible>
 #include <QLabel>
 
-class TestAccessible : public QObject {
+class TestAccessible : public GuiTest {
     Q_OBJECT
 private slots:
-    void initTestCase() { environment_ = std::make_unique<ui::Environment>(*qApp); }
     void fieldsAreNamedByTheirCaptionsAndUnits_data();
     void fieldsAreNamedByTheirCaptionsAndUnits();
     void textBoxTextIsOneAttributeRun_data();
@@ -26,9 +25,6 @@ private slots:
     void linkLabelIsPressable();
     void plainLabelsAreText();
     void materialSheetExposesItsTable();
-
-private:
-    std::unique_ptr<ui::Environment> environment_;
 };
 
 namespace {
