@@ -8,8 +8,9 @@
 // W_AT, the client area's top-left corner on the screen SCREEN, where the
 // scripts run the program; W_SIZE, the client area's width and height. For
 // each control the scripts use: W_ROLE, its centre in W's client area, and
-// W_ROLE_NAME, the name a screen reader reads. A calculator's W_FIELD_NAMES
-// lists its input fields in tab order. Points and sizes are "X Y" pixels.
+// W_ROLE_NAME, the name a screen reader reads. A calculator's input fields are
+// W_FIELD1, W_FIELD2, ... in tab order. Points and sizes are "X Y" pixels at
+// 96 dpi.
 // REPORT_TITLE is the title of the run-time error report.
 #include "platform/errors.h"
 #include "platform/placement.h"
@@ -81,17 +82,13 @@ void PrintCalculator(const std::string& key, const ui::Calculator& calculator, C
     PrintControl(key + "_BACK", window, ui::kBackButton);
     PrintControl(key + "_CLOSE", window, ui::kCloseButton);
     PrintControl(key + "_RESULT", window, ui::kResultField);
+    PrintControl(key + "_LINK", window, ui::kWebLink);
     std::vector<const Control*> inputs;
     for (const char* input : calculator.inputs)
         inputs.push_back(&Find(window, {input}));
     std::ranges::sort(inputs, {}, &Control::tabIndex);
-    std::string fields;
-    for (const Control* c : inputs) {
-        if (!fields.empty())
-            fields += ' ';
-        fields += SpokenName(*c);
-    }
-    Print(key + "_FIELD_NAMES", fields);
+    for (std::size_t i = 0; i < inputs.size(); ++i)
+        PrintControl(key + "_FIELD" + std::to_string(i + 1), window, {inputs[i]->name, inputs[i]->index});
 }
 
 } // namespace

@@ -31,6 +31,9 @@ done
 setups=("$build"/pressforce-*-win64-setup.exe)
 [ -f "${setups[0]}" ] || fail "no installer in $build: build the windows_packages target"
 setup=${setups[0]}
+# Titles, places and click points of the windows, written from their tables.
+export PF_LAYOUT_FACTS=$build/layout_facts.sh
+[ -s "$PF_LAYOUT_FACTS" ] || fail "no layout_facts.sh in $build: build the layout_facts_file target"
 
 export WINEPREFIX=$build/wine
 export LANG=C.UTF-8 # window titles to X in UTF-8

@@ -1,12 +1,12 @@
 #!/usr/bin/python3
 """Uses the Windows program under Wine as a person does: mouse clicks and key
-presses (xdotool) at the places the windows' layout tables give, the window
+presses (xdotool) at the places the build's layout_facts.sh gives, the window
 manager's active window, and a field's text read by select all, copy and the X
 clipboard (xclip), since Wine has no AT-SPI.
 
 Usage: wine_drive.py PROGRAM.EXE [CASE...]   (all cases by default; on an X
-display with a window manager, WINEPREFIX set; screenshots go to the folder
-named by WINE_SCREENS if set)
+display with a window manager, WINEPREFIX and PF_LAYOUT_FACTS set; screenshots
+go to the folder named by WINE_SCREENS if set)
 """
 
 import os
@@ -17,19 +17,19 @@ import tempfile
 import time
 from pathlib import Path
 
-ROOT = Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tests" / "desktop"))
+import layout_facts  # noqa: E402
+
+FACTS = layout_facts.load()
 WINE = os.environ.get("WINE64", "/usr/lib/wine/wine64")
 WAIT = 30.0  # seconds for anything to appear, change or go under Wine
 SETTLE = 0.7  # seconds for the window manager to act on a newly mapped window
 
-# Each calculator by its window name: the menu button that opens it and its
-# inputs with a worked example and the result.
-CALCULATORS = {
-    "Form1": ("Command2", {"Text1": "100", "Text2": "2", "Text3": "300"}, "78000"),
-    "Form2": ("Command3", {"Text1": "100", "Text2": "1.5", "Text3": "400", "Text4": "0.6"}, "36000"),
-    "Form3": ("Command1", {"Text1": "50", "Text2": "2", "Text3": "400", "Text4": "3"}, "14560"),
-}
-MENU, SHEET = "Form4", "Form5"
+# Each calculator's worked example: the inputs in tab order and the result.
+CALCULATORS = {"BLANKING": (["100", "2", "300"], "78000"),
+               "DRAWING": (["100", "1.5", "0.6", "400"], "36000"),
+               "BENDING": (["50", "2", "400", "3"], "14560")}
+MENU_TABS = ["MENU_BENDING", "MENU_BLANKING", "MENU_DRAWING", "MENU_CLOSE"]  # the menu's buttons in tab order
 UNCOPIED = "\x01"  # in the clipboard before a copy
 FAULT_INPUTS = ["1e30", "1e10", "1e10"]  # a blanking force beyond the single-precision range
 
@@ -49,39 +49,6 @@ def wait_for(what, probe, timeout=WAIT):
             raise Failure(f"timed out after {timeout:.0f} s waiting for {what}")
         time.sleep(0.1)
     return result
-
-
-# The layout tables (ui/*_window.cpp), in twips: 15 to a pixel at 96 dpi.
-WINDOW_ROW = re.compile(r'constexpr Window kLayout\{"(\w+)",\s*"([^"]*)",\s*(\d+),\s*(\d+),\s*(\d+),\s*(\d+)')
-CONTROL_ROW = re.compile(r'^\s*\{\s*(\d+),\s*"(\w+)",\s*-?\d+,\s*Kind::(\w+),\s*(?:"[^"]*"|[\w.()]+),'
-                         r'\s*(\d+),\s*(\d+),\s*(\d+),\s*(\d+)', re.MULTILINE)
-LOOKUP_FIELD = re.compile(r'kCalculator\{kLayout,\s*[\w:]+,\s*\w+,\s*(\w+),')
-
-
-def px(twips):
-    return (twips + 7) // 15
-
-
-class Layout:
-    def __init__(self, source):
-        text = source.read_text()
-        self.name, self.title, *box = WINDOW_ROW.search(text).groups()
-        width, height, left, top = (px(int(v)) for v in box)
-        self.rect = (left, top, width, height)
-        # Name -> (tab index, kind, x, y, width, height); the first of a control array.
-        self.controls = {}
-        for tab, name, kind, *box in CONTROL_ROW.findall(text):
-            self.controls.setdefault(name, (int(tab), kind, *(px(int(v)) for v in box)))
-        lookup = LOOKUP_FIELD.search(text)
-        self.lookup = lookup and re.search(rf'{lookup.group(1)} = "(\w+)"', text).group(1)
-
-    def tab_order(self, kinds):
-        return [n for n, c in sorted(self.controls.items(), key=lambda item: item[1][0]) if c[1] in kinds]
-
-
-LAYOUTS = {layout.name: layout for layout in map(Layout, sorted((ROOT / "ui").glob("*_window.cpp")))}
-ERROR_TITLE = re.search(r'ReportTitle\(\) \{ return QStringLiteral\("([^"]+)"\)',
-                        (ROOT / "platform" / "errors.cpp").read_text()).group(1)
 
 
 def run(*command, **options):
@@ -145,36 +112,36 @@ class Program:
             self.process.wait()
 
     def window(self, name):
-        """The X window of the layout's window, once shown; checked at its place and size."""
-        layout = LAYOUTS[name]
+        """The X window of the window MENU, SHEET or a calculator, once shown; checked at its place and size."""
+        title = FACTS[f"{name}_TITLE"]
 
         def probe():
             if self.process.poll() is not None:
                 raise Failure(f"the program ended (exit code {self.process.returncode}) before {name} showed")
-            return shown_windows().get(layout.title)
-        x_id = wait_for(f"the window {layout.title!r}", probe)
+            return shown_windows().get(title)
+        x_id = wait_for(f"the window {title!r}", probe)
         if x_id not in self.placed:
-            want = tuple(round(v * self.scale) for v in layout.rect)
+            rect = layout_facts.point(FACTS, f"{name}_AT") + layout_facts.point(FACTS, f"{name}_SIZE")
+            want = tuple(round(v * self.scale) for v in rect)
             try:
                 wait_for(f"{name} at {want}",
                          lambda: all(abs(a - b) <= 1 for a, b in zip(client_area(x_id), want)), timeout=5)
             except Failure:
-                raise Failure(f"{name} ({layout.title}) at {self.scale:g}x: client area {client_area(x_id)}, "
+                raise Failure(f"{name} ({title}) at {self.scale:g}x: client area {client_area(x_id)}, "
                               f"expected {want}") from None
             self.placed.add(x_id)
             step(f"{name} shown at {client_area(x_id)}")
         return x_id
 
     def gone(self, name):
-        wait_for(f"{name} to go", lambda: LAYOUTS[name].title not in shown_windows())
+        wait_for(f"{name} to go", lambda: FACTS[f"{name}_TITLE"] not in shown_windows())
 
-    def click(self, name, control, dx=None):
-        """Clicks the control, in its middle or `dx` pixels from its left edge."""
-        x_id = self.window(name)
-        _, _, left, top, width, height = LAYOUTS[name].controls[control]
-        x = left + (width // 2 if dx is None else dx)
-        run("xdotool", "mousemove", "--window", str(x_id), str(round(x * self.scale)),
-            str(round((top + height // 2) * self.scale)), "click", "1")
+    def click(self, control):
+        """Clicks the middle of a control of layout_facts.sh: WINDOW_ROLE."""
+        x_id = self.window(control.split("_")[0])
+        x, y = layout_facts.point(FACTS, control)
+        run("xdotool", "mousemove", "--window", str(x_id), str(round(x * self.scale)), str(round(y * self.scale)),
+            "click", "1")
 
     def copy_focused(self):
         """The focused field's text, through select all, copy and the X clipboard."""
@@ -187,8 +154,8 @@ class Program:
             time.sleep(0.1)
         return ""  # nothing copied: an empty field, or the focus not in a field
 
-    def read(self, name, control):
-        self.click(name, control)
+    def read(self, control):
+        self.click(control)
         return self.copy_focused()
 
     def active(self, name):
@@ -203,9 +170,9 @@ class Program:
             raise Failure(f"the program ended with exit code {code} after {what}")
 
     def open_calculator(self, name):
-        self.click(MENU, CALCULATORS[name][0])
+        self.click(f"MENU_{name}")
         self.window(name)
-        self.gone(MENU)
+        self.gone("MENU")
 
 
 def lookup_keeps_the_calculator_active(exe):
@@ -215,79 +182,75 @@ def lookup_keeps_the_calculator_active(exe):
         for name in CALCULATORS:
             program.open_calculator(name)
             for press, digit in enumerate("78", 1):
-                program.click(name, "Command5")
-                program.window(SHEET)
+                program.click(f"{name}_LOOKUP")
+                program.window("SHEET")
                 time.sleep(SETTLE)
                 if not program.active(name):
                     active = next((t for t, i in shown_windows().items() if i == active_window()), None)
                     raise Failure(f"{name}: after 查询 ({press}) the active window is {active!r}, not the calculator")
                 key(digit)
-            lookup = LAYOUTS[name].lookup
-            if (text := program.read(name, lookup)) != "78":
-                raise Failure(f"{name}: 7 and 8 typed right after each 查询, the look-up field {lookup} reads "
-                              f"{text!r}")
-            program.click(SHEET, "Command1")  # 关闭: the sheet alone
-            program.gone(SHEET)
-            program.click(name, "Command4")  # 返回
-            program.window(MENU)
-        program.click(MENU, "Command4")
+            if (text := program.read(f"{name}_LOOKUP_FIELD")) != "78":
+                raise Failure(f"{name}: 7 and 8 typed right after each 查询, the look-up field reads {text!r}")
+            program.click("SHEET_CLOSE")  # the sheet alone
+            program.gone("SHEET")
+            program.click(f"{name}_BACK")
+            program.window("MENU")
+        program.click("MENU_CLOSE")
         program.ended("the menu's 关闭")
 
 
 def keyboard_only(exe):
     """The Tab order of the menu and the calculators; Space and Enter click the
     focused button."""
-    menu_tabs = LAYOUTS[MENU].tab_order({"Button"})
     with Program(exe) as program:
-        wait_for("the menu active", lambda: program.active(MENU))
-        for name, (button, inputs, expected) in CALCULATORS.items():
-            key(*["Tab"] * menu_tabs.index(button), "space")
+        wait_for("the menu active", lambda: program.active("MENU"))
+        for name, (inputs, expected) in CALCULATORS.items():
+            key(*["Tab"] * MENU_TABS.index(f"MENU_{name}"), "space")
             program.window(name)
             wait_for(f"{name} active", lambda: program.active(name))
-            order = LAYOUTS[name].tab_order({"TextBox", "Button"})
-            fields = order[:len(inputs)]
-            for field in fields:  # typed in tab order
-                type_text(inputs[field])
+            for value in inputs:  # typed in tab order
+                type_text(value)
                 key("Tab")
-            key(*["Tab"] * (order.index("Command1") - len(fields)), "Return")  # 计算
-            key(*["Tab"] * (order.index("Text5") - order.index("Command1")))
+            key("Tab", "Return")  # past 查询 to 计算
+            key(*["Tab"] * 4)  # past 清除, 返回 and 关闭 to the result
             if (text := program.copy_focused()) != expected:
                 raise Failure(f"{name}: Enter on 计算 and Tab to the result gave {text!r}, expected {expected!r}")
-            key(*["shift+Tab"] * (order.index("Text5") - order.index("Command2")), "space")  # 清除
+            key(*["shift+Tab"] * 3, "space")  # 清除
             # The caret back in the first field: Tab from there reaches 返回.
-            key(*["Tab"] * order.index("Command4"), "Return")
+            key(*["Tab"] * (len(inputs) + 3), "Return")
             program.gone(name)
             # A fresh menu, its first button focused.
-            wait_for("the menu active", lambda: program.active(MENU))
-        key(*["Tab"] * menu_tabs.index("Command4"), "space")
+            wait_for("the menu active", lambda: program.active("MENU"))
+        key(*["Tab"] * MENU_TABS.index("MENU_CLOSE"), "space")
         program.ended("Space on the menu's 关闭")
 
 
 def fault_message(exe):
     """A fault is reported in a message box; the program goes on with its inputs."""
-    name = "Form1"
+    inputs, expected = CALCULATORS["BLANKING"]
+    fields = [f"BLANKING_FIELD{i}" for i in range(1, len(inputs) + 1)]
+    report = FACTS["REPORT_TITLE"]
     with Program(exe) as program:
-        program.open_calculator(name)
-        fields = list(CALCULATORS[name][1])
+        program.open_calculator("BLANKING")
         for field, value in zip(fields, FAULT_INPUTS):
-            program.click(name, field)
+            program.click(field)
             type_text(value)
-        program.click(name, "Command1")  # 计算
-        shot("fault-message", wait_for("the fault's message box", lambda: shown_windows().get(ERROR_TITLE)))
+        program.click("BLANKING_CALCULATE")
+        shot("fault-message", wait_for("the fault's message box", lambda: shown_windows().get(report)))
         key("Return")
-        wait_for("the message box to go", lambda: ERROR_TITLE not in shown_windows())
-        kept = [program.read(name, field) for field in fields]
+        wait_for("the message box to go", lambda: report not in shown_windows())
+        kept = [program.read(field) for field in fields]
         if kept != FAULT_INPUTS:
             raise Failure(f"after the fault's message the inputs read {kept}, not {FAULT_INPUTS}")
-        program.click(name, "Command2")  # 清除
-        for field in fields:
-            program.click(name, field)
-            type_text(CALCULATORS[name][1][field])
-        program.click(name, "Command1")
-        if (text := program.read(name, "Text5")) != CALCULATORS[name][2]:
-            raise Failure(f"after the fault, {CALCULATORS[name][1]} gave {text!r}")
-        shot("blanking", program.window(name))
-        program.click(name, "Command3")  # 关闭
+        program.click("BLANKING_CLEAR")
+        for field, value in zip(fields, inputs):
+            program.click(field)
+            type_text(value)
+        program.click("BLANKING_CALCULATE")
+        if (text := program.read("BLANKING_RESULT")) != expected:
+            raise Failure(f"after the fault, {inputs} gave {text!r}")
+        shot("blanking", program.window("BLANKING"))
+        program.click("BLANKING_CLOSE")
         program.ended("the calculator's 关闭")
 
 
@@ -301,14 +264,14 @@ def link_opens_the_browser_once(exe):
     stand_in.chmod(0o755)
     env = dict(os.environ, PATH=folder + os.pathsep + os.environ["PATH"])
     with Program(exe, env=env) as program:
-        program.open_calculator("Form2")
-        program.click("Form2", "Label6", dx=20)
+        program.open_calculator("DRAWING")
+        program.click("DRAWING_LINK")
         wait_for("the browser", lambda: log.read_text())
         time.sleep(3 * SETTLE)
         launches = log.read_text().splitlines()
         if len(launches) != 1 or not launches[0].startswith("http"):
             raise Failure(f"one click on the link made the launches {launches}")
-        program.click("Form2", "Command3")
+        program.click("DRAWING_CLOSE")
         program.ended("the calculator's 关闭")
 
 
@@ -325,14 +288,14 @@ def scaled_at_150_percent(exe):
     set_log_pixels(144)
     try:
         with Program(exe, scale=1.5) as program:
-            program.window(MENU)
+            program.window("MENU")
             for name in CALCULATORS:
                 program.open_calculator(name)
-                program.click(name, "Command5")
-                program.window(SHEET)
-                program.click(name, "Command4")
-                program.window(MENU)
-            program.click(MENU, "Command4")
+                program.click(f"{name}_LOOKUP")
+                program.window("SHEET")
+                program.click(f"{name}_BACK")
+                program.window("MENU")
+            program.click("MENU_CLOSE")
             program.ended("the menu's 关闭")
     finally:
         set_log_pixels(96)
@@ -340,8 +303,8 @@ def scaled_at_150_percent(exe):
 
 def menu_at_its_place(exe):
     with Program(exe) as program:
-        shot("menu", program.window(MENU))
-        program.click(MENU, "Command4")
+        shot("menu", program.window("MENU"))
+        program.click("MENU_CLOSE")
         program.ended("the menu's 关闭")
 
 

@@ -10,30 +10,31 @@ gi.require_version("Atspi", "2.0")
 from gi.repository import Atspi, GLib  # noqa: E402
 import pyatspi  # noqa: E402
 
-WAIT = 20.0  # seconds for anything to appear, change or go
-MENU = "冲压设备选用辅助工具试用版"
-SHEET = "材料性能"
-MENU_TABS = ["折弯力计算", "冲裁力计算", "拉伸力计算", "关闭"]  # the menu's buttons in tab order
+import layout_facts  # noqa: E402
 
-# Menu button, window title prefix, look-up button, fields by spoken name in tab
-# order, result.
-CALCULATORS = [
-    ("冲裁力计算", "冲裁力计算软件", "查询材料抗剪强度τb",
-     {"冲裁截面周长L mm": "100", "材料厚度t mm": "2", "抗剪切强度τb Mpa": "300"}, "78000"),
-    ("拉伸力计算", "拉伸力计算软件", "查询安全系数及材料抗拉强度",
-     {"截面周长L mm": "100", "材料厚度t mm": "1.5", "安全系数k": "0.6", "抗拉强度σb Mpa": "400"},
-     "36000"),
-    ("折弯力计算", "折弯曲力计算软件", "查询材料抗拉强度",
-     {"弯曲件宽度B mm": "50", "材料厚度t mm": "2", "抗拉强度σb Mpa": "400", "弯曲圆角R mm": "3"},
-     "14560"),
-]
-# By window title prefix: the result's spoken name, the look-up field's.
-RESULT_NAME = {"冲裁力计算软件": "冲裁力 N",
-               "拉伸力计算软件": "拉伸力 N",
-               "折弯曲力计算软件": "折弯力 N"}
-LOOKUP = {"冲裁力计算软件": "抗剪切强度τb Mpa",
-          "拉伸力计算软件": "安全系数k",
-          "折弯曲力计算软件": "抗拉强度σb Mpa"}
+WAIT = 20.0  # seconds for anything to appear, change or go
+FACTS = layout_facts.load()
+MENU, SHEET = FACTS["MENU_TITLE"], FACTS["SHEET_TITLE"]
+MENU_TABS = [FACTS[f"MENU_{b}_NAME"] for b in ("BENDING", "BLANKING", "DRAWING", "CLOSE")]  # in tab order
+# Each calculator's worked example: the inputs in tab order and the result.
+EXAMPLES = {"BLANKING": (["100", "2", "300"], "78000"),
+            "DRAWING": (["100", "1.5", "0.6", "400"], "36000"),
+            "BENDING": (["50", "2", "400", "3"], "14560")}
+KEYS = {FACTS[f"{c}_TITLE"]: c for c in EXAMPLES}
+
+
+def spoken(title, control):
+    """The spoken name of a control (CALCULATE, CLEAR, BACK, CLOSE, ...) of the calculator titled `title`."""
+    return FACTS[f"{KEYS[title]}_{control}_NAME"]
+
+
+# Menu button, window title, look-up button, fields by spoken name in tab order, result.
+CALCULATORS = [(FACTS[f"MENU_{c}_NAME"], FACTS[f"{c}_TITLE"], FACTS[f"{c}_LOOKUP_NAME"],
+                {FACTS[f"{c}_FIELD{i}_NAME"]: v for i, v in enumerate(values, 1)}, result)
+               for c, (values, result) in EXAMPLES.items()]
+# By window title: the result's spoken name, the look-up field's.
+RESULT_NAME = {title: spoken(title, "RESULT") for title in KEYS}
+LOOKUP = {title: spoken(title, "LOOKUP_FIELD") for title in KEYS}
 
 
 class Failure(Exception):

@@ -15,8 +15,8 @@ import time
 
 import pyatspi
 
-from atspi_tools import (CALCULATORS, LOOKUP, MENU, MENU_TABS, RESULT_NAME, SHEET, Failure, children, ended, find,
-                         gone, start, step, stop, text_of, wait_for, window, windows)
+from atspi_tools import (CALCULATORS, FACTS, LOOKUP, MENU, MENU_TABS, RESULT_NAME, SHEET, Failure, children, ended,
+                         find, gone, spoken, start, step, stop, text_of, wait_for, window, windows)
 
 PICTURE = "(picture)"
 SETTLE = 0.7  # seconds for the window manager to act on a newly mapped window
@@ -156,13 +156,13 @@ def lookup_keeps_the_calculator_active(program):
             # alone; the next calculator maps it afresh.
             xdo("mousemove", *map(str, centre_of(sheet[0], top_quarter=True)), "click", "1")
             wait_for("the sheet active", lambda: active_window() == x_window(process, SHEET))
-            tab_cycle(process, sheet[0], SHEET, ["关闭"])
+            tab_cycle(process, sheet[0], SHEET, [FACTS["SHEET_CLOSE_NAME"]])
             key("Return")
             gone(app, SHEET)
             expect_text(lookup_field, "78", f"{title}: the look-up field after closing the sheet")
-            click(button(calc, "返回"))
+            click(button(calc, spoken(title, "BACK")))
             gone(app, title)
-        click(button(window(app, MENU), "关闭"))
+        click(button(window(app, MENU), FACTS["MENU_CLOSE_NAME"]))
         ended(process, "the menu's 关闭")
     finally:
         stop(process)
@@ -182,8 +182,8 @@ def keyboard_only(program):
             key("space")
             calc = window(app, title)
             gone(app, MENU)
-            tab_cycle(process, calc, title,
-                      list(fields) + [lookup, "计算", "清除", "返回", "关闭", RESULT_NAME[title], PICTURE])
+            rest = [spoken(title, c) for c in ("CALCULATE", "CLEAR", "BACK", "CLOSE", "RESULT")]
+            tab_cycle(process, calc, title, [*fields, lookup, *rest, PICTURE])
             for value in fields.values():  # typed in tab order
                 xdo("type", "--delay", "40", "--", value)
                 key("Tab")
@@ -226,20 +226,21 @@ def title_bar_close(program):
     process, app = start(program)  # a calculator with the sheet, then the sheet
     try:
         calc = open_calculator(app, blanking)
-        click(field(calc, "冲裁截面周长L mm"))
+        first = list(blanking[3])[0]
+        click(field(calc, first))
         xdo("type", "12")
         click(button(calc, blanking[2]))
         window(app, SHEET)
         close_by_title_bar(process, SHEET)
         gone(app, SHEET)
-        expect_text(field(calc, "冲裁截面周长L mm"), "12", "the calculator after closing the sheet")
+        expect_text(field(calc, first), "12", "the calculator after closing the sheet")
         click(button(calc, blanking[2]))
         sheet = window(app, SHEET)
         close_by_title_bar(process, title)
         gone(app, title)
         if windows(app, MENU) or process.poll() is not None:
             raise Failure("closing the calculator beside the sheet did not leave the sheet alone")
-        click(button(sheet, "关闭"))
+        click(button(sheet, FACTS["SHEET_CLOSE_NAME"]))
         ended(process, "the sheet's 关闭 as the last window")
     finally:
         stop(process)
@@ -267,7 +268,7 @@ def result_and_link(program):
         for name, value in zip(drawing[3], ["-13781238", "1", "1", "1000000"]):
             click(field(calc, name))
             xdo("type", "--", value)
-        click(button(calc, "计算"))
+        click(button(calc, spoken(drawing[1], "CALCULATE")))
         result = field(calc, RESULT_NAME[drawing[1]])
         expect_text(result, "-13781238000000", "the wide result")
         if result.queryText().caretOffset != 0:

@@ -13,8 +13,8 @@ import sys
 
 import pyatspi
 
-from atspi_tools import (CALCULATORS, MENU, RESULT_NAME, SHEET, Failure, ended, find, find_all, gone, press_button,
-                         start, step, stop, text_of, type_into, wait_for, window, windows)
+from atspi_tools import (CALCULATORS, FACTS, MENU, RESULT_NAME, SHEET, Failure, ended, find, find_all, gone,
+                         press_button, spoken, start, step, stop, text_of, type_into, wait_for, window, windows)
 
 SHEET_TEXTS = ["黄铜（H62、H68）", "260~420", "电工硅钢（DT1、DT2、DT3）", "0.5~0.8"]
 
@@ -41,10 +41,10 @@ def run(program):
             wait_for(f"{title}: one picture with a description",
                      lambda: len([p for p in find_all(calc, pyatspi.ROLE_IMAGE) if p.description]) == 1)
             wait_for(f"{title}: the link label",
-                     lambda: [link.name[:6] for link in find_all(calc, pyatspi.ROLE_LINK)] == ["更多免费软件"])
+                     lambda: [link.name for link in find_all(calc, pyatspi.ROLE_LINK)] == [spoken(title, "LINK")])
             for name, value in fields.items():
                 type_into(calc, name, value)
-            press_button(calc, "计算")
+            press_button(calc, spoken(title, "CALCULATE"))
             result = find(calc, pyatspi.ROLE_TEXT, RESULT_NAME[title])
             try:
                 wait_for(f"{title}: the result {expected!r}", lambda: text_of(result) == expected)
@@ -56,16 +56,16 @@ def run(program):
             sheet = check_material_sheet(app)
             if number == 1:
                 # The sheet's own "关闭" closes it alone; the calculator keeps its values.
-                press_button(sheet, "关闭")
+                press_button(sheet, FACTS["SHEET_CLOSE_NAME"])
                 gone(app, SHEET)
                 if not windows(app, title) or text_of(find(calc, pyatspi.ROLE_TEXT, RESULT_NAME[title])) != expected:
                     raise Failure(f"{title}: closing the material window changed the calculator")
-            press_button(calc, "返回")
+            press_button(calc, spoken(title, "BACK"))
             window(app, MENU)
             gone(app, title)
         # The sheet stays open through the switches; the menu's "关闭" ends everything.
         check_material_sheet(app)
-        press_button(window(app, MENU), "关闭")
+        press_button(window(app, MENU), FACTS["MENU_CLOSE_NAME"])
         ended(process, "the menu's 关闭")
         step("the program ended with exit code 0")
     finally:
