@@ -176,18 +176,18 @@ class Program:
 
 
 def lookup_keeps_the_calculator_active(exe):
-    """After the first and the second 查询 the calculator is active and a digit
-    typed at once lands in its look-up field."""
+    """After the first and the second 查询 the calculator is active: a digit
+    typed at once lands in its look-up field. Wine hands a key that reaches any
+    of its X windows to its own active window, so where the digit lands tells
+    Windows' active window; the X window manager's (_NET_ACTIVE_WINDOW) may
+    still name the sheet, which Windows has no counterpart of."""
     with Program(exe) as program:
         for name in CALCULATORS:
             program.open_calculator(name)
-            for press, digit in enumerate("78", 1):
+            for digit in "78":
                 program.click(f"{name}_LOOKUP")
                 program.window("SHEET")
                 time.sleep(SETTLE)
-                if not program.active(name):
-                    active = next((t for t, i in shown_windows().items() if i == active_window()), None)
-                    raise Failure(f"{name}: after 查询 ({press}) the active window is {active!r}, not the calculator")
                 key(digit)
             if (text := program.read(f"{name}_LOOKUP_FIELD")) != "78":
                 raise Failure(f"{name}: 7 and 8 typed right after each 查询, the look-up field reads {text!r}")
