@@ -18,24 +18,18 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tests" / "desktop"))
+import cases  # noqa: E402
 import layout_facts  # noqa: E402
+from cases import EXAMPLES as CALCULATORS, Failure  # noqa: E402
 
 FACTS = layout_facts.load()
 WINE = os.environ.get("WINE64", "/usr/lib/wine/wine64")
 WAIT = 30.0  # seconds for anything to appear, change or go under Wine
 SETTLE = 0.7  # seconds for the window manager to act on a newly mapped window
 
-# Each calculator's worked example: the inputs in tab order and the result.
-CALCULATORS = {"BLANKING": (["100", "2", "300"], "78000"),
-               "DRAWING": (["100", "1.5", "0.6", "400"], "36000"),
-               "BENDING": (["50", "2", "400", "3"], "14560")}
 MENU_TABS = ["MENU_BENDING", "MENU_BLANKING", "MENU_DRAWING", "MENU_CLOSE"]  # the menu's buttons in tab order
 UNCOPIED = "\x01"  # in the clipboard before a copy
 FAULT_INPUTS = ["1e30", "1e10", "1e10"]  # a blanking force beyond the single-precision range
-
-
-class Failure(Exception):
-    pass
 
 
 def step(text):
@@ -43,12 +37,7 @@ def step(text):
 
 
 def wait_for(what, probe, timeout=WAIT):
-    deadline = time.monotonic() + timeout
-    while not (result := probe()):
-        if time.monotonic() > deadline:
-            raise Failure(f"timed out after {timeout:.0f} s waiting for {what}")
-        time.sleep(0.1)
-    return result
+    return cases.wait_for(what, probe, timeout)
 
 
 def run(*command, **options):
@@ -322,24 +311,7 @@ CASES = [lookup_keeps_the_calculator_active, keyboard_only, fault_message, link_
 
 
 def main():
-    if len(sys.argv) < 2:
-        print(__doc__, file=sys.stderr)
-        return 2
-    chosen = sys.argv[2:] or [case.__name__ for case in CASES]
-    failed = 0
-    for case in CASES:
-        if case.__name__ not in chosen:
-            continue
-        step(f"--- {case.__name__}")
-        began = time.monotonic()
-        try:
-            case(sys.argv[1])
-        except Failure as e:
-            print(f"wine: FAILED {case.__name__}: {e}", file=sys.stderr)
-            failed += 1
-        step(f"--- {case.__name__}: {time.monotonic() - began:.1f} s")
-    print(f"wine: {len(chosen) - failed} passed, {failed} failed")
-    return 1 if failed else 0
+    return cases.run("wine", CASES, sys.argv, __doc__)
 
 
 if __name__ == "__main__":

@@ -2,7 +2,6 @@
 over AT-SPI, as a screen reader does, and waiting for them to change."""
 
 import subprocess
-import time
 
 import gi
 
@@ -10,16 +9,14 @@ gi.require_version("Atspi", "2.0")
 from gi.repository import Atspi, GLib  # noqa: E402
 import pyatspi  # noqa: E402
 
+import cases  # noqa: E402
 import layout_facts  # noqa: E402
+from cases import EXAMPLES, Failure  # noqa: E402,F401
 
 WAIT = 20.0  # seconds for anything to appear, change or go
 FACTS = layout_facts.load()
 MENU, SHEET = FACTS["MENU_TITLE"], FACTS["SHEET_TITLE"]
 MENU_TABS = [FACTS[f"MENU_{b}_NAME"] for b in ("BENDING", "BLANKING", "DRAWING", "CLOSE")]  # in tab order
-# Each calculator's worked example: the inputs in tab order and the result.
-EXAMPLES = {"BLANKING": (["100", "2", "300"], "78000"),
-            "DRAWING": (["100", "1.5", "0.6", "400"], "36000"),
-            "BENDING": (["50", "2", "400", "3"], "14560")}
 KEYS = {FACTS[f"{c}_TITLE"]: c for c in EXAMPLES}
 
 
@@ -37,9 +34,6 @@ RESULT_NAME = {title: spoken(title, "RESULT") for title in KEYS}
 LOOKUP = {title: spoken(title, "LOOKUP_FIELD") for title in KEYS}
 
 
-class Failure(Exception):
-    pass
-
 
 def step(text):
     print("a11y:", text, flush=True)
@@ -47,19 +41,7 @@ def step(text):
 
 def wait_for(what, probe, timeout=WAIT):
     """Polls probe() until it returns something true; fails after timeout."""
-    deadline = time.monotonic() + timeout
-    error = None
-    while True:
-        try:
-            result = probe()
-            if result:
-                return result
-        except (GLib.Error, RuntimeError, LookupError) as e:  # an object that went away meanwhile
-            error = e
-        if time.monotonic() > deadline:
-            detail = f" (last error: {error})" if error else ""
-            raise Failure(f"timed out after {timeout:.0f} s waiting for {what}{detail}")
-        time.sleep(0.1)
+    return cases.wait_for(what, probe, timeout, passing=(GLib.Error, RuntimeError, LookupError))
 
 
 def showing(acc):

@@ -4,7 +4,8 @@ mouse clicks and key presses (xdotool), the window manager's active window
 (_NET_ACTIVE_WINDOW) and its close request (WM_DELETE_WINDOW, through wmctrl),
 and what a screen reader reads back over AT-SPI.
 
-Usage: desktop.py PROGRAM   (under run.sh: X display, openbox, D-Bus session)
+Usage: desktop.py PROGRAM [CASE...]   (all cases by default; under run.sh: X display,
+window manager, D-Bus session)
 """
 
 import os
@@ -14,6 +15,8 @@ import tempfile
 import time
 
 import pyatspi
+
+import cases
 
 from atspi_tools import (CALCULATORS, FACTS, LOOKUP, MENU, MENU_TABS, RESULT_NAME, SHEET, Failure, children, ended,
                          find, gone, spoken, start, step, stop, text_of, wait_for, window, windows)
@@ -296,21 +299,7 @@ CASES = [lookup_keeps_the_calculator_active, keyboard_only, title_bar_close, res
 
 
 def main():
-    if len(sys.argv) != 2:
-        print(__doc__, file=sys.stderr)
-        return 2
-    failed = 0
-    for case in CASES:
-        step(f"--- {case.__name__}")
-        began = time.monotonic()
-        try:
-            case(sys.argv[1])
-        except Failure as e:
-            print(f"desktop: FAILED {case.__name__}: {e}", file=sys.stderr)
-            failed += 1
-        step(f"--- {case.__name__}: {time.monotonic() - began:.1f} s")
-    print(f"desktop: {len(CASES) - failed} passed, {failed} failed")
-    return 1 if failed else 0
+    return cases.run("desktop", CASES, sys.argv, __doc__)
 
 
 if __name__ == "__main__":
