@@ -38,6 +38,9 @@ if int(orca_platform.version.split(".")[0]) < 48:
 
     def notified(text):  # with a full stop unless the text ends with one
         return [f"notification {text}" + ("" if text.endswith("。") else ".")]
+
+    def opened(field):
+        return f"{field} text."
 else:
     def button(name):
         return f"{name} button."
@@ -47,6 +50,9 @@ else:
 
     def notified(text):
         return ["notification", text]
+
+    def opened(field):  # without the role when the window's activation is told first
+        return (f"{field} text.", f"{field}.")
 
 # Per calculator: the values typed in tab order, the result and, for the bending
 # window, a fault: the field retyped, its value, the report.
@@ -108,9 +114,10 @@ class Orca:
 
     def expect(self, what, keys, said, wait=STEP_WAIT, unsaid=(), ordered=True):
         """Presses `keys` (xdotool key names, or ("type", text)), then waits for
-        each utterance of `said`, in this order unless not `ordered`, among what
-        Orca says from the keys on (without keys: since the last step), and none
-        of `unsaid` meanwhile. Whether it did."""
+        each utterance of `said` (or one of a tuple of them), in this order
+        unless not `ordered`, among what Orca says from the keys on (without
+        keys: since the last step), and none of `unsaid` meanwhile. Whether it
+        did."""
         if keys:
             self.utterances()
         for k in keys:
@@ -124,8 +131,10 @@ class Orca:
             time.sleep(0.05)
             for line in self.utterances():
                 heard.append(line)
-                if line in pending[:1 if ordered else None]:
-                    pending.remove(line)
+                for p in pending[:1 if ordered else None]:
+                    if line == p or isinstance(p, tuple) and line in p:
+                        pending.remove(p)
+                        break
         print(f"speech: {what}: {' | '.join(heard)}", flush=True)
         wrong = [u for u in heard if u in unsaid]
         if not pending and not wrong:
@@ -154,7 +163,7 @@ def walk(orca, entry, values, result, fault):
     if MENU_TABS.index(menu_button):  # the first has the focus, and has been said
         orca.expect(f"{title}: Tab to {menu_button!r}",
                     ["Tab"] * MENU_TABS.index(menu_button), [button(menu_button)])
-    orca.expect(f"{title}: Space opens it", ["space"], [f"{names[0]} text."])
+    orca.expect(f"{title}: Space opens it", ["space"], [opened(names[0])])
     # Each value typed, then the first Tab into the next field: its name and unit.
     for i, value in enumerate(values):
         following = f"{names[i + 1]} text." if i + 1 < len(names) else button(lookup)
