@@ -189,6 +189,9 @@ void Announce(QWidget* window, const QString& text) {
     }
     QAccessibleInterface* notice = QAccessible::queryAccessibleInterface(holder);
     notice->setText(QAccessible::Name, text);
+    // Told, so that a tool that keeps names (Orca 48) does not read the last news again.
+    QAccessibleEvent named(notice, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&named);
     QAccessibleEvent shown(notice, QAccessible::ObjectShow);
     QAccessible::updateAccessibility(&shown);
 }

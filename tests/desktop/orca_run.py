@@ -11,11 +11,12 @@ import sys
 from orca import debug
 
 debug.debugLevel = debug.LEVEL_INFO  # includes each "SPEECH OUTPUT" line
-debug.eventDebugLevel = debug.LEVEL_OFF
+debug.eventDebugLevel = debug.LEVEL_OFF  # Orca 43 only
 debug.debugFile = open(sys.argv[1], "w", buffering=1)
 
-from orca import orca  # noqa: E402
+from orca import orca, settings_manager  # noqa: E402
 
-settings = orca.getSettingsManager()
-settings.activate(None, {})
+# Orca 43 names it getManager, Orca 48 get_manager.
+get_manager = getattr(settings_manager, "get_manager", None) or settings_manager.getManager
+get_manager().activate(None, {})
 sys.exit(orca.main())

@@ -15,6 +15,8 @@ import subprocess
 import sys
 import time
 
+from orca import orca_platform
+
 from atspi_tools import CALCULATORS, LOOKUP, MENU, MENU_TABS, RESULT_NAME, Failure, start, stop
 
 STEP_WAIT = 5.0  # seconds for Orca to say what a step must make it say
@@ -23,7 +25,34 @@ ENTRY = re.compile(r"^\d\d:\d\d:\d\d\.\d+ - ")  # the start of each entry of Orc
 SPOKEN = re.compile(r"SPEECH OUTPUT: '(.*)'\s*(\{.*\})?$", re.DOTALL)
 ESPEAK_MODULE = "/usr/lib/speech-dispatcher-modules/sd_espeak-ng"
 UNSELECTED = "Text unselected."  # a box that loses the focus drops its selection: no news
-SHEET_OPENED = "notification 材料性能 材料性能表：十三种常用板料的抗剪强度和抗拉强度。"
+SHEET_OPENED = "材料性能 材料性能表：十三种常用板料的抗剪强度和抗拉强度。"
+
+# How Orca words what it says: 43 (Debian 12) and 48 (Debian 13) differ in a
+# button's role and in saying a notification's role apart from its text.
+if int(orca_platform.version.split(".")[0]) < 48:
+    def button(name):
+        return f"{name} push button."
+
+    def frame(name):
+        return f"{name} frame."
+
+    def notified(text):  # with a full stop unless the text ends with one
+        return [f"notification {text}" + ("" if text.endswith("。") else ".")]
+
+    def opened(field):
+        return f"{field} text."
+else:
+    def button(name):
+        return f"{name} button."
+
+    def frame(name):
+        return f"{name} frame"
+
+    def notified(text):
+        return ["notification", text]
+
+    def opened(field):  # without the role when the window's activation is told first
+        return (f"{field} text.", f"{field}.")
 
 # Per calculator: the values typed in tab order, the result and, for the bending
 # window, a fault: the field retyped, its value, the report.
@@ -85,9 +114,10 @@ class Orca:
 
     def expect(self, what, keys, said, wait=STEP_WAIT, unsaid=(), ordered=True):
         """Presses `keys` (xdotool key names, or ("type", text)), then waits for
-        each utterance of `said`, in this order unless not `ordered`, among what
-        Orca says from the keys on (without keys: since the last step), and none
-        of `unsaid` meanwhile. Whether it did."""
+        each utterance of `said` (or one of a tuple of them), in this order
+        unless not `ordered`, among what Orca says from the keys on (without
+        keys: since the last step), and none of `unsaid` meanwhile. Whether it
+        did."""
         if keys:
             self.utterances()
         for k in keys:
@@ -101,8 +131,10 @@ class Orca:
             time.sleep(0.05)
             for line in self.utterances():
                 heard.append(line)
-                if line in pending[:1 if ordered else None]:
-                    pending.remove(line)
+                for p in pending[:1 if ordered else None]:
+                    if line == p or isinstance(p, tuple) and line in p:
+                        pending.remove(p)
+                        break
         print(f"speech: {what}: {' | '.join(heard)}", flush=True)
         wrong = [u for u in heard if u in unsaid]
         if not pending and not wrong:
@@ -130,38 +162,39 @@ def walk(orca, entry, values, result, fault):
     names, result_name = list(fields), RESULT_NAME[title]
     if MENU_TABS.index(menu_button):  # the first has the focus, and has been said
         orca.expect(f"{title}: Tab to {menu_button!r}",
-                    ["Tab"] * MENU_TABS.index(menu_button), [f"{menu_button} push button."])
-    orca.expect(f"{title}: Space opens it", ["space"], [f"{names[0]} text."])
+                    ["Tab"] * MENU_TABS.index(menu_button), [button(menu_button)])
+    orca.expect(f"{title}: Space opens it", ["space"], [opened(names[0])])
     # Each value typed, then the first Tab into the next field: its name and unit.
     for i, value in enumerate(values):
-        following = f"{names[i + 1]} text." if i + 1 < len(names) else f"{lookup} push button."
+        following = f"{names[i + 1]} text." if i + 1 < len(names) else button(lookup)
         orca.expect(f"{title}: {value}, Tab", [("type", value), "Tab"], [following])
-    orca.expect(f"{title}: Tab to 计算", ["Tab"], ["计算 push button."])
-    orca.expect(f"{title}: Enter on 计算", ["Return"], [f"notification {result_name} {result}."])
+    orca.expect(f"{title}: Tab to 计算", ["Tab"], [button("计算")])
+    orca.expect(f"{title}: Enter on 计算", ["Return"], notified(f"{result_name} {result}"))
     if fault:
         field, value, message = fault
         values = values[:field] + [value] + values[field + 1:]
         orca.expect(f"{title}: back to {names[field]}", ["shift+Tab"] * (len(names) - field + 1),
                     [f"{names[field]} text."])
         orca.expect(f"{title}: {value} and 计算", [("type", value), "Tab", "Tab", "Return"], [message])
-        orca.expect(f"{title}: Enter closes the report", ["Return"], ["计算 push button."])
+        orca.expect(f"{title}: Enter closes the report", ["Return"], [button("计算")])
     # Back through the fields: each value read whole.
-    orca.expect(f"{title}: Shift+Tab to {lookup!r}", ["shift+Tab"], [f"{lookup} push button."])
+    orca.expect(f"{title}: Shift+Tab to {lookup!r}", ["shift+Tab"], [button(lookup)])
     for name, value in reversed(list(zip(names, values))):
         orca.expect(f"{title}: Shift+Tab to {name}", ["shift+Tab"], [f"{name} text.", f"{value} selected."],
                     unsaid=[UNSELECTED])
     orca.expect(f"{title}: Shift+Tab past the picture to the result", ["shift+Tab", "shift+Tab"],
                 [f"{result_name} text.", f"{result} selected."])
-    orca.expect(f"{title}: Shift+Tab to 清除", ["shift+Tab"] * 3, ["清除 push button."])
+    orca.expect(f"{title}: Shift+Tab to 清除", ["shift+Tab"] * 3, [button("清除")])
     orca.expect(f"{title}: Space on 清除", ["space"], [f"{names[0]} text."])
     lookup_field = LOOKUP[title]
-    orca.expect(f"{title}: Tab to {lookup!r}", ["Tab"] * len(names), [f"{lookup} push button."])
+    orca.expect(f"{title}: Tab to {lookup!r}", ["Tab"] * len(names), [button(lookup)])
     # The window manager may activate the sheet before the calculator gets the
     # activation back: then the sheet's opening is told before the field.
-    orca.expect(f"{title}: Space on {lookup!r}", ["space"], [f"{lookup_field} text.", SHEET_OPENED], ordered=False)
+    orca.expect(f"{title}: Space on {lookup!r}", ["space"], [f"{lookup_field} text.", *notified(SHEET_OPENED)],
+                ordered=False)
     orca.expect(f"{title}: Tab to 返回", ["Tab"] * (len(names) - names.index(lookup_field) + 3),
-                ["返回 push button."])
-    orca.expect(f"{title}: Space on 返回", ["space"], [f"{MENU_TABS[0]} push button."])
+                [button("返回")])
+    orca.expect(f"{title}: Space on 返回", ["space"], [button(MENU_TABS[0])])
 
 
 def run(program):
@@ -171,7 +204,7 @@ def run(program):
     process = None
     try:
         process, _ = start(program)
-        orca.expect("the menu", [], [f"{MENU} frame.", f"{MENU_TABS[0]} push button."], wait=20)
+        orca.expect("the menu", [], [frame(MENU), button(MENU_TABS[0])], wait=20)
         for w in WALKS:
             walk(orca, *w)
         if orca.failures:
