@@ -17,7 +17,7 @@ import time
 
 from orca import orca_platform
 
-from atspi_tools import CALCULATORS, LOOKUP, MENU, MENU_TABS, RESULT_NAME, Failure, start, stop
+from atspi_tools import CALCULATORS, LOOKUP, MENU, MENU_TABS, RESULT_NAME, Failure, start, stop, wait_for
 
 STEP_WAIT = 5.0  # seconds for Orca to say what a step must make it say
 GIVE_UP = 8  # failed steps after which the walk stops
@@ -95,6 +95,8 @@ class Orca:
             self.close()
             with open(output, errors="replace") as f:
                 raise Failure("Orca did not start:\n" + "".join(f.readlines()[-20:]))
+        # Orca speaks before it listens: the program starts once Orca hears events.
+        wait_for("Orca listening", lambda: "EVENT MANAGER: Activated" in open(self.log, errors="replace").read())
 
     def utterances(self):
         """What Orca has said since the last call."""
