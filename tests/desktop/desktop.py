@@ -243,6 +243,8 @@ def title_bar_close(program):
         gone(app, title)
         if windows(app, MENU) or process.poll() is not None:
             raise Failure("closing the calculator beside the sheet did not leave the sheet alone")
+        # As a person clicks it: once the window manager has handed the sheet the activation.
+        wait_for("the sheet active", lambda: active_window() == x_window(process, SHEET))
         click(button(sheet, FACTS["SHEET_CLOSE_NAME"]))
         ended(process, "the sheet's 关闭 as the last window")
     finally:
