@@ -5,6 +5,7 @@
 #   ./build.sh bench   build and run the benchmarks
 #   ./build.sh windows       cross-build the Windows zip and installer
 #   ./build.sh windows-test  the same, then test them under Wine
+#   ./build.sh windows-bench the Windows start-up under Wine, static against shared Qt
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -23,7 +24,7 @@ TEST_PACKAGES=(xvfb xauth openbox xfwm4 mutter kwin-x11 kwin-style-breeze x11-ut
                at-spi2-core dbus-daemon dbus-bin orca speech-dispatcher speech-dispatcher-espeak-ng espeak-ng
                dpkg-dev file lintian desktop-file-utils appstream clang-format)
 # MinGW-w64, Qt's source package and its build tools, the icon and the installer.
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix ninja-build dpkg-dev xz-utils imagemagick nsis)
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix ninja-build dpkg-dev xz-utils imagemagick nsis zip)
 # Wine on a private X display with a window manager, driven and photographed.
 WINDOWS_TEST_PACKAGES=(wine64 xvfb xauth openbox wmctrl xdotool x11-utils xclip imagemagick)
 
@@ -60,20 +61,20 @@ windows_host() {
     exit 1
 }
 
-# Qt for Windows (built once into a cache), the picture tool for this machine,
-# then the program, its tests and both packages for Windows in build-win/target.
+# Qt for Windows (the static build, or the shared one; built once into a
+# cache), the picture tool for this machine, then the program for Windows in
+# the build folder DIR: build_windows DIR static|shared [CMAKE-OPTION...]
 build_windows() {
-    local qt
-    qt=$(nice -n 5 packaging/windows/build-qt.sh)
+    local dir=$1 qt
+    qt=$(nice -n 5 packaging/windows/build-qt.sh "$2")
+    shift 2
     cmake -S . -B build-win/host -DCMAKE_BUILD_TYPE=Release -DPF_BUILD_TESTS=OFF -DPF_BUILD_BENCH=OFF
     cmake --build build-win/host -j"$(nproc)" --target picture_compiler layout_facts
-    "$qt/bin/qt-cmake" -S . -B build-win/target -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    "$qt/bin/qt-cmake" -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
         -DPF_PICTURE_COMPILER="$PWD/build-win/host/assets/picture_compiler" \
-        -DPF_LAYOUT_FACTS="$PWD/build-win/host/ui/layout_facts" \
-        -DPF_BUILD_BENCH=OFF "${werror[@]}" "$@"
-    cmake --build build-win/target -j"$(nproc)"
-    cmake --build build-win/target --target windows_packages
+        -DPF_LAYOUT_FACTS="$PWD/build-win/host/ui/layout_facts" "${werror[@]}" "$@"
+    cmake --build "$dir" -j"$(nproc)"
 }
 
 case "${1:-}" in
@@ -99,17 +100,28 @@ bench)
 windows)
     windows_host
     install_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
-    build_windows -DPF_BUILD_TESTS=OFF
+    build_windows build-win/target static -DPF_BUILD_TESTS=OFF -DPF_BUILD_BENCH=OFF
+    cmake --build build-win/target --target windows_packages
     ;;
 windows-test)
     windows_host
     install_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${WINDOWS_TEST_PACKAGES[@]}"
     # ctest runs the cross-compiled tests through Wine.
-    build_windows -DPF_BUILD_TESTS=ON -DCMAKE_CROSSCOMPILING_EMULATOR="$PWD/packaging/windows/wine-run.sh"
+    build_windows build-win/target static -DPF_BUILD_TESTS=ON -DPF_BUILD_BENCH=OFF \
+        -DCMAKE_CROSSCOMPILING_EMULATOR="$PWD/packaging/windows/wine-run.sh"
+    cmake --build build-win/target --target windows_packages
     packaging/windows/test-wine.sh build-win/target
     ;;
+windows-bench)
+    windows_host
+    install_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${WINDOWS_TEST_PACKAGES[@]}"
+    for variant in static shared; do
+        build_windows "build-win/bench-$variant" "$variant" -DPF_BUILD_TESTS=OFF -DPF_BUILD_BENCH=ON
+    done
+    bench/wine_startup.sh build-win/bench-static build-win/bench-shared
+    ;;
 *)
-    echo "usage: $0 run|test|bench|windows|windows-test" >&2
+    echo "usage: $0 run|test|bench|windows|windows-test|windows-bench" >&2
     exit 2
     ;;
 esac

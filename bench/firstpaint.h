@@ -10,7 +10,9 @@
 #include <QTimer>
 #include <QWidget>
 
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 
 #include <cstdio>
 #include <functional>
@@ -71,6 +73,7 @@ inline void ReportStartup(QCoreApplication& app) {
         });
         return;
     }
+#ifndef _WIN32 // the Windows build is timed to its first frame only
     constexpr int kSettledMs = 2000;
     QTimer::singleShot(kSettledMs, &app, [] {
         rusage usage{};
@@ -79,6 +82,7 @@ inline void ReportStartup(QCoreApplication& app) {
         std::fflush(stdout);
         QCoreApplication::quit();
     });
+#endif
 }
 
 } // namespace bench

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Tests the Windows build in BUILD_DIR under Wine on a private X display:
 #  1. the number, formula and offscreen window tests, cross-compiled, through ctest;
-#  2. the installer installs silently (/S): program, Start-menu entry, uninstall key;
+#  2. the installer installs silently (/S): the program file, its licence texts,
+#     the Start-menu entry, the uninstall key;
 #  3. the installed program used as a person does (wine_drive.py): after each
 #     "查询" the calculator active and a digit typed at once in its look-up
 #     field; the Tab order, Enter and Space; a fault's message box, after which
 #     the program goes on; one browser per click on the link; every window at
 #     its place, at 96 and at 144 dpi; screenshots go to BUILD_DIR/wine-screens/;
 #  4. the uninstaller removes it again silently;
-#  5. the zip's program, unpacked elsewhere, shows its main menu.
+#  5. the portable program file, and the zip's, each run from another folder,
+#     shows its menu and computes, and writes nothing beside itself.
 #   packaging/windows/test-wine.sh BUILD_DIR
 # Needs (Debian): wine64 xvfb xauth openbox wmctrl xdotool x11-utils xclip imagemagick.
 set -euo pipefail
@@ -57,22 +59,17 @@ step "preparing the Wine prefix"
 "$wine" wineboot --init > /dev/null 2>&1 || fail "wineboot"
 
 step "running the tests through ctest"
-# The tests find the Windows Qt and the compiler's runtime on WINEPATH.
-qt_bin=$(sed -n 's/^Qt6Core_DIR:PATH=\(.*\)\/lib\/cmake\/Qt6Core$/\1\/bin/p' "$build/CMakeCache.txt")
-[ -d "$qt_bin" ] || fail "the Windows Qt of $build was not found"
-runtime=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll)")
-pthread=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libwinpthread-1.dll)")
-WINEPATH="Z:${qt_bin//\//\\};Z:${runtime//\//\\};Z:${pthread//\//\\}" \
-    ctest --test-dir "$build" --output-on-failure -L 'calc|gui' || fail "ctest under Wine"
+ctest --test-dir "$build" --output-on-failure -L 'calc|gui' || fail "ctest under Wine"
 
 step "installing $(basename "$setup") silently"
 "$wine" "$setup" /S || fail "the installer failed"
 c=$WINEPREFIX/drive_c
 installed=$c/Program\ Files/pressforce
-for f in pressforce.exe uninstall.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll platforms/qwindows.dll \
-    libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
-    [ -s "$installed/$f" ] || fail "$f is not installed"
-done
+# The one program file, its licence texts and the uninstaller: nothing else.
+expected=$(cd "$build/packaging/windows/stage"/pressforce-*-win64 && find . -type f | sort)
+actual=$(cd "$installed" && find . -type f ! -name uninstall.exe | sort)
+[ "$actual" = "$expected" ] || fail "installed: $(echo $actual), expected: $(echo $expected)"
+[ -s "$installed/uninstall.exe" ] || fail "no uninstaller"
 [ -s "$c/ProgramData/Microsoft/Windows/Start Menu/Programs/冲压力计算.lnk" ] || fail "no Start-menu entry"
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\pressforce'
 "$wine" reg query "$key" /v UninstallString 2> /dev/null | grep -qF 'Program Files\pressforce\uninstall.exe' ||
@@ -98,13 +95,30 @@ for _ in $(seq 300); do [ -e "$installed" ] || break; sleep 0.1; done
 [ ! -e "$installed" ] || fail "the uninstaller left $(ls "$installed" | tr '\n' ' ')"
 ! "$wine" reg query "$key" > /dev/null 2>&1 || fail "the uninstall entry remains"
 
-zip=${setup%-setup.exe}.zip
-step "starting the program from $(basename "$zip") unpacked into a folder of another name"
+# The portable file alone, and the same unpacked from the zip, each run from a
+# folder of another name; neither writes anything beside itself.
+portable_run() {
+    local folder=$1 exe=$2 before
+    before=$(cd "$folder" && find . | sort)
+    WINE64=$wine /usr/bin/python3 "$here/wine_drive.py" "$exe" starts_and_computes || fail "$exe"
+    [ "$(cd "$folder" && find . | sort)" = "$before" ] || fail "$exe wrote into $folder"
+}
+single=${setup%-setup.exe}.exe
+step "starting $(basename "$single") from a folder of another name"
 portable="$c/users/Public/便携 程序"
 mkdir -p "$portable"
-(cd "$portable" && cmake -E tar xf "$zip")
-exe=("$portable"/pressforce-*-win64/pressforce.exe)
+cp "$single" "$portable/"
+portable_run "$portable" "$portable/$(basename "$single")"
+
+zip=${setup%-setup.exe}.zip
+step "starting the program of $(basename "$zip") unpacked into a folder of another name"
+unpacked="$c/users/Public/解压 后"
+mkdir -p "$unpacked"
+(cd "$unpacked" && cmake -E tar xf "$zip")
+exe=("$unpacked"/pressforce-*-win64/pressforce.exe)
 [ -f "${exe[0]}" ] || fail "the zip holds no pressforce-*-win64/pressforce.exe"
-WINE64=$wine /usr/bin/python3 "$here/wine_drive.py" "${exe[0]}" menu_at_its_place || fail "the zip's program"
+cmp -s "${exe[0]}" "$single" || fail "the zip's pressforce.exe is not $(basename "$single")"
+[ -s "${exe[0]%/*}/LICENSES/LGPL-3.0.txt" ] || fail "the zip holds no LICENSES/"
+portable_run "$unpacked" "${exe[0]}"
 
 step "all checks passed"

@@ -290,11 +290,20 @@ def scaled_at_150_percent(exe):
         set_log_pixels(96)
 
 
-def menu_at_its_place(exe):
+def starts_and_computes(exe):
+    """The menu at its place; the blanking window computes its example."""
+    inputs, expected = CALCULATORS["BLANKING"]
     with Program(exe) as program:
         shot("menu", program.window("MENU"))
-        program.click("MENU_CLOSE")
-        program.ended("the menu's 关闭")
+        program.open_calculator("BLANKING")
+        for i, value in enumerate(inputs, 1):
+            program.click(f"BLANKING_FIELD{i}")
+            type_text(value)
+        program.click("BLANKING_CALCULATE")
+        if (text := program.read("BLANKING_RESULT")) != expected:
+            raise Failure(f"{inputs} gave {text!r}, expected {expected!r}")
+        program.click("BLANKING_CLOSE")
+        program.ended("the calculator's 关闭")
 
 
 def shot(what, x_id):
@@ -307,7 +316,7 @@ def shot(what, x_id):
 
 
 CASES = [lookup_keeps_the_calculator_active, keyboard_only, fault_message, link_opens_the_browser_once,
-         scaled_at_150_percent, menu_at_its_place]
+         scaled_at_150_percent, starts_and_computes]
 
 
 def main():
