@@ -30,11 +30,11 @@ cleanup() {
 trap cleanup EXIT
 start_display "$log" -screen 0 1600x1000x24
 start_openbox "$log"
-"$wine" wineboot --init > /dev/null 2>&1
 # One Wine server for all the runs, as on a desktop where Wine is running.
 "${wine%/*}/wineserver" -p
+"$wine" wineboot --init > /dev/null 2>&1
 
-WINE=$wine RUNS=$runs /usr/bin/python3 - "$static/bench/startup_program.exe" "$shared/bench/startup_program.exe" << 'PY'
+WINE=$wine RUNS=$runs /usr/bin/python3 - "$static/startup_program.exe" "$shared/startup_program.exe" << 'PY'
 import os, statistics, subprocess, sys, time
 
 def first_frame(exe):
