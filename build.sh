@@ -70,6 +70,10 @@ build_windows() {
     shift 2
     cmake -S . -B build-win/host -DCMAKE_BUILD_TYPE=Release -DPF_BUILD_TESTS=OFF -DPF_BUILD_BENCH=OFF
     cmake --build build-win/host -j"$(nproc)" --target picture_compiler layout_facts
+    # A build folder configured with another Qt starts anew.
+    if [ -f "$dir/CMakeCache.txt" ] && ! grep -qF "Qt6_DIR:PATH=$qt/" "$dir/CMakeCache.txt"; then
+        rm -rf "$dir"
+    fi
     "$qt/bin/qt-cmake" -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
         -DPF_PICTURE_COMPILER="$PWD/build-win/host/assets/picture_compiler" \
