@@ -77,8 +77,12 @@ message(STATUS "SOURCE_DATE_EPOCH ${PF_SOURCE_DATE_EPOCH}, from ${origin}")
 
 # For the commands run while configuring, for each command of the build
 # (custom commands; the Makefile and Ninja generators prefix each with this),
-# and for cpack.
+# and for cpack. A command whose output holds the time depends on
+# PF_SOURCE_DATE_EPOCH_FILE, rewritten only when the time changes: the
+# Makefiles do not run a command again for a change of its command line.
 set(ENV{SOURCE_DATE_EPOCH} ${PF_SOURCE_DATE_EPOCH})
+set(PF_SOURCE_DATE_EPOCH_FILE "${PROJECT_BINARY_DIR}/source_date_epoch")
+file(CONFIGURE OUTPUT "${PF_SOURCE_DATE_EPOCH_FILE}" CONTENT "@PF_SOURCE_DATE_EPOCH@\n" @ONLY)
 set_property(GLOBAL PROPERTY RULE_LAUNCH_CUSTOM
              "\"${CMAKE_COMMAND}\" -E env SOURCE_DATE_EPOCH=${PF_SOURCE_DATE_EPOCH}")
 set(CPACK_PROJECT_CONFIG_FILE "${PROJECT_BINARY_DIR}/CPackSourceDate.cmake")
