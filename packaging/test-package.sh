@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds the Debian package in BUILD_DIR, checks that a second build from a
 # clone elsewhere gives the same bytes (test-reproducible.sh), checks it with
-# lintian (an error or a warning fails), installs it, checks where its files landed, validates the
-# desktop entry and the AppStream metadata, asks the installed program its
-# version without a display, and starts it on a private X display until its
-# main menu shows. Removes the package again unless it was installed before.
+# lintian (an error or a warning fails), installs it, checks where its files
+# landed, validates the desktop entry and the AppStream metadata, asks the
+# installed program its version without a display, and starts it on a private
+# X display until its main menu shows. Removes the package again unless it was
+# installed before.
 #   packaging/test-package.sh BUILD_DIR
 # Needs (Debian): cmake, git, binutils, dpkg-dev, file, lintian, desktop-file-utils, appstream, xvfb, xauth, xdotool.
 set -euo pipefail
