@@ -29,12 +29,19 @@ fi
 commit=$(git -C "$src" rev-parse HEAD)
 started=$(date +%s)
 
-# Another folder of another length than the first build's, the build folder
-# outside the sources this time.
+# Another folder, of another length, than the first build's; the build folder
+# where it was from the sources (within, or beside them), since the paths from
+# one to the other are in the debugging information.
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/pf-reproducible.XXXXXX")
 trap 'rm -rf "$tmp"' EXIT
-clone=$tmp/pressforce
-[ ${#clone} -ne ${#src} ] || clone=${clone}-source
+top=$tmp
+parent=${src%/*}
+[ ${#top} -ne ${#parent} ] || top=$tmp/again
+clone=$top/${src##*/}
+case $build/ in
+"$src"/*) second_build=$clone/${build#"$src"/} ;;
+*) second_build=$top/${build##*/} ;;
+esac
 step "building the package again from a clone of ${commit:0:12} in $clone"
 git clone --quiet --shared --no-checkout "$src" "$clone"
 git -C "$clone" checkout --quiet --detach "$commit"
@@ -45,11 +52,11 @@ if [ -n "$(git -C "$src" status --porcelain)" ]; then
     (cd "$src" && git ls-files -z --others --exclude-standard | tar --null -T - -cf -) | tar -C "$clone" -xf -
 fi
 # The program and what the package holds, no tests.
-cmake -S "$clone" -B "$tmp/build" -DCMAKE_BUILD_TYPE="$type" -DPF_BUILD_TESTS=OFF -DPF_BUILD_BENCH=OFF \
+cmake -S "$clone" -B "$second_build" -DCMAKE_BUILD_TYPE="$type" -DPF_BUILD_TESTS=OFF -DPF_BUILD_BENCH=OFF \
     > "$tmp/build.log" 2>&1 &&
-    cmake --build "$tmp/build" -j"$(nproc)" --target package >> "$tmp/build.log" 2>&1 ||
+    cmake --build "$second_build" -j"$(nproc)" --target package >> "$tmp/build.log" 2>&1 ||
     { tail -n 30 "$tmp/build.log" >&2; fail "the second build"; }
-second=$tmp/build/$(basename "$first")
+second=$second_build/$(basename "$first")
 [ -f "$second" ] || fail "the second build made no $(basename "$first")"
 
 if cmp -s "$first" "$second"; then
