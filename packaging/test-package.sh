@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Builds the Debian package in BUILD_DIR, checks it with lintian (an error or a
-# warning fails), installs it, checks where its files landed, validates the
-# desktop entry and the AppStream metadata, asks the installed program its
-# version without a display, and starts it on a private X display until its
-# main menu shows. Removes the package again unless it was installed before.
+# Builds the Debian package in BUILD_DIR, checks that a second build from a
+# clone elsewhere gives the same bytes (test-reproducible.sh), checks it with
+# lintian (an error or a warning fails), installs it, checks where its files
+# landed, validates the desktop entry and the AppStream metadata, asks the
+# installed program its version without a display, and starts it on a private
+# X display until its main menu shows. Removes the package again unless it was
+# installed before.
 #   packaging/test-package.sh BUILD_DIR
-# Needs (Debian): cmake, binutils, dpkg-dev, file, lintian, desktop-file-utils, appstream, xvfb, xauth, xdotool.
+# Needs (Debian): cmake, git, binutils, dpkg-dev, file, lintian, desktop-file-utils, appstream, xvfb, xauth, xdotool.
 set -euo pipefail
 
 build=$(cd "${1:?usage: test-package.sh BUILD_DIR}" && pwd)
@@ -19,9 +21,9 @@ fail() {
 }
 step() { echo "test-package: $*"; }
 
-for tool in cpack objdump dpkg-shlibdeps file lintian desktop-file-validate appstreamcli xvfb-run xauth xdotool; do
+for tool in cpack git objdump dpkg-shlibdeps file lintian desktop-file-validate appstreamcli xvfb-run xauth xdotool; do
     command -v "$tool" > /dev/null ||
-        fail "$tool is missing (Debian: cmake binutils dpkg-dev file lintian desktop-file-utils appstream xvfb xauth xdotool)"
+        fail "$tool is missing (Debian: cmake git binutils dpkg-dev file lintian desktop-file-utils appstream xvfb xauth xdotool)"
 done
 [ -f "$build/CPackConfig.cmake" ] || fail "$build has no CPack configuration: is packaging/ part of the build?"
 
@@ -35,6 +37,7 @@ debs=("$build"/pressforce_*.deb)
 [ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "expected one pressforce_*.deb in $build, found: ${debs[*]}"
 deb=${debs[0]}
 step "built $(basename "$deb")"
+"$(dirname "$0")"/test-reproducible.sh "$build" || fail "the package is not reproducible"
 
 depends=$(dpkg-deb --field "$deb" Depends)
 step "Depends: $depends"
