@@ -115,6 +115,7 @@ windows-test)
     build_windows build-win/target static -DPF_BUILD_TESTS=ON -DPF_BUILD_BENCH=OFF \
         -DCMAKE_CROSSCOMPILING_EMULATOR="$PWD/packaging/windows/wine-run.sh"
     cmake --build build-win/target --target windows_packages
+    packaging/test-reproducible.sh build-win/target
     packaging/windows/test-wine.sh build-win/target
     ;;
 windows-bench)

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Checks that the Debian package is reproducible: builds it again from a fresh
-# clone of the commit BUILD_DIR was built from (with the work tree's
-# uncommitted changes, if any), in another folder and later, and compares it
-# byte for byte with the package in BUILD_DIR. On a difference, names the
-# package members and the files that differ; the second package is kept in
-# BUILD_DIR/reproducible/ for diffoscope.
+# Checks that the downloads of BUILD_DIR are reproducible: builds them again
+# from a fresh clone of the commit BUILD_DIR was built from (with the work
+# tree's uncommitted changes, if any), in another folder and later, and
+# compares them byte for byte: the Debian package of a Linux build, or the
+# program file, the zip and the installer of a Windows build. On a
+# difference, names the files (and the package's members) that differ; the
+# second build's files are kept in BUILD_DIR/reproducible/ for diffoscope.
 #   packaging/test-reproducible.sh BUILD_DIR
 # Needs (Debian): git, cmake, dpkg-dev, file, diffutils.
 set -euo pipefail
@@ -16,10 +17,23 @@ fail() {
 }
 step() { echo "test-reproducible: $*"; }
 
-debs=("$build"/pressforce_*.deb)
-[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "expected one pressforce_*.deb in $build (packaging/test-package.sh builds it)"
-first=${debs[0]}
 cache() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
+if [ -n "$(cache PF_MAKENSIS)" ]; then
+    # The Windows build: cross-compiled with the same Qt and build tools.
+    firsts=("$build"/pressforce-*-win64.exe "$build"/pressforce-*-win64.zip "$build"/pressforce-*-win64-setup.exe)
+    target=windows_packages
+    options=(-G Ninja "-DCMAKE_TOOLCHAIN_FILE=$(cache CMAKE_TOOLCHAIN_FILE)"
+             "-DPF_PICTURE_COMPILER=$(cache PF_PICTURE_COMPILER)" "-DPF_LAYOUT_FACTS=$(cache PF_LAYOUT_FACTS)")
+    made_by="the windows_packages target"
+else
+    firsts=("$build"/pressforce_*.deb)
+    target=package
+    options=()
+    made_by="packaging/test-package.sh"
+fi
+for first in "${firsts[@]}"; do
+    [ -f "$first" ] || fail "$first is missing ($made_by makes it)"
+done
 src=$(cache CMAKE_HOME_DIRECTORY)
 type=$(cache CMAKE_BUILD_TYPE)
 if ! git -C "$src" rev-parse --verify -q HEAD > /dev/null; then
@@ -42,7 +56,7 @@ case $build/ in
 "$src"/*) second_build=$clone/${build#"$src"/} ;;
 *) second_build=$top/${build##*/} ;;
 esac
-step "building the package again from a clone of ${commit:0:12} in $clone"
+step "building the downloads again from a clone of ${commit:0:12} in $clone"
 git clone --quiet --shared --no-checkout "$src" "$clone"
 git -C "$clone" checkout --quiet --detach "$commit"
 if [ -n "$(git -C "$src" status --porcelain)" ]; then
@@ -51,24 +65,32 @@ if [ -n "$(git -C "$src" status --porcelain)" ]; then
     [ -s "$tmp/changes.diff" ] && git -C "$clone" apply --whitespace=nowarn "$tmp/changes.diff"
     (cd "$src" && git ls-files -z --others --exclude-standard | tar --null -T - -cf -) | tar -C "$clone" -xf -
 fi
-# The program and what the package holds, no tests.
+[ "$target" = package ] || options+=("-DQT_CHAINLOAD_TOOLCHAIN_FILE=$clone/cmake/mingw-w64-x86_64.cmake")
+# The program and what the downloads hold, no tests.
 cmake -S "$clone" -B "$second_build" -DCMAKE_BUILD_TYPE="$type" -DPF_BUILD_TESTS=OFF -DPF_BUILD_BENCH=OFF \
-    > "$tmp/build.log" 2>&1 &&
-    cmake --build "$second_build" -j"$(nproc)" --target package >> "$tmp/build.log" 2>&1 ||
+    "${options[@]}" > "$tmp/build.log" 2>&1 &&
+    cmake --build "$second_build" -j"$(nproc)" --target "$target" >> "$tmp/build.log" 2>&1 ||
     { tail -n 30 "$tmp/build.log" >&2; fail "the second build"; }
-second=$second_build/$(basename "$first")
-[ -f "$second" ] || fail "the second build made no $(basename "$first")"
-
-if cmp -s "$first" "$second"; then
-    step "$(basename "$first") is identical, byte for byte ($(($(date +%s) - started)) s)"
+differing=()
+for first in "${firsts[@]}"; do
+    [ -f "$second_build/${first##*/}" ] || fail "the second build made no ${first##*/}"
+    cmp -s "$first" "$second_build/${first##*/}" || differing+=("$first")
+done
+if [ ${#differing[@]} -eq 0 ]; then
+    step "${firsts[*]##*/}: identical, byte for byte ($(($(date +%s) - started)) s)"
     exit 0
 fi
 mkdir -p "$build/reproducible"
-cp "$second" "$build/reproducible/"
-echo "test-reproducible: $first and $build/reproducible/$(basename "$second") differ:" >&2
+for first in "${differing[@]}"; do
+    cp "$second_build/${first##*/}" "$build/reproducible/"
+    echo "test-reproducible: ${first##*/} differs in $(cmp -l "$first" "$second_build/${first##*/}" 2> /dev/null |
+        wc -l) bytes from $build/reproducible/${first##*/}" >&2
+done
+first=${differing[0]}
+second=$second_build/${first##*/}
 if command -v diffoscope > /dev/null; then
     diffoscope "$first" "$second" >&2 || true
-else
+elif [ "$target" = package ]; then
     # The archive's members, the file listings (modes, owners, times), then
     # each file that differs.
     diff <(ar tv "$first") <(ar tv "$second") >&2 || true
@@ -82,4 +104,4 @@ else
             echo "  $f: $(cmp -l "$tmp/a/$f" "$tmp/b/$f" 2> /dev/null | wc -l) bytes differ, the first at $(cmp "$tmp/a/$f" "$tmp/b/$f" | sed 's/.*: //')" >&2
     done
 fi
-fail "the package is not reproducible"
+fail "the downloads are not reproducible"
