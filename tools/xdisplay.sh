@@ -11,6 +11,7 @@
 # want a D-Bus session bus.
 display_pids=()
 display_lock=
+display_server=
 
 # Each display number is claimed with a lock file that every process started
 # here inherits, so a number is free again only once the last of them, the X
@@ -32,6 +33,7 @@ start_display() {
             done
             if [ -s "$dir/display" ]; then
                 display_pids+=("$pid")
+                display_server=$pid
                 export DISPLAY=:$n
                 return 0
             fi
@@ -96,7 +98,16 @@ start_wm() {
     echo "$wm did not start on $DISPLAY" >&2
     cat "$dir/$wm.log" "$dir/probe.log" >&2
     wmctrl -m >&2
+    display_log "$dir"
     return 1
+}
+
+# The X server's log, and whether it still runs; for a failure's report.
+display_log() {
+    local state=running
+    kill -0 "${display_server:-0}" 2> /dev/null || state=gone
+    echo "Xvfb on $DISPLAY (process $display_server, $state):" >&2
+    cat "$1/xvfb.log" >&2
 }
 
 start_openbox() { start_wm "$1" openbox; }
