@@ -49,7 +49,7 @@ start_display() {
 }
 
 start_wm() {
-    local dir=$1 wm=${2:-openbox} command probe i
+    local dir=$1 wm=${2:-openbox} command pid probe i status
     case $wm in
     openbox) command=(openbox --sm-disable) ;;
     xfwm4) command=(xfwm4 --compositor=off --sm-client-disable) ;;
@@ -72,13 +72,15 @@ start_wm() {
         dbus-update-activation-environment DISPLAY XDG_RUNTIME_DIR HOME 2> /dev/null || true
     fi
     "${command[@]}" > "$dir/$wm.log" 2>&1 &
-    display_pids+=($!)
+    pid=$!
+    display_pids+=("$pid")
     # Window managers announce themselves at different points of their start;
     # ready is when one has taken a newly mapped window into its client list.
     # A window mapped while openbox starts can stay unmanaged: a new probe
     # every 2 s.
     probe=
     for i in $(seq 300); do
+        kill -0 "$pid" 2> /dev/null || break
         if ((i % 20 == 1)); then
             [ -n "$probe" ] && { kill "$probe" 2> /dev/null && wait "$probe" 2> /dev/null || true; }
             xmessage -title pressforce-wm-probe probe >> "$dir/probe.log" 2>&1 &
@@ -95,7 +97,12 @@ start_wm() {
         sleep 0.1
     done
     kill "$probe" 2> /dev/null && wait "$probe" 2> /dev/null || true
-    echo "$wm did not start on $DISPLAY" >&2
+    if kill -0 "$pid" 2> /dev/null; then
+        echo "$wm did not start on $DISPLAY" >&2
+    else
+        wait "$pid" && status=0 || status=$?
+        echo "$wm ended with status $status while it started on $DISPLAY" >&2
+    fi
     cat "$dir/$wm.log" "$dir/probe.log" >&2
     wmctrl -m >&2
     display_log "$dir"
