@@ -11,6 +11,7 @@
 # want a D-Bus session bus.
 display_pids=()
 display_lock=
+display_server=
 
 # Each display number is claimed with a lock file that every process started
 # here inherits, so a number is free again only once the last of them, the X
@@ -32,6 +33,7 @@ start_display() {
             done
             if [ -s "$dir/display" ]; then
                 display_pids+=("$pid")
+                display_server=$pid
                 export DISPLAY=:$n
                 return 0
             fi
@@ -47,7 +49,7 @@ start_display() {
 }
 
 start_wm() {
-    local dir=$1 wm=${2:-openbox} command probe i
+    local dir=$1 wm=${2:-openbox} command pid probe i status
     case $wm in
     openbox) command=(openbox --sm-disable) ;;
     xfwm4) command=(xfwm4 --compositor=off --sm-client-disable) ;;
@@ -70,13 +72,15 @@ start_wm() {
         dbus-update-activation-environment DISPLAY XDG_RUNTIME_DIR HOME 2> /dev/null || true
     fi
     "${command[@]}" > "$dir/$wm.log" 2>&1 &
-    display_pids+=($!)
+    pid=$!
+    display_pids+=("$pid")
     # Window managers announce themselves at different points of their start;
     # ready is when one has taken a newly mapped window into its client list.
     # A window mapped while openbox starts can stay unmanaged: a new probe
     # every 2 s.
     probe=
     for i in $(seq 300); do
+        kill -0 "$pid" 2> /dev/null || break
         if ((i % 20 == 1)); then
             [ -n "$probe" ] && { kill "$probe" 2> /dev/null && wait "$probe" 2> /dev/null || true; }
             xmessage -title pressforce-wm-probe probe >> "$dir/probe.log" 2>&1 &
@@ -93,10 +97,24 @@ start_wm() {
         sleep 0.1
     done
     kill "$probe" 2> /dev/null && wait "$probe" 2> /dev/null || true
-    echo "$wm did not start on $DISPLAY" >&2
+    if kill -0 "$pid" 2> /dev/null; then
+        echo "$wm did not start on $DISPLAY" >&2
+    else
+        wait "$pid" && status=0 || status=$?
+        echo "$wm ended with status $status while it started on $DISPLAY" >&2
+    fi
     cat "$dir/$wm.log" "$dir/probe.log" >&2
     wmctrl -m >&2
+    display_log "$dir"
     return 1
+}
+
+# The X server's log, and whether it still runs; for a failure's report.
+display_log() {
+    local state=running
+    kill -0 "${display_server:-0}" 2> /dev/null || state=gone
+    echo "Xvfb on $DISPLAY (process $display_server, $state):" >&2
+    cat "$1/xvfb.log" >&2
 }
 
 start_openbox() { start_wm "$1" openbox; }

@@ -23,6 +23,8 @@ STEP_WAIT = 5.0  # seconds for Orca to say what a step must make it say
 GIVE_UP = 8  # failed steps after which the walk stops
 ENTRY = re.compile(r"^\d\d:\d\d:\d\d\.\d+ - ")  # the start of each entry of Orca's log
 SPOKEN = re.compile(r"SPEECH OUTPUT: '(.*)'\s*(\{.*\})?$", re.DOTALL)
+# An event Orca queues, and one it has handled or dropped (Orca 43 drops some in a flood).
+QUEUE = re.compile(r"EVENT MANAGER: (Queueing|Dequeued|Pruning (?!event queue))")
 ESPEAK_MODULE = "/usr/lib/speech-dispatcher-modules/sd_espeak-ng"
 UNSELECTED = "Text unselected."  # a box that loses the focus drops its selection: no news
 SHEET_OPENED = "材料性能 材料性能表：十三种常用板料的抗剪强度和抗拉强度。"
@@ -81,6 +83,7 @@ class Orca:
         open(self.log, "w").close()
         self.read = 0
         self.entry = []  # the lines of the entry being read; the next entry's start completes it
+        self.queued = 0  # events Orca has queued and not yet handled
         output = os.path.join(home, "orca.out")
         with open(output, "w") as out:
             quiet = {"stdout": out, "stderr": subprocess.STDOUT}
@@ -107,12 +110,26 @@ class Orca:
         self.read += len(data)
         said = []
         for line in data.decode("utf-8", errors="replace").splitlines():
-            if ENTRY.match(line) and self.entry:
-                if m := SPOKEN.search("\n".join(self.entry)):
-                    said.append(m.group(1))
-                self.entry = []
+            if start := ENTRY.match(line):
+                if q := QUEUE.match(line, start.end()):
+                    self.queued += 1 if q.group(1) == "Queueing" else -1
+                if self.entry:
+                    if m := SPOKEN.search("\n".join(self.entry)):
+                        said.append(m.group(1))
+                    self.entry = []
             self.entry.append(line.strip() if self.entry else line)
         return said
+
+    def settle(self):
+        """Waits until Orca has handled every event it has queued, as a user lets Orca
+        finish before pressing the next key. Orca 48 handles focus changes ahead of text
+        changes: a field's earlier caret move still queued when the focus reaches it is
+        taken for news of that field, told instead of its name."""
+        deadline = time.monotonic() + STEP_WAIT
+        self.utterances()
+        while self.queued > 0 and time.monotonic() < deadline:
+            time.sleep(0.05)
+            self.utterances()
 
     def expect(self, what, keys, said, wait=STEP_WAIT, unsaid=(), ordered=True):
         """Presses `keys` (xdotool key names, or ("type", text)), then waits for
@@ -121,7 +138,7 @@ class Orca:
         keys: since the last step), and none of `unsaid` meanwhile. Whether it
         did."""
         if keys:
-            self.utterances()
+            self.settle()
         for k in keys:
             if isinstance(k, tuple):
                 subprocess.run(["xdotool", "type", "--delay", "30", "--", k[1]], check=True)
