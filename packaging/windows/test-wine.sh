@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Tests the Windows build in BUILD_DIR under Wine on a private X display:
-#  1. the number, formula and offscreen window tests, cross-compiled, through ctest;
+#  1. the number, formula and window tests, cross-compiled, through ctest, on
+#     the Windows platform;
 #  2. the installer installs silently (/S): the program file, its licence texts,
 #     the Start-menu entry, the uninstall key;
 #  3. the installed program used as a person does (wine_drive.py): after each
