@@ -80,12 +80,10 @@ endif()
 
 # For the commands run while configuring, for each command of the build
 # (custom commands; the Makefile and Ninja generators prefix each with this),
-# and for cpack. A command whose output holds the time depends on
-# PF_SOURCE_DATE_EPOCH_FILE, rewritten only when the time changes: the
-# Makefiles do not run a command again for a change of its command line.
+# and for cpack. The Makefiles do not run a command again for a change of its
+# command line: a command whose output holds the time is made to run again
+# where it is defined (the resources, assets/CMakeLists.txt).
 set(ENV{SOURCE_DATE_EPOCH} ${PF_SOURCE_DATE_EPOCH})
-set(PF_SOURCE_DATE_EPOCH_FILE "${PROJECT_BINARY_DIR}/source_date_epoch")
-file(CONFIGURE OUTPUT "${PF_SOURCE_DATE_EPOCH_FILE}" CONTENT "@PF_SOURCE_DATE_EPOCH@\n" @ONLY)
 set_property(GLOBAL PROPERTY RULE_LAUNCH_CUSTOM
              "\"${CMAKE_COMMAND}\" -E env SOURCE_DATE_EPOCH=${PF_SOURCE_DATE_EPOCH}")
 set(CPACK_PROJECT_CONFIG_FILE "${PROJECT_BINARY_DIR}/CPackSourceDate.cmake")
