@@ -197,7 +197,12 @@ def keyboard_only(program):
             wait_for(f"{title}: the caret back in the first field", lambda: focused(calc) == list(fields)[0])
             key(*["Tab"] * (len(fields) + 3), "Return")  # 返回
             gone(app, title)
-        key("Tab", "Tab", "Tab", "space")  # the menu's 关闭
+        # The menu back, as a person sees it before typing: its first button focused.
+        menu = window(app, MENU)
+        wait_for(f"{MENU_TABS[0]!r} focused", lambda: focused(menu) == MENU_TABS[0])
+        key("Tab", "Tab", "Tab")
+        wait_for(f"{MENU_TABS[-1]!r} focused", lambda: focused(menu) == MENU_TABS[-1])
+        key("space")  # the menu's 关闭
         ended(process, "Space on the menu's 关闭")
     finally:
         stop(process)
