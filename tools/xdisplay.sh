@@ -11,7 +11,6 @@
 # want a D-Bus session bus.
 display_pids=()
 display_lock=
-display_server=
 
 # Each display number is claimed with a lock file that every process started
 # here inherits, so a number is free again only once the last of them, the X
@@ -33,7 +32,6 @@ start_display() {
             done
             if [ -s "$dir/display" ]; then
                 display_pids+=("$pid")
-                display_server=$pid
                 export DISPLAY=:$n
                 return 0
             fi
@@ -111,9 +109,9 @@ start_wm() {
 
 # The X server's log, and whether it still runs; for a failure's report.
 display_log() {
-    local state=running
-    kill -0 "${display_server:-0}" 2> /dev/null || state=gone
-    echo "Xvfb on $DISPLAY (process $display_server, $state):" >&2
+    local server=${display_pids[0]:-0} state=running # the server starts first
+    kill -0 "$server" 2> /dev/null || state=gone
+    echo "Xvfb on $DISPLAY (process $server, $state):" >&2
     cat "$1/xvfb.log" >&2
 }
 

@@ -158,6 +158,20 @@ class Program:
         if code != 0:
             raise Failure(f"the program ended with exit code {code} after {what}")
 
+    def calculate_blanking(self, inputs):
+        """Types `inputs` into the open blanking window's empty fields and clicks 计算."""
+        for i, value in enumerate(inputs, 1):
+            self.click(f"BLANKING_FIELD{i}")
+            type_text(value)
+        self.click("BLANKING_CALCULATE")
+
+    def compute_blanking(self, when):
+        """The blanking example, calculated and its result checked."""
+        inputs, expected = CALCULATORS["BLANKING"]
+        self.calculate_blanking(inputs)
+        if (text := self.read("BLANKING_RESULT")) != expected:
+            raise Failure(f"{when}, {inputs} gave {text!r}, expected {expected!r}")
+
     def open_calculator(self, name):
         self.click(f"MENU_{name}")
         self.window(name)
@@ -216,15 +230,11 @@ def keyboard_only(exe):
 
 def fault_message(exe):
     """A fault is reported in a message box; the program goes on with its inputs."""
-    inputs, expected = CALCULATORS["BLANKING"]
-    fields = [f"BLANKING_FIELD{i}" for i in range(1, len(inputs) + 1)]
+    fields = [f"BLANKING_FIELD{i}" for i in range(1, len(FAULT_INPUTS) + 1)]
     report = FACTS["REPORT_TITLE"]
     with Program(exe) as program:
         program.open_calculator("BLANKING")
-        for field, value in zip(fields, FAULT_INPUTS):
-            program.click(field)
-            type_text(value)
-        program.click("BLANKING_CALCULATE")
+        program.calculate_blanking(FAULT_INPUTS)
         shot("fault-message", wait_for("the fault's message box", lambda: shown_windows().get(report)))
         key("Return")
         wait_for("the message box to go", lambda: report not in shown_windows())
@@ -232,12 +242,7 @@ def fault_message(exe):
         if kept != FAULT_INPUTS:
             raise Failure(f"after the fault's message the inputs read {kept}, not {FAULT_INPUTS}")
         program.click("BLANKING_CLEAR")
-        for field, value in zip(fields, inputs):
-            program.click(field)
-            type_text(value)
-        program.click("BLANKING_CALCULATE")
-        if (text := program.read("BLANKING_RESULT")) != expected:
-            raise Failure(f"after the fault, {inputs} gave {text!r}")
+        program.compute_blanking("after the fault")
         shot("blanking", program.window("BLANKING"))
         program.click("BLANKING_CLOSE")
         program.ended("the calculator's 关闭")
@@ -292,16 +297,10 @@ def scaled_at_150_percent(exe):
 
 def starts_and_computes(exe):
     """The menu at its place; the blanking window computes its example."""
-    inputs, expected = CALCULATORS["BLANKING"]
     with Program(exe) as program:
         shot("menu", program.window("MENU"))
         program.open_calculator("BLANKING")
-        for i, value in enumerate(inputs, 1):
-            program.click(f"BLANKING_FIELD{i}")
-            type_text(value)
-        program.click("BLANKING_CALCULATE")
-        if (text := program.read("BLANKING_RESULT")) != expected:
-            raise Failure(f"{inputs} gave {text!r}, expected {expected!r}")
+        program.compute_blanking("in a new window")
         program.click("BLANKING_CLOSE")
         program.ended("the calculator's 关闭")
 

@@ -123,6 +123,16 @@ def open_calculator(app, entry):
     return calc
 
 
+def tab_in_menu_to(app, name):
+    """Tabs from the first button of a fresh menu, focused when it shows, to the
+    button `name`: as a person types, once the menu is there."""
+    menu = window(app, MENU)
+    wait_for(f"{MENU_TABS[0]!r} focused", lambda: focused(menu) == MENU_TABS[0])
+    for _ in range(MENU_TABS.index(name)):
+        key("Tab")
+    wait_for(f"{name!r} focused", lambda: focused(menu) == name)
+
+
 def tab_cycle(process, win, title, expected):
     """Tab visits `expected` in order from the control that has the focus, then wraps."""
     wait_for(f"{title!r} active", lambda: active_window() == x_window(process, title))
@@ -178,10 +188,7 @@ def keyboard_only(program):
         tab_cycle(process, window(app, MENU), MENU, MENU_TABS)
         for entry in [CALCULATORS[2], CALCULATORS[0], CALCULATORS[1]]:
             menu_button, title, lookup, fields, expected = entry
-            menu = window(app, MENU)  # a fresh menu: the focus on its first button
-            for _ in range(MENU_TABS.index(menu_button)):
-                key("Tab")
-            wait_for(f"{menu_button!r} focused", lambda: focused(menu) == menu_button)
+            tab_in_menu_to(app, menu_button)
             key("space")
             calc = window(app, title)
             gone(app, MENU)
@@ -197,11 +204,7 @@ def keyboard_only(program):
             wait_for(f"{title}: the caret back in the first field", lambda: focused(calc) == list(fields)[0])
             key(*["Tab"] * (len(fields) + 3), "Return")  # 返回
             gone(app, title)
-        # The menu back, as a person sees it before typing: its first button focused.
-        menu = window(app, MENU)
-        wait_for(f"{MENU_TABS[0]!r} focused", lambda: focused(menu) == MENU_TABS[0])
-        key("Tab", "Tab", "Tab")
-        wait_for(f"{MENU_TABS[-1]!r} focused", lambda: focused(menu) == MENU_TABS[-1])
+        tab_in_menu_to(app, MENU_TABS[-1])
         key("space")  # the menu's 关闭
         ended(process, "Space on the menu's 关闭")
     finally:
