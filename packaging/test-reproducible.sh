@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Checks that the downloads of BUILD_DIR are reproducible: builds them again
-# from a fresh clone of the commit BUILD_DIR was built from (with the work
-# tree's uncommitted changes, if any), in another folder and later, and
-# compares them byte for byte: the Debian package of a Linux build, or the
-# program file, the zip and the installer of a Windows build. On a
-# difference, names the files (and the package's members) that differ; the
-# second build's files are kept in BUILD_DIR/reproducible/ for diffoscope.
+# Checks that the downloads of BUILD_DIR are reproducible. The program holds
+# no folder of the machine that built it; built again from a fresh clone of
+# the commit BUILD_DIR was built from (with the work tree's uncommitted
+# changes, if any), in another folder and later, the downloads are the same
+# byte for byte: the Debian package of a Linux build, or the program file, the
+# zip and the installer of a Windows build. On a difference, names the files
+# (and the package's members) that differ; the second build's files are kept
+# in BUILD_DIR/reproducible/ for diffoscope.
 #   packaging/test-reproducible.sh BUILD_DIR
 # Needs (Debian): git, cmake, dpkg-dev, file, diffutils.
 set -euo pipefail
@@ -42,15 +43,30 @@ if ! git -C "$src" rev-parse --verify -q HEAD > /dev/null; then
 fi
 commit=$(git -C "$src" rev-parse HEAD)
 started=$(date +%s)
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/pf-reproducible.XXXXXX")
+trap 'rm -rf "$tmp"' EXIT
+
+# No folder of the building machine in the program: the sources, the build,
+# and the Qt a Windows build links, which another machine keeps elsewhere.
+folders=("$src" "$build")
+if [ "$target" = package ]; then
+    dpkg-deb -x "${firsts[0]}" "$tmp/payload"
+else
+    qt=$(cache Qt6_DIR)
+    folders+=("${qt%/lib/cmake/Qt6}")
+    mkdir "$tmp/payload" && cp "${firsts[0]}" "$tmp/payload/"
+fi
+for folder in "${folders[@]}"; do
+    holding=$(grep -rlaF "$folder" "$tmp/payload" || true)
+    [ -z "$holding" ] || fail "${holding//$tmp\/payload\//} holds the build machine's folder $folder"
+done
 
 # Another folder, of another length, than the first build's; the build folder
 # where it was from the sources (within, or beside them), since the paths from
 # one to the other are in the debugging information.
-tmp=$(mktemp -d "${TMPDIR:-/tmp}/pf-reproducible.XXXXXX")
-trap 'rm -rf "$tmp"' EXIT
-top=$tmp
+top=$tmp/build
 parent=${src%/*}
-[ ${#top} -ne ${#parent} ] || top=$tmp/again
+[ ${#top} -ne ${#parent} ] || top=$tmp/build-again
 clone=$top/${src##*/}
 case $build/ in
 "$src"/*) second_build=$clone/${build#"$src"/} ;;

@@ -67,7 +67,8 @@ static)
     # the linker's --gc-sections, and the build folder out of the objects.
     # Windows draws the fonts (no FreeType); the program's Fusion style needs
     # no native style plugin; no document formats the program never writes.
-    settings=("${common[@]}" -DBUILD_SHARED_LIBS=OFF "${modules[@]}" "${bundled[@]}"
+    # Relocatable: no folder of the building machine in the program.
+    settings=("${common[@]}" -DBUILD_SHARED_LIBS=OFF -DFEATURE_relocatable=ON "${modules[@]}" "${bundled[@]}"
               "-DCMAKE_C_FLAGS=-ffunction-sections -fdata-sections -ffile-prefix-map=@WORK@/="
               "-DCMAKE_CXX_FLAGS=-ffunction-sections -fdata-sections -ffile-prefix-map=@WORK@/="
               -DFEATURE_freetype=OFF -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF
