@@ -2,12 +2,15 @@
 """Uses the program as a person does on a desktop with a window manager: X
 mouse clicks and key presses (xdotool), the window manager's active window
 (_NET_ACTIVE_WINDOW) and its close request (WM_DELETE_WINDOW, through wmctrl),
-and what a screen reader reads back over AT-SPI.
+what the screen shows (X images), and what a screen reader reads back over
+AT-SPI.
 
 Usage: desktop.py PROGRAM [CASE...]   (all cases by default; under run.sh: X display,
 window manager, D-Bus session)
 """
 
+import ctypes
+import functools
 import os
 import subprocess
 import sys
@@ -33,17 +36,23 @@ def key(*keys):
     xdo("key", "--delay", "60", *keys)
 
 
-def click(acc, repeat=1):
-    placed(acc)
-    x, y, w, h = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+def click(acc, repeat=1, top_quarter=False):
+    """Clicks `acc` once its window is in place and the screen shows it there as
+    the program drew it: mutter 48 keeps its click-to-focus button grab on a
+    window it framed after grabbing, takes every click there first, and drops
+    one made before it shows the window."""
+    x_id, origin = placed(acc)
+    point = centre_of(acc, top_quarter)
+    wait_for(f"{acc.name!r} on the screen", lambda: on_screen(acc, point, x_id, origin))
     # XTest delivers the move before the click; no --sync, which waits out a
     # pointer that is already there.
-    xdo("mousemove", str(x + w // 2), str(y + h // 2), "click", "--repeat", str(repeat), "--delay", "80", "1")
+    xdo("mousemove", *map(str, point), "click", "--repeat", str(repeat), "--delay", "80", "1")
 
 
 def placed(acc):
     """Waits until the window of `acc` is where the program put it: some window
-    managers show a new window elsewhere first and move it a moment later."""
+    managers show a new window elsewhere first and move it a moment later. The
+    window's X id and place."""
     win = acc
     while win.parent.getRole() != pyatspi.ROLE_APPLICATION:
         win = win.parent
@@ -59,6 +68,53 @@ def placed(acc):
         wait_for(f"{win.name!r} at its place", lambda: x_place() == place())
     except Failure:
         raise Failure(f"{win.name!r} is at {x_place()}, not at {place()}") from None
+    return x_id, place()
+
+
+class XImage(ctypes.Structure):
+    _fields_ = [(n, ctypes.c_int) for n in ("width", "height", "xoffset", "format")] + [("data", ctypes.c_void_p)] + [
+        (n, ctypes.c_int) for n in ("byte_order", "unit", "bit_order", "pad", "depth", "bytes_per_line", "bpp")]
+
+
+xlib = ctypes.CDLL("libX11.so.6")
+X_ERROR_IGNORED = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)(lambda display, error: 0)
+
+
+@functools.cache
+def x_display():
+    xlib.XOpenDisplay.restype = ctypes.c_void_p
+    xlib.XGetImage.restype = ctypes.POINTER(XImage)
+    xlib.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
+                               ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+    xlib.XDefaultRootWindow.restype = ctypes.c_ulong
+    xlib.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+    xlib.XSetErrorHandler(X_ERROR_IGNORED)  # a window that is gone has no image
+    return xlib.XOpenDisplay(None)
+
+
+def x_pixels(window, x, y, w, h):
+    """The colours (24 bits in 32) of a rectangle of an X window, the root by
+    default; None if the window has none there."""
+    display = x_display()
+    image = xlib.XGetImage(display, window or xlib.XDefaultRootWindow(display), x, y, w, h, 0xFFFFFF, 2)  # ZPixmap
+    if not image:
+        return None
+    i = image.contents
+    data, line = ctypes.string_at(i.data, i.bytes_per_line * h), i.bytes_per_line
+    pixels = b"".join(data[r * line:r * line + 4 * w] for r in range(h)) if i.bpp == 32 else None
+    xlib.XFree(ctypes.c_void_p(i.data))
+    xlib.XFree(image)
+    return pixels
+
+
+def on_screen(acc, point, x_id, origin, reach=24):
+    """The screen shows `acc` around `point` as its window (X id, place) holds
+    it, and that is not blank."""
+    x, y, w, h = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    left, top = max(x, point[0] - reach), max(y, point[1] - reach)
+    w, h = min(x + w, point[0] + reach) - left, min(y + h, point[1] + reach) - top
+    drawn = x_pixels(x_id, left - origin[0], top - origin[1], w, h)
+    return drawn and drawn.count(drawn[:4]) * 4 != len(drawn) and x_pixels(None, left, top, w, h) == drawn
 
 
 def x_window(process, title):
@@ -167,7 +223,7 @@ def lookup_keeps_the_calculator_active(program):
                 expect_text(lookup_field, "78"[:press + 1], f"{title}: the look-up field")
             # Clicked into, the sheet has its 关闭 focused, and Enter closes it
             # alone; the next calculator maps it afresh.
-            xdo("mousemove", *map(str, centre_of(sheet[0], top_quarter=True)), "click", "1")
+            click(sheet[0], top_quarter=True)
             wait_for("the sheet active", lambda: active_window() == x_window(process, SHEET))
             tab_cycle(process, sheet[0], SHEET, [FACTS["SHEET_CLOSE_NAME"]])
             key("Return")
