@@ -23,7 +23,9 @@ start_display() {
         exec {display_lock}> "/tmp/.pressforce-X$n.lock"
         if flock -n "$display_lock" && ! [ -e "/tmp/.X11-unix/X$n" ]; then
             : > "$dir/display"
-            Xvfb ":$n" -displayfd 3 -nolisten tcp "$@" 3> "$dir/display" 2> "$dir/xvfb.log" &
+            # No autorepeat (-r): a busy machine that delays a synthetic key's
+            # release past the repeat delay would otherwise type it twice.
+            Xvfb ":$n" -displayfd 3 -nolisten tcp -r "$@" 3> "$dir/display" 2> "$dir/xvfb.log" &
             pid=$!
             for _ in $(seq 300); do
                 [ -s "$dir/display" ] && break
