@@ -31,6 +31,7 @@ trap cleanup EXIT
 start_display "$log" -screen 0 1600x1000x24
 start_openbox "$log"
 # One Wine server for all the runs, as on a desktop where Wine is running.
+mkdir -p "$WINEPREFIX"
 "${wine%/*}/wineserver" -p
 "$wine" wineboot --init > /dev/null 2>&1
 
