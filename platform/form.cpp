@@ -71,9 +71,7 @@ void Form::Destroy() {
     FormWindow* w = window_.data();
     window_ = nullptr;
     w->onTitleBarClose = nullptr;
-    w->hide();
-    // A procedure of this window may still be running: delete once it has returned.
-    w->deleteLater();
+    runtime_.Retire(w);
 }
 
 void Form::OnClick(ControlName control, std::function<void()> procedure) {

@@ -1,17 +1,15 @@
 #include "platform/runtime.h"
 
+#include "platform/activation.h"
 #include "platform/controls.h"
 #include "platform/form.h"
 
-#include <QApplication>
-#include <QBasicTimer>
 #include <QCoreApplication>
-#include <QCursor>
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
-#include <QWindow>
 
 #include <algorithm>
 #include <utility>
@@ -38,97 +36,10 @@ QString ObjectPath(const Form& form, ControlName control) {
 
 QString ToString(ControlName control) { return ObjectName(control.name, control.index); }
 
-// A procedure's last activation request is made once it has returned, yet the
-// window manager may act on the procedure's Show after that and activate the
-// window shown or raised: xfwm4 activates a window when it is raised, and Wine
-// activates a window shown without activation when it is mapped, twice within
-// a few milliseconds. The hold asks once more for the procedure's window when,
-// shortly after the procedure, one of the windows it showed has become active
-// instead and no such activation has followed for a moment. A window the user
-// chooses stays active: choosing it takes a key or a mouse button pressed in
-// the program, or the pointer moved (a click on a title bar reaches only the
-// window manager), and the hold lets go at either. It lets go as well at the
-// activation of any other window, and after its time.
-class ActivationHold : public QObject {
-public:
-    void Arm(QWidget* target, std::vector<QPointer<QWidget>> shown) {
-        Release();
-        std::erase_if(shown, [&](const QPointer<QWidget>& w) { return !w || w == target; });
-        if (shown.empty())
-            return;
-        target_ = target;
-        shown_ = std::move(shown);
-        pointer_ = QCursor::pos();
-        qApp->installEventFilter(this);
-        connect(qApp, &QGuiApplication::focusWindowChanged, this, &ActivationHold::Activated);
-        expiry_.start(kHoldMilliseconds, this);
-    }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        switch (event->type()) {
-        case QEvent::KeyPress:
-        case QEvent::MouseButtonPress:
-        case QEvent::NonClientAreaMouseButtonPress:
-        case QEvent::TouchBegin:
-        case QEvent::TabletPress: Release(); break;
-        default: break;
-        }
-        return false;
-    }
-
-    void timerEvent(QTimerEvent* event) override {
-        if (event->timerId() == expiry_.timerId()) {
-            expiry_.stop();
-            if (!settle_.isActive())
-                Release();
-            return;
-        }
-        QPointer<QWidget> target = target_;
-        const bool again = QCursor::pos() == pointer_;
-        Release();
-        if (again && target && target->isVisible())
-            target->activateWindow();
-    }
-
-private:
-    // A window manager acts on a Show well within this.
-    static constexpr int kHoldMilliseconds = 1000;
-    // The quiet after the last activation before the hold asks again.
-    static constexpr int kSettleMilliseconds = 100;
-
-    void Activated(QWindow* window) {
-        if (!window)
-            return;
-        const auto is = [&](const QPointer<QWidget>& w) { return w && w->windowHandle() == window; };
-        if (is(target_))
-            settle_.stop();
-        else if (std::any_of(shown_.begin(), shown_.end(), is))
-            settle_.start(kSettleMilliseconds, this);
-        else
-            Release();
-    }
-
-    void Release() {
-        qApp->removeEventFilter(this);
-        disconnect(qApp, nullptr, this, nullptr);
-        expiry_.stop();
-        settle_.stop();
-        target_ = nullptr;
-        shown_.clear();
-    }
-
-    QPointer<QWidget> target_;
-    std::vector<QPointer<QWidget>> shown_;
-    QPoint pointer_;
-    QBasicTimer expiry_;
-    QBasicTimer settle_;
-};
-
 Runtime::Runtime(std::vector<const Window*> arrangement, std::function<const LoaderFonts&()> fonts,
                  RuntimeHooks hooks)
     : arrangement_(std::move(arrangement)), fonts_(std::move(fonts)), hooks_(std::move(hooks)),
-      hold_(std::make_unique<ActivationHold>()) {
+      activation_(std::make_unique<Activation>()) {
     if (!hooks_.report)
         hooks_.report = [this](const QString& text) {
             (void)Fonts(); // the report is in Chinese
@@ -169,14 +80,7 @@ void Runtime::Show(Form& form) {
     Call(Member::Show, "Form", form.Name(), [&] {
         if (!form.IsShown())
             form.Load();
-        QWidget* w = form.window();
-        // In a procedure the window manager must not activate a window on its
-        // own when it maps it: the procedure's last request decides (Activate).
-        w->setAttribute(Qt::WA_ShowWithoutActivating, depth_ > 0);
-        w->show();
-        w->raise();
-        shown_.emplace_back(w);
-        Activate(w);
+        activation_->Show(form.window(), depth_ > 0);
         return kOk;
     });
 }
@@ -222,26 +126,9 @@ void Runtime::SetFocus(Form& form, ControlName control) {
              if (!w || !w->isEnabled() || w->focusPolicy() == Qt::NoFocus)
                  return kFailed;
              w->setFocus(Qt::OtherFocusReason);
-             Activate(w->window());
+             activation_->Request(w->window(), depth_ > 0);
              return kOk;
          });
-}
-
-void Runtime::Activate(QWidget* window) {
-    // Within a procedure only its last request counts, made once it has
-    // returned: a desktop activates asynchronously, so a window shown first
-    // and another focused after it could otherwise end up in either order.
-    pendingActivation_ = window;
-    if (depth_ == 0)
-        ActivatePending();
-}
-
-void Runtime::ActivatePending() {
-    std::vector<QPointer<QWidget>> shown = std::exchange(shown_, {});
-    if (QWidget* w = std::exchange(pendingActivation_, nullptr); w && w->isVisible()) {
-        w->activateWindow();
-        hold_->Arm(w, std::move(shown));
-    }
 }
 
 void Runtime::End() {
@@ -285,7 +172,7 @@ void Runtime::RunProcedure(const std::function<void()>& procedure) {
     if (depth_ == 0) {
         EndIfNoWindowLeft();
         if (!ended_)
-            ActivatePending();
+            activation_->ProcedureReturned();
     }
 }
 
@@ -302,12 +189,17 @@ int Runtime::ShownCount() const {
         std::count_if(forms_.begin(), forms_.end(), [](const Form* f) { return f->IsShown(); }));
 }
 
+void Runtime::Retire(QWidget* window) { activation_->Retire(window, depth_ > 0 && !ended_); }
+
+bool Runtime::HoldingActivation() const { return activation_->Holding(); }
+
 void Runtime::EndProgram(int exitCode) {
     if (ended_)
         return;
     ended_ = true;
     for (Form* f : forms_)
         f->Destroy();
+    activation_->Clear();
     hooks_.endProgram(exitCode);
 }
 

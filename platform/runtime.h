@@ -8,7 +8,6 @@
 #include "platform/loader.h"
 #include "platform/placement.h"
 
-#include <QPointer>
 #include <QString>
 #include <QUrl>
 
@@ -21,7 +20,7 @@ class QWidget;
 
 namespace platform {
 
-class ActivationHold;
+class Activation;
 class Form;
 
 // A control of a window by name, with its element number in a control array.
@@ -78,6 +77,8 @@ public:
     void TitleBarClose(Form& form);
 
     int ShownCount() const;
+    // True while keys typed after a procedure are kept for the window it activated.
+    bool HoldingActivation() const;
 
     // The windows' fonts, asked whenever a window with text is built.
     const LoaderFonts& Fonts() { return fonts_(); }
@@ -88,9 +89,8 @@ public:
 private:
     friend class Form;
     template <class Op> void Call(Member member, const char* interfaceId, const QString& object, Op&& op);
-    // Makes `window` the active window now, or at the end of the running procedure.
-    void Activate(QWidget* window);
-    void ActivatePending();
+    // Takes down the window of an unloaded form.
+    void Retire(QWidget* window);
     void EndProgram(int exitCode);
     void EndIfNoWindowLeft();
 
@@ -99,11 +99,8 @@ private:
     RuntimeHooks hooks_;
     calc::FpStatus fp_;
     std::vector<Form*> forms_;
-    QPointer<QWidget> pendingActivation_;
-    // The windows the running procedure showed or raised.
-    std::vector<QPointer<QWidget>> shown_;
-    // Keeps the procedure's last request against the window manager's own activations.
-    std::unique_ptr<ActivationHold> hold_;
+    // Which window is active after a procedure, and where keys typed meanwhile go.
+    std::unique_ptr<Activation> activation_;
     int depth_ = 0;
     bool ended_ = false;
 };

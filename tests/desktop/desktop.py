@@ -267,6 +267,54 @@ def keyboard_only(program):
         stop(process)
 
 
+def typing_at_once(program):
+    """Keys typed right after a button pressed from the keyboard land where it put
+    the focus, whatever the window manager activates meanwhile: the menu's
+    calculator buttons, and the first and the second 查询 with Space and with
+    Enter; the calculator stays active."""
+    process, app = start(program)
+    try:
+        for n, (menu_button, title, lookup, fields, _) in enumerate(CALCULATORS):
+            tab_in_menu_to(app, menu_button)
+            key(("space", "Return")[n % 2], "1")
+            calc = window(app, title)
+            expect_text(field(calc, list(fields)[0]), "1", f"{title}: the first field after {menu_button!r}")
+            order = [*fields, lookup, *(spoken(title, c) for c in ("CALCULATE", "CLEAR", "BACK"))]
+            lookup_field = field(calc, LOOKUP[title])
+            typed = text_of(lookup_field)
+            for press in ("space", "Return"):
+                for nth in (1, 2):
+                    tab_to(calc, order, lookup)
+                    key(press, "7")
+                    typed += "7"
+                    expect_text(lookup_field, typed, f"{title}: 7 typed at once after {press} on {lookup!r} ({nth})")
+                    window(app, SHEET)
+                    wait_for(f"{title} active", lambda: active_window() == x_window(process, title))
+                    key("8")
+                    typed += "8"
+                    expect_text(lookup_field, typed, f"{title}: 8 typed after {press} on {lookup!r} ({nth})")
+                close_by_title_bar(process, SHEET)
+                gone(app, SHEET)
+                click(lookup_field)  # back into the calculator, wherever the window manager went
+                key("End")
+            tab_to(calc, order, order[-1])
+            key("Return")  # 返回
+            gone(app, title)
+        tab_in_menu_to(app, MENU_TABS[-1])
+        key("space")
+        ended(process, "Space on the menu's 关闭")
+    finally:
+        stop(process)
+
+
+def tab_to(win, order, name):
+    """Tabs forward from the focused control to `name`, both in the tab order `order`."""
+    start_at = wait_for(f"the focus in {order}", lambda: focused(win) in order and focused(win))
+    if tabs := order.index(name) - order.index(start_at):
+        key(*["Tab"] * tabs)
+    wait_for(f"{name!r} focused", lambda: focused(win) == name)
+
+
 def centre_of(acc, top_quarter=False):
     x, y, w, h = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
     return x + w // 2, y + (h // 4 if top_quarter else h // 2)
@@ -361,7 +409,7 @@ def calc_link_name(calc):
     return next(a.name for a in children(calc) if a.getRole() == pyatspi.ROLE_LINK)
 
 
-CASES = [lookup_keeps_the_calculator_active, keyboard_only, title_bar_close, result_and_link]
+CASES = [lookup_keeps_the_calculator_active, keyboard_only, typing_at_once, title_bar_close, result_and_link]
 
 
 def main():

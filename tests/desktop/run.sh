@@ -37,7 +37,7 @@ dbus-run-session -- bash -c '
     trap stop_display EXIT
     start_display "$XDG_RUNTIME_DIR" -screen 0 1600x1000x24 || exit 1
     start_wm "$XDG_RUNTIME_DIR" "$3" || exit 1
-    /usr/bin/python3 "$0" "$1" && exit 0
+    /usr/bin/python3 "$0" "$1" $PF_CASES && exit 0
     status=$?
     echo "$3 log:" >&2
     cat "$XDG_RUNTIME_DIR/$3.log" >&2

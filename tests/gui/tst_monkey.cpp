@@ -396,10 +396,12 @@ std::vector<int> Monkey::Shown() const {
     return shown;
 }
 
-// A shown window; mostly the active one, as a user mostly works in it.
+// A shown window; mostly the active one, as a user mostly works in it. Right
+// after a procedure, keys reach only the window it activated (as a window
+// system delivers them; those sent to another window go there too).
 int Monkey::AnyShown(bool preferActive) {
     const std::vector<int> shown = Shown();
-    if (preferActive && rng_.Chance(70))
+    if (preferActive && (h_->runtime.HoldingActivation() || rng_.Chance(70)))
         for (int n : shown)
             if (Form(n).window() == QApplication::activeWindow())
                 return n;

@@ -1,0 +1,208 @@
+#include "platform/activation.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QTimerEvent>
+#include <QWindow>
+
+#include <algorithm>
+#include <utility>
+
+namespace platform {
+
+Activation::Activation() = default;
+Activation::~Activation() {
+    // Nothing runs any more: what is still on the screen goes now.
+    for (auto* retired : {&retired_, &procedureRetired_})
+        for (const QPointer<QWidget>& w : std::exchange(*retired, {}))
+            delete w.data();
+}
+
+namespace {
+
+void TakeDown(QWidget* window) {
+    if (!window)
+        return;
+    window->hide();
+    // A procedure of this window may still be running: delete once it has returned.
+    window->deleteLater();
+}
+
+// The first control that Tab reaches in `window`, where a key typed goes
+// before the window has been active.
+QWidget* FocusOf(QWidget* window) {
+    if (QWidget* w = window->focusWidget())
+        return w;
+    for (QWidget* w = window->nextInFocusChain(); w && w != window; w = w->nextInFocusChain())
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(window) &&
+            w->window() == window) {
+            w->setFocus(Qt::TabFocusReason);
+            return w;
+        }
+    return window;
+}
+
+} // namespace
+
+void Activation::Show(QWidget* window, bool inProcedure) {
+    // In a procedure the window manager must not activate the window it maps:
+    // the procedure's last request decides.
+    window->setAttribute(Qt::WA_ShowWithoutActivating, inProcedure);
+    window->show();
+    window->raise();
+    procedureShown_.emplace_back(window);
+    Request(window, inProcedure);
+}
+
+void Activation::Request(QWidget* window, bool inProcedure) {
+    // Only the last request counts, made once the procedure has returned: a
+    // desktop activates asynchronously, so a window shown first and another
+    // focused after it could otherwise end up in either order.
+    pending_ = window;
+    if (!inProcedure)
+        ProcedureReturned();
+}
+
+void Activation::Clear() {
+    Release();
+    pending_ = nullptr;
+    procedureShown_.clear();
+    for (const QPointer<QWidget>& w : std::exchange(procedureRetired_, {}))
+        TakeDown(w);
+}
+
+void Activation::Retire(QWidget* window, bool inProcedure) {
+    if (inProcedure)
+        procedureRetired_.emplace_back(window);
+    else
+        TakeDown(window);
+}
+
+void Activation::ProcedureReturned() {
+    std::vector<QPointer<QWidget>> shown = std::exchange(procedureShown_, {});
+    std::vector<QPointer<QWidget>> retired = std::exchange(procedureRetired_, {});
+    if (QWidget* w = std::exchange(pending_, nullptr); w && w->isVisible()) {
+        w->activateWindow();
+        Hold(w, std::move(shown), retired);
+    }
+    for (const QPointer<QWidget>& r : retired)
+        TakeDown(r);
+}
+
+// Holds for `target`; takes the unloaded windows it keeps out of `retired`.
+void Activation::Hold(QWidget* target, std::vector<QPointer<QWidget>> shown,
+                      std::vector<QPointer<QWidget>>& retired) {
+    Release();
+    std::erase_if(shown, [&](const QPointer<QWidget>& w) { return !w || w == target; });
+    // An unloaded window matters only until the requested one is active.
+    const bool keep = !retired.empty() && !target->isActiveWindow();
+    if (shown.empty() && !keep)
+        return;
+    target_ = target;
+    shown_ = std::move(shown);
+    if (keep)
+        retired_ = std::exchange(retired, {});
+    pointer_ = QCursor::pos();
+    qApp->installEventFilter(this);
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, &Activation::Activated);
+    expiry_.start(kHoldMilliseconds, this);
+}
+
+bool Activation::Kept(const QObject* receiver) const {
+    const auto is = [&](const QPointer<QWidget>& w) {
+        if (!w)
+            return false;
+        if (receiver->isWindowType())
+            return w->windowHandle() == receiver;
+        return receiver->isWidgetType() && static_cast<const QWidget*>(receiver)->window() == w;
+    };
+    return std::any_of(shown_.begin(), shown_.end(), is) || std::any_of(retired_.begin(), retired_.end(), is);
+}
+
+void Activation::TakeDownRetired() {
+    for (const QPointer<QWidget>& w : std::exchange(retired_, {}))
+        TakeDown(w);
+}
+
+bool Activation::eventFilter(QObject* receiver, QEvent* event) {
+    switch (event->type()) {
+    // Choosing a window takes the pointer; a click on a title bar reaches
+    // only the window manager, which then activates another window.
+    case QEvent::MouseButtonPress:
+    case QEvent::NonClientAreaMouseButtonPress:
+    case QEvent::TouchBegin:
+    case QEvent::TabletPress: {
+        // An unloaded window still on the screen takes no click.
+        const bool inert = receiver->isWidgetType() &&
+                           std::any_of(retired_.begin(), retired_.end(), [&](const QPointer<QWidget>& w) {
+                               return w == static_cast<QWidget*>(receiver)->window();
+                           });
+        Release();
+        return inert;
+    }
+    // Typing chooses no window: what reaches a window the procedure showed
+    // goes on to the control the procedure left the focus in, in order.
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::InputMethod:
+        if (target_ && Kept(receiver)) {
+            QCoreApplication::sendEvent(FocusOf(target_), event);
+            return true;
+        }
+        return false;
+    default: return false;
+    }
+}
+
+void Activation::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == expiry_.timerId()) {
+        expiry_.stop();
+        if (!settle_.isActive())
+            Release();
+    } else if (event->timerId() == settle_.timerId()) {
+        settle_.stop();
+        // A moved pointer may have chosen the window that is active now.
+        if (QCursor::pos() != pointer_ || !target_ || !target_->isVisible()) {
+            Release();
+            return;
+        }
+        // Asked once: the hold keeps the keys until the window is active, for
+        // one more hold's time at most.
+        answered_ = true;
+        target_->activateWindow();
+        if (!expiry_.isActive())
+            expiry_.start(kHoldMilliseconds, this);
+    } else {
+        QObject::timerEvent(event);
+    }
+}
+
+void Activation::Activated(QWindow* window) {
+    if (!window)
+        return;
+    const auto is = [&](const QPointer<QWidget>& w) { return w && w->windowHandle() == window; };
+    if (is(target_)) {
+        settle_.stop();
+        TakeDownRetired();
+        if (answered_ || shown_.empty())
+            Release();
+    } else if (!answered_ && Kept(window)) {
+        settle_.start(kSettleMilliseconds, this);
+    } else {
+        Release();
+    }
+}
+
+void Activation::Release() {
+    qApp->removeEventFilter(this);
+    disconnect(qApp, nullptr, this, nullptr);
+    expiry_.stop();
+    settle_.stop();
+    target_ = nullptr;
+    shown_.clear();
+    answered_ = false;
+    TakeDownRetired();
+}
+
+} // namespace platform

@@ -1,0 +1,86 @@
+// Which window is active after an event procedure, and where the keys typed
+// right after it go.
+//
+// The rule: within a procedure only its last activation request counts, made
+// once the procedure has returned; a window it shows opens without activating.
+// Keys the user types after the procedure reach the control it left the focus
+// in, whatever the window manager activates meanwhile, until the user chooses
+// another window: a mouse button pressed in the program, the pointer moved, or
+// the window manager activating a window the procedure did not show.
+//
+// Why a hold: a desktop acts on a Show after the procedure has returned.
+// xfwm4 activates a window when it is raised, and Wine activates a window
+// shown without activation when it is mapped, twice within a few
+// milliseconds. And a window unloaded in a switch takes the X focus with it
+// until the window manager has activated the next. So for kHoldMilliseconds
+// after the request, a key reaching a window the procedure showed or unloaded
+// goes on to the requested window's focus
+// control, and once such a window has been active for kSettleMilliseconds
+// with no further activation, the requested window is asked for once more.
+#pragma once
+
+#include <QBasicTimer>
+#include <QObject>
+#include <QPoint>
+#include <QPointer>
+#include <QWidget>
+
+#include <vector>
+
+class QWindow;
+
+namespace platform {
+
+class Activation : public QObject {
+public:
+    // A window manager acts on a Show well within this.
+    static constexpr int kHoldMilliseconds = 1000;
+    // The quiet after the last activation before the hold asks again.
+    static constexpr int kSettleMilliseconds = 100;
+
+    Activation();
+    ~Activation() override;
+
+    // Shows and raises `window`; in a procedure without activating it.
+    void Show(QWidget* window, bool inProcedure);
+    // Asks for `window` to be active: at once outside a procedure, else when it returns.
+    void Request(QWidget* window, bool inProcedure);
+    // Takes down a window unloaded by `inProcedure`: at once outside a
+    // procedure; else it stays on the screen, inert, while the hold keeps the
+    // keys that reach it, until the requested window is active.
+    void Retire(QWidget* window, bool inProcedure);
+    // The procedure has returned: its last request is made, and held.
+    void ProcedureReturned();
+    // The program ends: no request is made, and every unloaded window goes.
+    void Clear();
+    // True while keys typed are kept for the requested window.
+    bool Holding() const { return !target_.isNull(); }
+
+protected:
+    bool eventFilter(QObject* receiver, QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    void Hold(QWidget* target, std::vector<QPointer<QWidget>> shown, std::vector<QPointer<QWidget>>& retired);
+    void Activated(QWindow* window);
+    // The window of `receiver`, a QWindow or a widget, is one the hold keeps keys for.
+    bool Kept(const QObject* receiver) const;
+    void TakeDownRetired();
+    void Release();
+
+    // The procedure's last request, and the windows it showed or raised and unloaded.
+    QPointer<QWidget> pending_;
+    std::vector<QPointer<QWidget>> procedureShown_;
+    std::vector<QPointer<QWidget>> procedureRetired_;
+    // While holding: the requested window, the others shown and the unloaded
+    // ones still on the screen, the pointer then.
+    QPointer<QWidget> target_;
+    std::vector<QPointer<QWidget>> shown_;
+    std::vector<QPointer<QWidget>> retired_;
+    QPoint pointer_;
+    bool answered_ = false; // asked once more; a later activation stands
+    QBasicTimer expiry_;
+    QBasicTimer settle_;
+};
+
+} // namespace platform
