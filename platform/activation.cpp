@@ -12,38 +12,7 @@
 namespace platform {
 
 Activation::Activation() = default;
-Activation::~Activation() {
-    // Nothing runs any more: what is still on the screen goes now.
-    for (auto* retired : {&retired_, &procedureRetired_})
-        for (const QPointer<QWidget>& w : std::exchange(*retired, {}))
-            delete w.data();
-}
-
-namespace {
-
-void TakeDown(QWidget* window) {
-    if (!window)
-        return;
-    window->hide();
-    // A procedure of this window may still be running: delete once it has returned.
-    window->deleteLater();
-}
-
-// The first control that Tab reaches in `window`, where a key typed goes
-// before the window has been active.
-QWidget* FocusOf(QWidget* window) {
-    if (QWidget* w = window->focusWidget())
-        return w;
-    for (QWidget* w = window->nextInFocusChain(); w && w != window; w = w->nextInFocusChain())
-        if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(window) &&
-            w->window() == window) {
-            w->setFocus(Qt::TabFocusReason);
-            return w;
-        }
-    return window;
-}
-
-} // namespace
+Activation::~Activation() = default;
 
 void Activation::Show(QWidget* window, bool inProcedure) {
     // In a procedure the window manager must not activate the window it maps:
@@ -64,45 +33,21 @@ void Activation::Request(QWidget* window, bool inProcedure) {
         ProcedureReturned();
 }
 
-void Activation::Clear() {
-    Release();
-    pending_ = nullptr;
-    procedureShown_.clear();
-    for (const QPointer<QWidget>& w : std::exchange(procedureRetired_, {}))
-        TakeDown(w);
-}
-
-void Activation::Retire(QWidget* window, bool inProcedure) {
-    if (inProcedure)
-        procedureRetired_.emplace_back(window);
-    else
-        TakeDown(window);
-}
-
 void Activation::ProcedureReturned() {
     std::vector<QPointer<QWidget>> shown = std::exchange(procedureShown_, {});
-    std::vector<QPointer<QWidget>> retired = std::exchange(procedureRetired_, {});
     if (QWidget* w = std::exchange(pending_, nullptr); w && w->isVisible()) {
         w->activateWindow();
-        Hold(w, std::move(shown), retired);
+        Hold(w, std::move(shown));
     }
-    for (const QPointer<QWidget>& r : retired)
-        TakeDown(r);
 }
 
-// Holds for `target`; takes the unloaded windows it keeps out of `retired`.
-void Activation::Hold(QWidget* target, std::vector<QPointer<QWidget>> shown,
-                      std::vector<QPointer<QWidget>>& retired) {
+void Activation::Hold(QWidget* target, std::vector<QPointer<QWidget>> shown) {
     Release();
     std::erase_if(shown, [&](const QPointer<QWidget>& w) { return !w || w == target; });
-    // An unloaded window matters only until the requested one is active.
-    const bool keep = !retired.empty() && !target->isActiveWindow();
-    if (shown.empty() && !keep)
+    if (shown.empty())
         return;
     target_ = target;
     shown_ = std::move(shown);
-    if (keep)
-        retired_ = std::exchange(retired, {});
     pointer_ = QCursor::pos();
     qApp->installEventFilter(this);
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &Activation::Activated);
@@ -117,12 +62,7 @@ bool Activation::Kept(const QObject* receiver) const {
             return w->windowHandle() == receiver;
         return receiver->isWidgetType() && static_cast<const QWidget*>(receiver)->window() == w;
     };
-    return std::any_of(shown_.begin(), shown_.end(), is) || std::any_of(retired_.begin(), retired_.end(), is);
-}
-
-void Activation::TakeDownRetired() {
-    for (const QPointer<QWidget>& w : std::exchange(retired_, {}))
-        TakeDown(w);
+    return std::any_of(shown_.begin(), shown_.end(), is);
 }
 
 bool Activation::eventFilter(QObject* receiver, QEvent* event) {
@@ -132,22 +72,15 @@ bool Activation::eventFilter(QObject* receiver, QEvent* event) {
     case QEvent::MouseButtonPress:
     case QEvent::NonClientAreaMouseButtonPress:
     case QEvent::TouchBegin:
-    case QEvent::TabletPress: {
-        // An unloaded window still on the screen takes no click.
-        const bool inert = receiver->isWidgetType() &&
-                           std::any_of(retired_.begin(), retired_.end(), [&](const QPointer<QWidget>& w) {
-                               return w == static_cast<QWidget*>(receiver)->window();
-                           });
-        Release();
-        return inert;
-    }
+    case QEvent::TabletPress: Release(); return false;
     // Typing chooses no window: what reaches a window the procedure showed
     // goes on to the control the procedure left the focus in, in order.
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
     case QEvent::InputMethod:
         if (target_ && Kept(receiver)) {
-            QCoreApplication::sendEvent(FocusOf(target_), event);
+            QCoreApplication::sendEvent(target_->focusWidget() ? target_->focusWidget() : target_.data(),
+                                        event);
             return true;
         }
         return false;
@@ -184,8 +117,7 @@ void Activation::Activated(QWindow* window) {
     const auto is = [&](const QPointer<QWidget>& w) { return w && w->windowHandle() == window; };
     if (is(target_)) {
         settle_.stop();
-        TakeDownRetired();
-        if (answered_ || shown_.empty())
+        if (answered_)
             Release();
     } else if (!answered_ && Kept(window)) {
         settle_.start(kSettleMilliseconds, this);
@@ -202,7 +134,6 @@ void Activation::Release() {
     target_ = nullptr;
     shown_.clear();
     answered_ = false;
-    TakeDownRetired();
 }
 
 } // namespace platform

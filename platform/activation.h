@@ -11,10 +11,8 @@
 // Why a hold: a desktop acts on a Show after the procedure has returned.
 // xfwm4 activates a window when it is raised, and Wine activates a window
 // shown without activation when it is mapped, twice within a few
-// milliseconds. And a window unloaded in a switch takes the X focus with it
-// until the window manager has activated the next. So for kHoldMilliseconds
-// after the request, a key reaching a window the procedure showed or unloaded
-// goes on to the requested window's focus
+// milliseconds. So for kHoldMilliseconds after the request, a key reaching a
+// window the procedure showed goes on to the requested window's focus
 // control, and once such a window has been active for kSettleMilliseconds
 // with no further activation, the requested window is asked for once more.
 #pragma once
@@ -45,14 +43,8 @@ public:
     void Show(QWidget* window, bool inProcedure);
     // Asks for `window` to be active: at once outside a procedure, else when it returns.
     void Request(QWidget* window, bool inProcedure);
-    // Takes down a window unloaded by `inProcedure`: at once outside a
-    // procedure; else it stays on the screen, inert, while the hold keeps the
-    // keys that reach it, until the requested window is active.
-    void Retire(QWidget* window, bool inProcedure);
     // The procedure has returned: its last request is made, and held.
     void ProcedureReturned();
-    // The program ends: no request is made, and every unloaded window goes.
-    void Clear();
     // True while keys typed are kept for the requested window.
     bool Holding() const { return !target_.isNull(); }
 
@@ -61,22 +53,18 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
-    void Hold(QWidget* target, std::vector<QPointer<QWidget>> shown, std::vector<QPointer<QWidget>>& retired);
+    void Hold(QWidget* target, std::vector<QPointer<QWidget>> shown);
     void Activated(QWindow* window);
     // The window of `receiver`, a QWindow or a widget, is one the hold keeps keys for.
     bool Kept(const QObject* receiver) const;
-    void TakeDownRetired();
     void Release();
 
-    // The procedure's last request, and the windows it showed or raised and unloaded.
+    // The procedure's last request, and the windows it showed or raised.
     QPointer<QWidget> pending_;
     std::vector<QPointer<QWidget>> procedureShown_;
-    std::vector<QPointer<QWidget>> procedureRetired_;
-    // While holding: the requested window, the others shown and the unloaded
-    // ones still on the screen, the pointer then.
+    // While holding: the requested window, the others shown, the pointer then.
     QPointer<QWidget> target_;
     std::vector<QPointer<QWidget>> shown_;
-    std::vector<QPointer<QWidget>> retired_;
     QPoint pointer_;
     bool answered_ = false; // asked once more; a later activation stands
     QBasicTimer expiry_;

@@ -71,7 +71,9 @@ void Form::Destroy() {
     FormWindow* w = window_.data();
     window_ = nullptr;
     w->onTitleBarClose = nullptr;
-    runtime_.Retire(w);
+    w->hide();
+    // A procedure of this window may still be running: delete once it has returned.
+    w->deleteLater();
 }
 
 void Form::OnClick(ControlName control, std::function<void()> procedure) {

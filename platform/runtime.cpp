@@ -189,8 +189,6 @@ int Runtime::ShownCount() const {
         std::count_if(forms_.begin(), forms_.end(), [](const Form* f) { return f->IsShown(); }));
 }
 
-void Runtime::Retire(QWidget* window) { activation_->Retire(window, depth_ > 0 && !ended_); }
-
 bool Runtime::HoldingActivation() const { return activation_->Holding(); }
 
 void Runtime::EndProgram(int exitCode) {
@@ -199,7 +197,6 @@ void Runtime::EndProgram(int exitCode) {
     ended_ = true;
     for (Form* f : forms_)
         f->Destroy();
-    activation_->Clear();
     hooks_.endProgram(exitCode);
 }
 

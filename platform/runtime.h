@@ -89,8 +89,6 @@ public:
 private:
     friend class Form;
     template <class Op> void Call(Member member, const char* interfaceId, const QString& object, Op&& op);
-    // Takes down the window of an unloaded form.
-    void Retire(QWidget* window);
     void EndProgram(int exitCode);
     void EndIfNoWindowLeft();
 

@@ -202,6 +202,40 @@ def lookup_keeps_the_calculator_active(exe):
         program.ended("the menu's 关闭")
 
 
+def typing_at_once(exe):
+    """Keys typed right after 查询 pressed from the keyboard land in the look-up
+    field: the first and the second press, with Space and with Enter, each
+    followed at once by a digit, and by another once the sheet is there."""
+    with Program(exe) as program:
+        for n, (name, (inputs, _)) in enumerate(CALCULATORS.items()):
+            wait_for("the menu active", lambda: program.active("MENU"))
+            key(*["Tab"] * MENU_TABS.index(f"MENU_{name}"), ("space", "Return")[n % 2])
+            program.window(name)
+            wait_for(f"{name} active", lambda: program.active(name))
+            # The look-up field among the fields, in tab order; 查询 follows the last.
+            lookup = [FACTS[f"{name}_FIELD{i}"] for i in range(1, len(inputs) + 1)].index(
+                FACTS[f"{name}_LOOKUP_FIELD"]) + 1
+            tabs = len(inputs)  # from the first field to 查询
+            for press in ("space", "Return"):
+                for _ in range(2):
+                    key(*["Tab"] * tabs)
+                    run("xdotool", "key", "--delay", "40", press, "7")
+                    program.window("SHEET")
+                    key("8")
+                    tabs = len(inputs) + 1 - lookup  # from the look-up field to 查询
+                program.click("SHEET_CLOSE")
+                program.gone("SHEET")
+                program.click(f"{name}_LOOKUP_FIELD")
+                key("End")
+            if (text := program.read(f"{name}_LOOKUP_FIELD")) != "78" * 4:
+                raise Failure(f"{name}: 7 typed at once after each 查询 pressed from the keyboard and 8 once the "
+                              f"sheet showed, the look-up field reads {text!r}")
+            program.click(f"{name}_BACK")
+            program.window("MENU")
+        program.click("MENU_CLOSE")
+        program.ended("the menu's 关闭")
+
+
 def keyboard_only(exe):
     """The Tab order of the menu and the calculators; Space and Enter click the
     focused button."""
@@ -314,7 +348,7 @@ def shot(what, x_id):
             os.path.join(folder, what + ".png"))
 
 
-CASES = [lookup_keeps_the_calculator_active, keyboard_only, fault_message, link_opens_the_browser_once,
+CASES = [lookup_keeps_the_calculator_active, typing_at_once, keyboard_only, fault_message, link_opens_the_browser_once,
          scaled_at_150_percent, starts_and_computes]
 
 

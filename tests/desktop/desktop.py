@@ -268,20 +268,18 @@ def keyboard_only(program):
 
 
 def typing_at_once(program):
-    """Keys typed right after a button pressed from the keyboard land where it put
-    the focus, whatever the window manager activates meanwhile: the menu's
-    calculator buttons, and the first and the second 查询 with Space and with
-    Enter; the calculator stays active."""
+    """Keys typed right after 查询 pressed from the keyboard land in the look-up
+    field, whatever the window manager activates meanwhile: the first and the
+    second press, with Space and with Enter; the calculator stays active."""
     process, app = start(program)
     try:
         for n, (menu_button, title, lookup, fields, _) in enumerate(CALCULATORS):
             tab_in_menu_to(app, menu_button)
-            key(("space", "Return")[n % 2], "1")
+            key(("space", "Return")[n % 2])
             calc = window(app, title)
-            expect_text(field(calc, list(fields)[0]), "1", f"{title}: the first field after {menu_button!r}")
             order = [*fields, lookup, *(spoken(title, c) for c in ("CALCULATE", "CLEAR", "BACK"))]
             lookup_field = field(calc, LOOKUP[title])
-            typed = text_of(lookup_field)
+            typed = ""
             for press in ("space", "Return"):
                 for nth in (1, 2):
                     tab_to(calc, order, lookup)
