@@ -2,11 +2,11 @@
 # Builds the Debian package in BUILD_DIR, checks that a second build from a
 # clone elsewhere gives the same bytes (test-reproducible.sh), checks it with
 # lintian (an error or a warning fails), installs it, checks where its files
-# landed, validates the desktop entry and the AppStream metadata, asks the
-# installed program its version without a display, checks its hardening (the
-# protections Debian builds its programs with, no RUNPATH), and starts it on a private
-# X display until its main menu shows. Removes the package again unless it was
-# installed before.
+# landed, checks the installed program's hardening (the protections Debian
+# builds its programs with, no RUNPATH), validates the desktop entry and the
+# AppStream metadata, asks the installed program its version without a
+# display, and starts it on a private X display until its main menu shows.
+# Removes the package again unless it was installed before.
 #   packaging/test-package.sh BUILD_DIR
 # Needs (Debian): cmake, g++, git, binutils, dpkg-dev, devscripts, file, lintian, desktop-file-utils, appstream, xvfb,
 # xauth, xdotool.
