@@ -19,11 +19,12 @@ BENCH_PACKAGES=(libbenchmark-dev valgrind libxtst-dev)
 # Breeze title bars) and X input for the real program on a desktop, AT-SPI for
 # the screen-reader tests and Orca speaking through speech-dispatcher and
 # espeak-ng; the package tools (dpkg-shlibdeps runs on what `file` finds),
-# Debian's package checker and git for the package's second build from a
-# clone; clang-format for the sources' format.
+# Debian's package checker and its check of the program's hardening
+# (devscripts), git for the package's second build from a clone; clang-format
+# for the sources' format.
 TEST_PACKAGES=(xvfb xauth openbox xfwm4 mutter kwin-x11 kwin-style-breeze x11-utils wmctrl xdotool python3-pyatspi
                at-spi2-core dbus-daemon dbus-bin orca speech-dispatcher speech-dispatcher-espeak-ng espeak-ng
-               dpkg-dev file lintian desktop-file-utils appstream git clang-format)
+               dpkg-dev file lintian devscripts desktop-file-utils appstream git clang-format)
 # MinGW-w64, Qt's source package and its build tools, the icon and the installer.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix ninja-build dpkg-dev xz-utils imagemagick nsis zip)
 # Wine on a private X display with a window manager, driven and photographed.

@@ -2,12 +2,14 @@
 # Builds the Debian package in BUILD_DIR, checks that a second build from a
 # clone elsewhere gives the same bytes (test-reproducible.sh), checks it with
 # lintian (an error or a warning fails), installs it, checks where its files
-# landed, validates the desktop entry and the AppStream metadata, asks the
-# installed program its version without a display, and starts it on a private
-# X display until its main menu shows. Removes the package again unless it was
-# installed before.
+# landed, checks the installed program's hardening (the protections Debian
+# builds its programs with, no RUNPATH), validates the desktop entry and the
+# AppStream metadata, asks the installed program its version without a
+# display, and starts it on a private X display until its main menu shows.
+# Removes the package again unless it was installed before.
 #   packaging/test-package.sh BUILD_DIR
-# Needs (Debian): cmake, git, binutils, dpkg-dev, file, lintian, desktop-file-utils, appstream, xvfb, xauth, xdotool.
+# Needs (Debian): cmake, g++, git, binutils, dpkg-dev, devscripts, file, lintian, desktop-file-utils, appstream, xvfb,
+# xauth, xdotool.
 set -euo pipefail
 
 build=$(cd "${1:?usage: test-package.sh BUILD_DIR}" && pwd)
@@ -21,9 +23,11 @@ fail() {
 }
 step() { echo "test-package: $*"; }
 
-for tool in cpack git objdump dpkg-shlibdeps file lintian desktop-file-validate appstreamcli xvfb-run xauth xdotool; do
+for tool in cpack c++ git objdump readelf dpkg-shlibdeps hardening-check file lintian desktop-file-validate appstreamcli \
+    xvfb-run xauth xdotool; do
     command -v "$tool" > /dev/null ||
-        fail "$tool is missing (Debian: cmake git binutils dpkg-dev file lintian desktop-file-utils appstream xvfb xauth xdotool)"
+        fail "$tool is missing (Debian: cmake g++ git binutils dpkg-dev devscripts file lintian desktop-file-utils" \
+            "appstream xvfb xauth xdotool)"
 done
 [ -f "$build/CPackConfig.cmake" ] || fail "$build has no CPack configuration: is packaging/ part of the build?"
 
@@ -102,6 +106,39 @@ done
 # A PNG's header holds its width and height as big-endian words at byte 16.
 read -r -a size <<< "$(od -An -tu1 -j16 -N8 /usr/share/icons/hicolor/64x64/apps/$id.png)"
 [ "${size[*]}" = "0 0 0 64 0 0 0 64" ] || fail "the PNG icon is not 64 × 64 (header: ${size[*]})"
+
+step "checking the hardening of /usr/bin/pressforce"
+report=$(hardening-check /usr/bin/pressforce) || true
+echo "$report"
+verdict() { sed -n "s/^ *$1: //p" <<< "$report"; }
+for check in "Position Independent Executable" "Stack protected" "Fortify Source functions" \
+    "Read-only relocations" "Immediate binding"; do
+    [[ "$(verdict "$check")" == yes* ]] || fail "hardening-check: $check: $(verdict "$check")"
+done
+# Stack clash protection shows only as the probe of a stack frame larger than
+# a page; a program without such a frame reads "unknown", never "no".
+[[ "$(verdict "Stack clash protection")" == @(yes|unknown)* ]] ||
+    fail "hardening-check: Stack clash protection: $(verdict "Stack clash protection")"
+# The linker marks a program as protected only if every object in it is,
+# the C library's start files too. Where this release's are not (Debian 12),
+# the program's own code must still carry the branch targets' marks
+# (endbr64), beyond the few of those start files.
+cfi=$(verdict "Control flow integrity")
+if [[ "$cfi" != yes* ]]; then
+    start_files=() unmarked=()
+    for f in Scrt1.o crti.o crtbeginS.o crtendS.o crtn.o; do
+        start_files+=("$(c++ -print-file-name=$f)")
+        [[ "$(readelf -n "${start_files[-1]}")" == *"x86 feature: IBT, SHSTK"* ]] || unmarked+=("$f")
+    done
+    [ ${#unmarked[@]} -gt 0 ] || fail "hardening-check: Control flow integrity: $cfi"
+    marks=$(objdump -d /usr/bin/pressforce | grep -c endbr64 || true)
+    start_marks=$(objdump -d "${start_files[@]}" | grep -c endbr64 || true)
+    [ "$marks" -gt "$start_marks" ] || fail "the program's code has no control-flow protection (-fcf-protection)"
+    step "control-flow protection: $marks branch targets marked; not marked on this release: ${unmarked[*]}"
+fi
+for program in /usr/bin/pressforce "$build/ui/pressforce"; do
+    ! readelf -dW "$program" | grep -E '\((RPATH|RUNPATH)\)' || fail "$program has a library search path"
+done
 
 step "validating the desktop entry and the metadata"
 desktop-file-validate /usr/share/applications/$id.desktop || fail "desktop-file-validate"

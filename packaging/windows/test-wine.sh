@@ -85,6 +85,17 @@ for text in ("VS_VERSION_INFO", "冲压力计算", "FileVersion", sys.argv[2]):
     assert text.encode("utf-16-le") in data, text
 PY
 
+# Its protections: address space layout randomisation (a relocatable image,
+# anywhere in the 64-bit space), DEP, and stack canaries whose runtime
+# (libssp, which reports "stack smashing detected") is linked in.
+step "checking the protections of pressforce.exe"
+headers=$(x86_64-w64-mingw32-objdump -p "$installed/pressforce.exe") || fail "x86_64-w64-mingw32-objdump -p"
+for flag in DYNAMIC_BASE HIGH_ENTROPY_VA NX_COMPAT; do
+    grep -qE "^\s+$flag\$" <<< "$headers" || fail "pressforce.exe lacks the DLL characteristic $flag"
+done
+grep -qaF "stack smashing detected" "$installed/pressforce.exe" || fail "pressforce.exe has no stack protector"
+! grep -qi "DLL Name: libssp" <<< "$headers" || fail "pressforce.exe needs libssp's DLL beside it"
+
 step "using the installed program (packaging/windows/wine_drive.py)"
 WINE64=$wine WINE_SCREENS=$screens /usr/bin/python3 "$here/wine_drive.py" "$installed/pressforce.exe" ||
     fail "the installed program"
