@@ -54,7 +54,7 @@ private:
     void Back();
     void OpenMaterialTable();
     void OpenWebSite();
-    void ArrowKey(const ArrowMoves& moves, int keyCode);
+    void ArrowKey(const ArrowMoves& moves, platform::KeyCode key);
 
     Project& project_;
     const Calculator& calculator_;
