@@ -12,14 +12,13 @@ namespace platform {
 
 namespace {
 
-// Window-system key code of an arrow key, 37..40; 0 for the keys no procedure tells apart.
-int VirtualKey(const QKeyEvent& e) {
+KeyCode VirtualKey(const QKeyEvent& e) {
     switch (e.key()) {
-    case Qt::Key_Left: return 37;
-    case Qt::Key_Up: return 38;
-    case Qt::Key_Right: return 39;
-    case Qt::Key_Down: return 40;
-    default: return 0;
+    case Qt::Key_Left: return KeyCode::Left;
+    case Qt::Key_Up: return KeyCode::Up;
+    case Qt::Key_Right: return KeyCode::Right;
+    case Qt::Key_Down: return KeyCode::Down;
+    default: return KeyCode::Other;
     }
 }
 
@@ -87,13 +86,13 @@ void Form::OnClick(ControlName control, std::function<void()> procedure) {
         qFatal("no clickable control %s", qPrintable(ToString(control)));
 }
 
-void Form::OnKeyDown(ControlName control, std::function<void(int)> procedure) {
+void Form::OnKeyDown(ControlName control, std::function<void(KeyCode)> procedure) {
     QWidget* w = Control(control);
     if (!w)
         qFatal("no control %s", qPrintable(ToString(control)));
     auto handler = [this, procedure = std::move(procedure)](const QKeyEvent& e) {
-        const int keyCode = VirtualKey(e);
-        runtime_.RunProcedure([&] { procedure(keyCode); });
+        const KeyCode key = VirtualKey(e);
+        runtime_.RunProcedure([&] { procedure(key); });
     };
     w->installEventFilter(new KeyDownFilter(w, std::move(handler)));
 }

@@ -13,6 +13,9 @@ class QWidget;
 
 namespace platform {
 
+// The window system's codes of the keys a key-down procedure tells apart.
+enum class KeyCode { Other = 0, Left = 37, Up = 38, Right = 39, Down = 40 };
+
 class Form {
 public:
     Form(Runtime& runtime, const Window& layout);
@@ -33,8 +36,8 @@ protected:
     // Binds the event procedures to a freshly loaded window.
     virtual void BindEvents() = 0;
     void OnClick(ControlName control, std::function<void()> procedure);
-    // Key code: 37 Left, 38 Up, 39 Right, 40 Down, 0 any other key. The key goes on to the control.
-    void OnKeyDown(ControlName control, std::function<void(int keyCode)> procedure);
+    // The procedure gets the key's code; the key goes on to the control.
+    void OnKeyDown(ControlName control, std::function<void(KeyCode)> procedure);
 
 private:
     friend class Runtime;

@@ -28,18 +28,21 @@ constexpr Control kControls[] = {
     { 10, "Label2",   -1, Kind::Label,   "材料厚度t",               120, 1080,  855,  255, kDefault},
     { 11, "Label3",   -1, Kind::Label,   "抗拉强度σb",              120, 1680, 1095,  255, kDefault},
     { 12, "Label4",   -1, Kind::Label,   "弯曲圆角R",               120, 2280,  975,  255, kDefault},
+    // "拉伸力" (drawing force) labels the result here too: the program's own text, kept as it is.
     { 13, "Label5",   -1, Kind::Label,   "拉伸力",                 1800, 4320,  615,  255, kDefault},
     { 14, "Text5",    -1, Kind::TextBox, "",                       2760, 4200, 1575,  400, kSongBold,    kBlue,   kWhite,  nullptr, "折弯力 N"},
     { 15, "Label6",   -1, Kind::Label,   kLinkCaption.data(),       120, 3600, 2895,  255, kDefault,     kRed},
     { 16, "Label9",    0, Kind::Label,   "mm",                     2520,  480,  375,  255, kSongRegular},
     { 17, "Label10",   0, Kind::Label,   "mm",                     2520, 1080,  375,  255, kSongRegular},
     { 18, "Label9",    1, Kind::Label,   "N",                      4440, 4320,  255,  255, kSongRegular},
+    // "Mpa", not "MPa": the program's own unit text, kept as it is.
     { 19, "Label9",    2, Kind::Label,   "Mpa",                    2520, 1680,  375,  255, kSongRegular},
     { 20, "Label10",   1, Kind::Label,   "mm",                     2520, 2280,  375,  255, kSongRegular},
     { 21, "Picture1", -1, Kind::PictureBox, "",                    3240,  360, 2895, 2415, kDefault,     kSystem, kSystem, &kPicture},
 };
 // clang-format on
 
+// "折弯曲力", not "折弯力", and three blanks before the date: the program's own title, kept as it is.
 constexpr Window kLayout{
     "Form3",  "折弯曲力计算软件——Tamberlo制作   2012-3-16", 6315, 5850, 11460, 1425, true, kSystem, nullptr,
     kControls};

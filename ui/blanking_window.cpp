@@ -26,17 +26,20 @@ constexpr Control kControls[] = {
     {  8, "Command3", -1, Kind::Button,  "关闭",                   5040, 4920,  975,  495, kDefault},
     {  9, "Label2",   -1, Kind::Label,   "材料厚度t",               240, 1080,  855,  255, kDefault},
     { 10, "Label3",   -1, Kind::Label,   "抗剪切强度τb",            240, 1800, 1335,  255, kDefault},
+    // "拉伸力" (drawing force) labels the result here too: the program's own text, kept as it is.
     { 11, "Label5",   -1, Kind::Label,   "拉伸力",                 1560, 3840,  615,  255, kDefault},
     { 12, "Text5",    -1, Kind::TextBox, "",                       2520, 3720, 1575,  400, kSongBold,    kBlack,  kWhite,  nullptr, "冲裁力 N"},
     { 13, "Label6",   -1, Kind::Label,   kLinkCaption.data(),       240, 3120, 2895,  255, kDefault,     kRed},
     { 14, "Label9",    0, Kind::Label,   "mm",                     2760,  480,  375,  255, kSongRegular},
     { 15, "Label10",  -1, Kind::Label,   "mm",                     2760, 1080,  375,  255, kSongRegular},
     { 16, "Label9",    1, Kind::Label,   "N",                      4200, 3840,  255,  255, kSongRegular},
+    // "Mpa", not "MPa": the program's own unit text, kept as it is.
     { 17, "Label9",    2, Kind::Label,   "Mpa",                    2760, 1680,  375,  255, kSongRegular},
     { 18, "Picture1", -1, Kind::PictureBox, "",                    3240,  360, 2895, 2415, kDefault,     kSystem, kSystem, &kPicture},
 };
 // clang-format on
 
+// Two blanks before the date, three in the other calculators' titles: kept as the program has them.
 constexpr Window kLayout{
     "Form1",  "冲裁力计算软件——Tamberlo制作  2012-3-16", 6300, 5700, 11535, 1485, true, kSystem, nullptr,
     kControls};

@@ -8,12 +8,6 @@
 
 namespace ui {
 
-namespace {
-constexpr int kLeftArrow = 37;
-constexpr int kUpArrow = 38;
-constexpr int kDownArrow = 40;
-} // namespace
-
 CalculatorForm::CalculatorForm(Project& project, const Calculator& calculator)
     : platform::Form(project.runtime(), calculator.layout), project_(project), calculator_(calculator) {}
 
@@ -25,7 +19,7 @@ void CalculatorForm::BindEvents() {
     OnClick(kMaterialButton, [this] { OpenMaterialTable(); });
     OnClick(kWebLink, [this] { OpenWebSite(); });
     for (const ArrowMoves& moves : calculator_.arrows)
-        OnKeyDown({moves.field}, [this, &moves](int keyCode) { ArrowKey(moves, keyCode); });
+        OnKeyDown({moves.field}, [this, &moves](platform::KeyCode key) { ArrowKey(moves, key); });
 }
 
 void CalculatorForm::Calculate() {
@@ -74,11 +68,12 @@ void CalculatorForm::OpenWebSite() {
 }
 
 // The same move with Shift, Ctrl or Alt held; the key goes on to the field.
-void CalculatorForm::ArrowKey(const ArrowMoves& moves, int keyCode) {
-    const char* target = keyCode == kDownArrow   ? moves.down
-                         : keyCode == kUpArrow   ? moves.up
-                         : keyCode == kLeftArrow ? moves.left
-                                                 : nullptr;
+void CalculatorForm::ArrowKey(const ArrowMoves& moves, platform::KeyCode key) {
+    using platform::KeyCode;
+    const char* target = key == KeyCode::Down   ? moves.down
+                         : key == KeyCode::Up   ? moves.up
+                         : key == KeyCode::Left ? moves.left
+                                                : nullptr;
     if (target)
         runtime().SetFocus(*this, {target});
 }

@@ -25,6 +25,8 @@ struct ArrowMoves {
 
 // Controls every calculator window has, by their role.
 inline constexpr platform::ControlName kFirstField{"Text1"};
+inline constexpr platform::ControlName kFirstCaption{"Label1"};
+inline constexpr platform::ControlName kResultCaption{"Label5"};
 inline constexpr platform::ControlName kResultField{"Text5"};
 inline constexpr platform::ControlName kCalculateButton{"Command1"};
 inline constexpr platform::ControlName kClearButton{"Command2"};
@@ -32,6 +34,7 @@ inline constexpr platform::ControlName kCloseButton{"Command3"};
 inline constexpr platform::ControlName kBackButton{"Command4"};
 inline constexpr platform::ControlName kMaterialButton{"Command5"};
 inline constexpr platform::ControlName kWebLink{"Label6"};
+inline constexpr platform::ControlName kPicture{"Picture1"};
 
 // What makes one calculator window: its layout, its formula, its input fields
 // in the formula's reading order, its look-up field and its arrow-key moves.
@@ -54,7 +57,7 @@ private:
     void Back();
     void OpenMaterialTable();
     void OpenWebSite();
-    void ArrowKey(const ArrowMoves& moves, int keyCode);
+    void ArrowKey(const ArrowMoves& moves, platform::KeyCode key);
 
     Project& project_;
     const Calculator& calculator_;

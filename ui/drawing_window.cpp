@@ -34,11 +34,13 @@ constexpr Control kControls[] = {
     { 16, "Label9",    0, Kind::Label,   "mm",                       2520,  480,  375,  255, kSongRegular},
     { 17, "Label10",  -1, Kind::Label,   "mm",                       2520, 1080,  375,  255, kSongRegular},
     { 18, "Label9",    1, Kind::Label,   "N",                        4320, 4320,  255,  255, kSongRegular},
+    // "Mpa", not "MPa": the program's own unit text, kept as it is.
     { 19, "Label9",    2, Kind::Label,   "Mpa",                      2520, 2280,  375,  255, kSongRegular},
     { 20, "Picture1", -1, Kind::PictureBox, "",                      3120,  360, 2955, 2295, kDefault,     kSystem, kSystem, &kPicture},
 };
 // clang-format on
 
+// Three blanks before the date, two in the blanking title: kept as the program has them.
 constexpr Window kLayout{
     "Form2",  "拉伸力计算软件——Tamberlo制作   2012-3-16", 6300, 5850, 11460, 1485, true, kSystem, nullptr,
     kControls};

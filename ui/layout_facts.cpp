@@ -9,7 +9,8 @@
 // scripts run the program; W_SIZE, the client area's width and height. For
 // each control the scripts use: W_ROLE, its centre in W's client area, and
 // W_ROLE_NAME, the name a screen reader reads. A calculator's input fields are
-// W_FIELD1, W_FIELD2, ... in tab order. Points and sizes are "X Y" pixels at
+// W_FIELD1, W_FIELD2, ... in tab order; W_FIELDn_INPUT is the field's place,
+// from 1, among the formula's inputs. Points and sizes are "X Y" pixels at
 // 96 dpi.
 // REPORT_TITLE is the title of the run-time error report.
 #include "platform/errors.h"
@@ -87,8 +88,13 @@ void PrintCalculator(const std::string& key, const ui::Calculator& calculator, C
     for (const char* input : calculator.inputs)
         inputs.push_back(&Find(window, {input}));
     std::ranges::sort(inputs, {}, &Control::tabIndex);
-    for (std::size_t i = 0; i < inputs.size(); ++i)
-        PrintControl(key + "_FIELD" + std::to_string(i + 1), window, {inputs[i]->name, inputs[i]->index});
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        const std::string field = key + "_FIELD" + std::to_string(i + 1);
+        PrintControl(field, window, {inputs[i]->name, inputs[i]->index});
+        const auto input = std::ranges::find_if(
+            calculator.inputs, [&](const char* name) { return std::strcmp(name, inputs[i]->name) == 0; });
+        Print(field + "_INPUT", std::to_string(input - calculator.inputs.begin() + 1));
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // Text to number and single to text.
 #include "calc/numconv.h"
+#include "worked_examples.h"
 
 #include <QTest>
 
@@ -105,10 +106,8 @@ void TestNumconv::textToNumber() {
 void TestNumconv::singleToText_data() {
     QTest::addColumn<float>("value");
     QTest::addColumn<QString>("text");
-    QTest::newRow("integer") << 36000.0f << "36000";
-    QTest::newRow("shortest digits") << 100531.203125f << "100531.2";
-    QTest::newRow("bending example") << 1849.1199951171875f << "1849.12";
-    QTest::newRow("negative") << -36000.0f << "-36000";
+    for (const WorkedExample& e : WorkedExamples())
+        QTest::newRow(qPrintable(e.name)) << e.value << e.shown;
     QTest::newRow("ten million plain") << 10000000.0f << "10000000";
     QTest::newRow("small plain") << 0.000001f << "0.000001";
     QTest::newRow("below 1e-6 exponent form") << 1.5e-7f << "1.5e-7";

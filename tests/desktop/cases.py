@@ -1,12 +1,29 @@
 """What the desktop drivers share, with AT-SPI or without it (Wine): the worked
 examples, waiting for a change, and running the cases one after another."""
 
+import os
 import time
 
-# Each calculator's worked example: the inputs in tab order and the result.
-EXAMPLES = {"BLANKING": (["100", "2", "300"], "78000"),
-            "DRAWING": (["100", "1.5", "0.6", "400"], "36000"),
-            "BENDING": (["50", "2", "400", "3"], "14560")}
+import layout_facts
+
+
+def desktop_examples(facts):
+    """Each calculator's worked example marked "desktop" in tests/worked_examples.tsv,
+    by window key: the inputs in tab order and the result as shown."""
+    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "worked_examples.tsv")
+    examples = {}
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            cells = line.rstrip("\n").split("\t")
+            if line.startswith("#") or cells[5:] != ["desktop"]:
+                continue
+            key, inputs = cells[1].upper(), cells[2].split(" ")
+            order = [int(facts[f"{key}_FIELD{i}_INPUT"]) for i in range(1, len(inputs) + 1)]
+            examples[key] = ([inputs[n - 1] for n in order], cells[3])
+    return {key: examples[key] for key in ("BLANKING", "DRAWING", "BENDING")}
+
+
+EXAMPLES = desktop_examples(layout_facts.load())
 
 
 class Failure(Exception):

@@ -17,7 +17,7 @@ import time
 
 from orca import orca_platform
 
-from atspi_tools import CALCULATORS, LOOKUP, MENU, MENU_TABS, RESULT_NAME, Failure, start, stop, wait_for
+from atspi_tools import CALCULATORS, KEYS, LOOKUP, MENU, MENU_TABS, RESULT_NAME, Failure, start, stop, wait_for
 
 STEP_WAIT = 5.0  # seconds for Orca to say what a step must make it say
 GIVE_UP = 8  # failed steps after which the walk stops
@@ -56,14 +56,10 @@ else:
     def opened(field):  # without the role when the window's activation is told first
         return (f"{field} text.", f"{field}.")
 
-# Per calculator: the values typed in tab order, the result and, for the bending
-# window, a fault: the field retyped, its value, the report.
-WALKS = [
-    (CALCULATORS[0], ["100", "2", "300"], "78000", None),
-    (CALCULATORS[1], ["101", "1.5", "0.5", "333"], "25224.75", None),
-    (CALCULATORS[2], ["50", "2", "400", "3"], "14560",
-     (3, "-2", "浮点运算错误：除数为零。\n请检查输入的数据。")),
-]
+# Per calculator, its worked example and, for the bending window, a fault: the
+# field retyped (by its place in tab order), its value, the report.
+FAULTS = {"BENDING": (3, "-2", "浮点运算错误：除数为零。\n请检查输入的数据。")}
+WALKS = [(entry, list(entry[3].values()), entry[4], FAULTS.get(KEYS[entry[1]])) for entry in CALCULATORS]
 
 
 class Orca:

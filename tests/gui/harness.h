@@ -15,6 +15,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 // The base of the widget test classes: the program's environment (style,
 // fonts, locale), set up once for the test executable as the program sets it up.
@@ -63,64 +64,126 @@ struct Harness {
         return hooks;
     }
 
-    platform::Form& Form(int n) {
-        switch (n) {
-        case 1: return project.Form1();
-        case 2: return project.Form2();
-        case 3: return project.Form3();
-        case 4: return project.Form4();
-        default: return project.Form5();
-        }
+    // The window whose layout table this is: ui::MenuLayout(), ui::MaterialLayout() or a calculator's.
+    platform::Form& Form(const platform::Window& layout) {
+        if (&layout == &ui::BlankingCalculator().layout)
+            return project.Form1();
+        if (&layout == &ui::DrawingCalculator().layout)
+            return project.Form2();
+        if (&layout == &ui::BendingCalculator().layout)
+            return project.Form3();
+        if (&layout == &ui::MenuLayout())
+            return project.Form4();
+        if (&layout != &ui::MaterialLayout())
+            qFatal("no window %s", layout.name);
+        return project.Form5();
+    }
+    platform::Form& Form(calc::Formula formula) { return Form(Calculator(formula).layout); }
+
+    // The calculator window of a formula, and the menu button that opens it.
+    static const ui::Calculator& Calculator(calc::Formula formula) {
+        return formula == calc::Formula::Blanking  ? ui::BlankingCalculator()
+               : formula == calc::Formula::Drawing ? ui::DrawingCalculator()
+                                                   : ui::BendingCalculator();
+    }
+    static platform::ControlName MenuButton(calc::Formula formula) {
+        return formula == calc::Formula::Blanking  ? ui::kMenuBlankingButton
+               : formula == calc::Formula::Drawing ? ui::kMenuDrawingButton
+                                                   : ui::kMenuBendingButton;
     }
 
-    // Starts on the menu and opens calculator n (1..3) with its menu button.
-    platform::Form& OpenCalculator(int n) {
+    // Starts on the menu and opens the calculator of a formula with its menu button.
+    platform::Form& OpenCalculator(calc::Formula formula) {
         project.Start();
-        const platform::ControlName button = n == 1   ? ui::kMenuBlankingButton
-                                             : n == 2 ? ui::kMenuDrawingButton
-                                                      : ui::kMenuBendingButton;
-        Click(project.Form4(), button.name);
-        platform::Form& form = Form(n);
+        Click(project.Form4(), MenuButton(formula));
+        platform::Form& form = Form(formula);
         if (form.window()) [[maybe_unused]]
             const bool active = QTest::qWaitForWindowActive(form.window());
         return form;
     }
 
-    // Data rows "blanking", "drawing" and "bending": column "window", the calculator's form number.
+    // Data rows "blanking", "drawing" and "bending": column "formula", the calculator's.
     static void CalculatorRows() {
-        QTest::addColumn<int>("window");
-        QTest::newRow("blanking") << 1;
-        QTest::newRow("drawing") << 2;
-        QTest::newRow("bending") << 3;
+        QTest::addColumn<calc::Formula>("formula");
+        QTest::newRow("blanking") << calc::Formula::Blanking;
+        QTest::newRow("drawing") << calc::Formula::Drawing;
+        QTest::newRow("bending") << calc::Formula::Bending;
+    }
+
+    // A few places in pixels, worked out by hand from the tables' twips (15 to
+    // the pixel at 96 dpi, rounded to nearest): columns "window", "control" (a
+    // null name: the window's client area on the screen) and "rect".
+    static void GeometryRows() {
+        QTest::addColumn<const platform::Window*>("window");
+        QTest::addColumn<platform::ControlName>("control");
+        QTest::addColumn<QRect>("rect");
+        const platform::Window *blanking = &ui::BlankingCalculator().layout, *menu = &ui::MenuLayout(),
+                               *sheet = &ui::MaterialLayout();
+        const platform::ControlName window{nullptr};
+        QTest::newRow("blanking window") << blanking << window << QRect(769, 99, 420, 380);
+        QTest::newRow("drawing window")
+            << &ui::DrawingCalculator().layout << window << QRect(764, 99, 420, 390);
+        QTest::newRow("bending window")
+            << &ui::BendingCalculator().layout << window << QRect(764, 95, 421, 390);
+        QTest::newRow("menu window") << menu << window << QRect(764, 99, 300, 159);
+        QTest::newRow("sheet window") << sheet << window << QRect(382, 97, 381, 371);
+        QTest::newRow("blanking L field") << blanking << ui::kFirstField << QRect(112, 24, 57, 27);
+        QTest::newRow("blanking look-up button")
+            << blanking << ui::kMaterialButton << QRect(16, 152, 153, 33);
+        QTest::newRow("bending result field")
+            << &ui::BendingCalculator().layout << ui::kResultField << QRect(184, 280, 105, 27);
+        QTest::newRow("drawing picture")
+            << &ui::DrawingCalculator().layout << ui::kPicture << QRect(208, 24, 197, 153);
+        QTest::newRow("menu bending button, rounded")
+            << menu << ui::kMenuBendingButton << QRect(8, 16, 81, 33);
+        QTest::newRow("sheet close button") << sheet << ui::kSheetCloseButton << QRect(304, 336, 57, 25);
+    }
+
+    // Data rows named after the windows' roles: column "window", the layout table.
+    static void WindowRows() {
+        QTest::addColumn<const platform::Window*>("window");
+        QTest::newRow("blanking") << &ui::BlankingCalculator().layout;
+        QTest::newRow("drawing") << &ui::DrawingCalculator().layout;
+        QTest::newRow("bending") << &ui::BendingCalculator().layout;
+        QTest::newRow("menu") << &ui::MenuLayout();
+        QTest::newRow("sheet") << &ui::MaterialLayout();
     }
 
     static void Flush() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-    static QLineEdit* Edit(platform::Form& form, const char* name) {
-        return qobject_cast<QLineEdit*>(form.Control({name}));
+    static QLineEdit* Edit(platform::Form& form, platform::ControlName name) {
+        return qobject_cast<QLineEdit*>(form.Control(name));
     }
 
-    static void Click(platform::Form& form, const char* name) {
-        QWidget* w = form.Control({name});
-        QVERIFY2(w, name);
+    static void Click(platform::Form& form, platform::ControlName name) {
+        QWidget* w = form.Control(name);
+        QVERIFY2(w, name.name);
         QTest::mouseClick(w, Qt::LeftButton);
         Flush();
     }
 
-    static void Type(platform::Form& form, const char* name, const QString& text) {
+    static void Type(platform::Form& form, platform::ControlName name, const QString& text) {
         QLineEdit* e = Edit(form, name);
-        QVERIFY2(e, name);
+        QVERIFY2(e, name.name);
         e->setText(text);
     }
 
-    // Texts for Text1..Text4 by name; Form1 has no Text4.
-    static void Fill(platform::Form& form, const QStringList& texts) {
-        const char* names[] = {"Text1", "Text2", "Text3", "Text4"};
-        for (int i = 0; i < texts.size(); ++i)
-            Type(form, names[i], texts[i]);
+    // The calculator's input fields in the formula's order.
+    static std::vector<platform::ControlName> Inputs(calc::Formula formula) {
+        std::vector<platform::ControlName> names;
+        for (const char* name : Calculator(formula).inputs)
+            names.push_back({name});
+        return names;
     }
 
-    static QString Text(platform::Form& form, const char* name) {
+    // Texts for the input fields, in the formula's order.
+    static void Fill(platform::Form& form, calc::Formula formula, const QStringList& texts) {
+        const auto names = Inputs(formula);
+        for (qsizetype i = 0; i < texts.size(); ++i)
+            Type(form, names.at(std::size_t(i)), texts[i]);
+    }
+
+    static QString Text(platform::Form& form, platform::ControlName name) {
         QLineEdit* e = Edit(form, name);
         return e ? e->text() : QStringLiteral("<no field>");
     }

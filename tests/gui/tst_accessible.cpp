@@ -56,27 +56,27 @@ QStringList RowLabels(QWidget* field, bool left) {
 } // namespace
 
 void TestAccessible::fieldsAreNamedByTheirCaptionsAndUnits_data() {
-    QTest::addColumn<int>("window");
+    QTest::addColumn<calc::Formula>("formula");
     QTest::addColumn<QString>("force");
-    QTest::newRow("blanking") << 1 << QStringLiteral("冲裁力");
-    QTest::newRow("drawing") << 2 << QStringLiteral("拉伸力");
-    QTest::newRow("bending") << 3 << QStringLiteral("折弯力");
+    QTest::newRow("blanking") << calc::Formula::Blanking << QStringLiteral("冲裁力");
+    QTest::newRow("drawing") << calc::Formula::Drawing << QStringLiteral("拉伸力");
+    QTest::newRow("bending") << calc::Formula::Bending << QStringLiteral("折弯力");
 }
 
 // Each field is named by the caption on its left and the unit on its right; the
 // result by the window's own force, whatever its caption says, and its unit.
 void TestAccessible::fieldsAreNamedByTheirCaptionsAndUnits() {
-    QFETCH(int, window);
+    QFETCH(calc::Formula, formula);
     QFETCH(QString, force);
     Harness h(*environment_);
-    platform::Form& form = h.Form(window);
+    platform::Form& form = h.Form(formula);
     h.runtime.Show(form);
     const auto fields = form.window()->findChildren<QLineEdit*>();
-    QCOMPARE(fields.size(), window == 1 ? 4 : 5);
+    QCOMPARE(std::size_t(fields.size()), Harness::Inputs(formula).size() + 1);
     for (QLineEdit* field : fields) {
         QStringList words = RowLabels(field, true);
         QCOMPARE(words.size(), 1);
-        if (field->objectName() == QLatin1String("Text5"))
+        if (field == form.Control(ui::kResultField))
             words = QStringList{force};
         words += RowLabels(field, false);
         QAccessibleInterface* iface = Accessible(field);
@@ -97,7 +97,7 @@ void TestAccessible::textBoxTextIsOneAttributeRun_data() {
 void TestAccessible::textBoxTextIsOneAttributeRun() {
     QFETCH(QString, text);
     Harness h(*environment_);
-    QLineEdit* edit = Harness::Edit(h.OpenCalculator(1), "Text5");
+    QLineEdit* edit = Harness::Edit(h.OpenCalculator(calc::Formula::Blanking), ui::kResultField);
     edit->setText(text);
     QAccessibleTextInterface* iface = Accessible(edit)->textInterface();
     QCOMPARE(iface->text(0, iface->characterCount()), text);
@@ -110,44 +110,49 @@ void TestAccessible::textBoxTextIsOneAttributeRun() {
 }
 
 void TestAccessible::menuButtonsAreNamedByTheirPictures_data() {
-    QTest::addColumn<QString>("button");
+    QTest::addColumn<platform::ControlName>("button");
     QTest::addColumn<QString>("name");
-    QTest::newRow("Command1") << "Command1" << QStringLiteral("折弯力计算");
-    QTest::newRow("Command2") << "Command2" << QStringLiteral("冲裁力计算");
-    QTest::newRow("Command3") << "Command3" << QStringLiteral("拉伸力计算");
-    QTest::newRow("Command4") << "Command4" << QStringLiteral("关闭");
+    QTest::newRow("bending") << ui::kMenuBendingButton << QStringLiteral("折弯力计算");
+    QTest::newRow("blanking") << ui::kMenuBlankingButton << QStringLiteral("冲裁力计算");
+    QTest::newRow("drawing") << ui::kMenuDrawingButton << QStringLiteral("拉伸力计算");
+    QTest::newRow("close") << ui::kMenuCloseButton << QStringLiteral("关闭");
 }
 
 void TestAccessible::menuButtonsAreNamedByTheirPictures() {
-    QFETCH(QString, button);
+    QFETCH(platform::ControlName, button);
     QFETCH(QString, name);
     Harness h(*environment_);
     h.project.Start();
-    QAccessibleInterface* iface = Accessible(h.project.Form4().Control({qPrintable(button)}));
+    QAccessibleInterface* iface = Accessible(h.project.Form4().Control(button));
     QCOMPARE(iface->role(), QAccessible::Button);
     QCOMPARE(iface->text(QAccessible::Name), name);
     QVERIFY(iface->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
 }
 
 void TestAccessible::picturesAreDescribed_data() {
-    QTest::addColumn<int>("window");
-    QTest::addColumn<QString>("object"); // empty: the window itself, whose background is the picture
+    QTest::addColumn<const platform::Window*>("window");
+    QTest::addColumn<platform::ControlName>(
+        "object"); // null: the window itself, whose background is the picture
     QTest::addColumn<QAccessible::Role>("role");
-    QTest::newRow("blanking picture") << 1 << "Picture1" << QAccessible::Graphic;
-    QTest::newRow("drawing picture") << 2 << "Picture1" << QAccessible::Graphic;
-    QTest::newRow("bending picture") << 3 << "Picture1" << QAccessible::Graphic;
-    QTest::newRow("menu banner") << 4 << "" << QAccessible::Window;
-    QTest::newRow("material sheet") << 5 << "" << QAccessible::Window;
+    const platform::ControlName background{nullptr};
+    QTest::newRow("blanking picture")
+        << &ui::BlankingCalculator().layout << ui::kPicture << QAccessible::Graphic;
+    QTest::newRow("drawing picture") << &ui::DrawingCalculator().layout << ui::kPicture
+                                     << QAccessible::Graphic;
+    QTest::newRow("bending picture") << &ui::BendingCalculator().layout << ui::kPicture
+                                     << QAccessible::Graphic;
+    QTest::newRow("menu banner") << &ui::MenuLayout() << background << QAccessible::Window;
+    QTest::newRow("material sheet") << &ui::MaterialLayout() << background << QAccessible::Window;
 }
 
 void TestAccessible::picturesAreDescribed() {
-    QFETCH(int, window);
-    QFETCH(QString, object);
+    QFETCH(const platform::Window*, window);
+    QFETCH(platform::ControlName, object);
     QFETCH(QAccessible::Role, role);
     Harness h(*environment_);
-    platform::Form& form = h.Form(window);
+    platform::Form& form = h.Form(*window);
     h.runtime.Show(form);
-    QWidget* w = object.isEmpty() ? form.window() : form.Control({qPrintable(object)});
+    QWidget* w = object.name ? form.Control(object) : form.window();
     QAccessibleInterface* iface = Accessible(w);
     QCOMPARE(iface->role(), role);
     const QString description = iface->text(QAccessible::Description);
@@ -157,8 +162,8 @@ void TestAccessible::picturesAreDescribed() {
 // A window is named by its caption, for every window of the program.
 void TestAccessible::windowsAreWindows() {
     Harness h(*environment_);
-    for (int n = 1; n <= 5; ++n) {
-        platform::Form& form = h.Form(n);
+    for (const platform::Window* layout : ui::Arrangement()) {
+        platform::Form& form = h.Form(*layout);
         h.runtime.Show(form);
         QAccessibleInterface* iface = Accessible(form.window());
         QCOMPARE(iface->role(), QAccessible::Window);
@@ -169,8 +174,8 @@ void TestAccessible::windowsAreWindows() {
 // The link label's press action runs its click procedure, from the event loop.
 void TestAccessible::linkLabelIsPressable() {
     Harness h(*environment_);
-    platform::Form& form = h.OpenCalculator(2);
-    QAccessibleInterface* iface = Accessible(form.Control({"Label6"}));
+    platform::Form& form = h.OpenCalculator(calc::Formula::Drawing);
+    QAccessibleInterface* iface = Accessible(form.Control(ui::kWebLink));
     QCOMPARE(iface->role(), QAccessible::Link);
     QVERIFY(iface->state().linked);
     QCOMPARE(iface->text(QAccessible::Name), QString::fromUtf8(ui::kLinkCaption.data()));
@@ -186,11 +191,11 @@ void TestAccessible::linkLabelIsPressable() {
 // Captions and units have no procedure: text to be read, nothing to press.
 void TestAccessible::plainLabelsAreText() {
     Harness h(*environment_);
-    platform::Form& form = h.OpenCalculator(3);
-    for (const char* name : {"Label1", "Label5"}) {
-        QAccessibleInterface* iface = Accessible(form.Control({name}));
+    platform::Form& form = h.OpenCalculator(calc::Formula::Bending);
+    for (platform::ControlName name : {ui::kFirstCaption, ui::kResultCaption}) {
+        QAccessibleInterface* iface = Accessible(form.Control(name));
         QCOMPARE(iface->role(), QAccessible::StaticText);
-        QCOMPARE(iface->text(QAccessible::Name), qobject_cast<QLabel*>(form.Control({name}))->text());
+        QCOMPARE(iface->text(QAccessible::Name), qobject_cast<QLabel*>(form.Control(name))->text());
         QVERIFY(!iface->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
     }
 }
@@ -199,7 +204,7 @@ void TestAccessible::plainLabelsAreText() {
 // its own line with its two strengths in column order.
 void TestAccessible::materialSheetExposesItsTable() {
     Harness h(*environment_);
-    platform::Form& form = h.Form(5);
+    platform::Form& form = h.Form(ui::MaterialLayout());
     h.runtime.Show(form);
     const QStringList lines =
         Accessible(form.window())->text(QAccessible::Description).split(QLatin1Char('\n'));

@@ -1,6 +1,7 @@
 // The calculator windows: computing, clearing, faults and arrow keys, driven
 // through the real windows.
 #include "harness.h"
+#include "worked_examples.h"
 
 class TestCalculator : public GuiTest {
     Q_OBJECT
@@ -18,187 +19,192 @@ private slots:
     void failedLaunchKeepsTheProgram();
 };
 
+using calc::Formula;
+using platform::ControlName;
+
 namespace {
 const QString k39 = QStringLiteral("1") + QString(39, QLatin1Char('0'));
 const QString kTiny50 = QStringLiteral("0.") + QString(49, QLatin1Char('0')) + QLatin1Char('1');
+constexpr Formula kBlanking = Formula::Blanking, kDrawing = Formula::Drawing, kBending = Formula::Bending;
+
+// The name of the calculator's input field `i`, in the formula's order.
+QString Input(Formula formula, int i) { return QString::fromLatin1(Harness::Calculator(formula).inputs[i]); }
+QString Name(ControlName control) { return QString::fromLatin1(control.name); }
+
+// The inputs hold the texts typed, in the formula's order.
+void CompareInputs(platform::Form& form, Formula formula, const QStringList& texts) {
+    const auto names = Harness::Inputs(formula);
+    for (qsizetype i = 0; i < texts.size(); ++i)
+        QCOMPARE(Harness::Text(form, names.at(std::size_t(i))), texts[i]);
+}
 } // namespace
 
 void TestCalculator::compute_data() {
-    QTest::addColumn<int>("window");
-    QTest::addColumn<QStringList>("texts"); // by name: Text1, Text2, Text3, Text4
+    QTest::addColumn<Formula>("formula");
+    QTest::addColumn<QStringList>("texts"); // in the formula's order
     QTest::addColumn<QString>("result");
-    // Form2: Text1 L, Text2 t, Text3 σb, Text4 k.  Form3: B, t, σb, R.  Form1: L, t, τb.
-    QTest::newRow("drawing 100 1.5 400 0.6") << 2 << QStringList{"100", "1.5", "400", "0.6"} << "36000";
-    QTest::newRow("drawing 314.16 1 400 0.8") << 2 << QStringList{"314.16", "1", "400", "0.8"} << "100531.2";
-    QTest::newRow("drawing 123.4 1.2 410 0.55")
-        << 2 << QStringList{"123.4", "1.2", "410", "0.55"} << "33392.043";
-    QTest::newRow("drawing negative L") << 2 << QStringList{"-100", "1.5", "400", "0.6"} << "-36000";
-    QTest::newRow("drawing only L") << 2 << QStringList{"5", "", "", ""} << "0";
-    QTest::newRow("drawing all empty") << 2 << QStringList{"", "", "", ""} << "0";
+    for (const WorkedExample& e : WorkedExamples())
+        QTest::newRow(qPrintable(e.name)) << e.formula << e.inputs << e.shown;
+    QTest::newRow("drawing all empty") << kDrawing << QStringList{"", "", "", ""} << "0";
     QTest::newRow("drawing earlier field beyond single")
-        << 2 << QStringList{k39, "1", "1", "1"} << QStringLiteral("∞");
+        << kDrawing << QStringList{k39, "1", "1", "1"} << QStringLiteral("∞");
     QTest::newRow("drawing σb beyond single, read before k")
-        << 2 << QStringList{"1", "1", k39, "1"} << QStringLiteral("∞");
+        << kDrawing << QStringList{"1", "1", k39, "1"} << QStringLiteral("∞");
     QTest::newRow("drawing earlier field beyond double")
-        << 2 << QStringList{"1e400", "1", "1", "1"} << QStringLiteral("∞");
+        << kDrawing << QStringList{"1e400", "1", "1", "1"} << QStringLiteral("∞");
     QTest::newRow("drawing full-width input")
-        << 2 << QStringList{QStringLiteral("１００"), "1.5", "400", "0.6"} << "36000";
+        << kDrawing << QStringList{QStringLiteral("１００"), "1.5", "400", "0.6"} << "36000";
     QTest::newRow("drawing units typed after numbers")
-        << 2 << QStringList{"100mm", "1.5mm", "400Mpa", "0.6"} << "36000";
-    QTest::newRow("bending 50 2 400 3") << 3 << QStringList{"50", "2", "400", "3"} << "14560";
-    QTest::newRow("bending 25.4 0.8 300 1.6") << 3 << QStringList{"25.4", "0.8", "300", "1.6"} << "1849.12";
-    QTest::newRow("bending 100 3 450 0") << 3 << QStringList{"100", "3", "450", "0"} << "122850";
-    QTest::newRow("bending 0 0 400 3") << 3 << QStringList{"0", "0", "400", "3"} << "0";
-    QTest::newRow("bending gate closed with R 0") << 3 << QStringList{"10", "0", "0", "0"} << "0";
-    QTest::newRow("bending tiny t counts as 0") << 3 << QStringList{"10", kTiny50, "0", ""} << "0";
-    QTest::newRow("bending all empty") << 3 << QStringList{"", "", "", ""} << "0";
-    QTest::newRow("blanking 100 2 300") << 1 << QStringList{"100", "2", "300"} << "78000";
-    QTest::newRow("blanking all empty") << 1 << QStringList{"", "", ""} << "0";
-    QTest::newRow("blanking letters") << 1 << QStringList{"abc", "x", "?"} << "0";
+        << kDrawing << QStringList{"100mm", "1.5mm", "400Mpa", "0.6"} << "36000";
+    QTest::newRow("drawing only L") << kDrawing << QStringList{"5", "", "", ""} << "0";
+    QTest::newRow("bending tiny t counts as 0") << kBending << QStringList{"10", kTiny50, "0", ""} << "0";
+    QTest::newRow("bending all empty") << kBending << QStringList{"", "", "", ""} << "0";
+    QTest::newRow("blanking all empty") << kBlanking << QStringList{"", "", ""} << "0";
+    QTest::newRow("blanking letters") << kBlanking << QStringList{"abc", "x", "?"} << "0";
 }
 
 void TestCalculator::compute() {
-    QFETCH(int, window);
+    QFETCH(Formula, formula);
     QFETCH(QStringList, texts);
     QFETCH(QString, result);
     Harness h(*environment_);
-    platform::Form& form = h.OpenCalculator(window);
-    Harness::Fill(form, texts);
-    Harness::Click(form, "Command1");
-    QCOMPARE(Harness::Text(form, "Text5"), result);
+    platform::Form& form = h.OpenCalculator(formula);
+    Harness::Fill(form, formula, texts);
+    Harness::Click(form, ui::kCalculateButton);
+    QCOMPARE(Harness::Text(form, ui::kResultField), result);
     QVERIFY(h.reports.isEmpty());
     // The inputs are not validated, changed or reformatted.
-    const char* names[] = {"Text1", "Text2", "Text3", "Text4"};
-    for (int i = 0; i < texts.size(); ++i)
-        QCOMPARE(Harness::Text(form, names[i]), texts[i]);
+    CompareInputs(form, formula, texts);
 }
 
 void TestCalculator::faults_data() {
-    QTest::addColumn<int>("window");
+    QTest::addColumn<Formula>("formula");
     QTest::addColumn<QStringList>("texts");
     QTest::addColumn<QString>("fault");
     QTest::newRow("bending t 0 R 0 is 0 / 0")
-        << 3 << QStringList{"10", "0", "300", "0"} << QStringLiteral("无效");
+        << kBending << QStringList{"10", "0", "300", "0"} << QStringLiteral("无效");
     QTest::newRow("bending t + R = 0")
-        << 3 << QStringList{"10", "2", "300", "-2"} << QStringLiteral("除数为零");
+        << kBending << QStringList{"10", "2", "300", "-2"} << QStringLiteral("除数为零");
     QTest::newRow("bending quotient beyond single")
-        << 3 << QStringList{"1e20", "1e10", "1e10", "0"} << QStringLiteral("溢出");
+        << kBending << QStringList{"1e20", "1e10", "1e10", "0"} << QStringLiteral("溢出");
     QTest::newRow("drawing product beyond single")
-        << 2 << QStringList{"1e10", "1e10", "1e10", "1e10"} << QStringLiteral("溢出");
+        << kDrawing << QStringList{"1e10", "1e10", "1e10", "1e10"} << QStringLiteral("溢出");
     QTest::newRow("drawing k, the last field, beyond single")
-        << 2 << QStringList{"1", "1", "1", k39} << QStringLiteral("溢出");
+        << kDrawing << QStringList{"1", "1", "1", k39} << QStringLiteral("溢出");
     QTest::newRow("drawing k beyond double")
-        << 2 << QStringList{"1", "1", "1", "1e400"} << QStringLiteral("溢出");
+        << kDrawing << QStringList{"1", "1", "1", "1e400"} << QStringLiteral("溢出");
     QTest::newRow("drawing infinite L times σb 0")
-        << 2 << QStringList{k39, "1", "0", "1"} << QStringLiteral("无效");
+        << kDrawing << QStringList{k39, "1", "0", "1"} << QStringLiteral("无效");
     QTest::newRow("blanking τb, the last field, beyond single")
-        << 1 << QStringList{"1", "1", k39} << QStringLiteral("溢出");
+        << kBlanking << QStringList{"1", "1", k39} << QStringLiteral("溢出");
     QTest::newRow("blanking product beyond single")
-        << 1 << QStringList{"1e20", "1e10", "1e10"} << QStringLiteral("溢出");
+        << kBlanking << QStringList{"1e20", "1e10", "1e10"} << QStringLiteral("溢出");
 }
 
-// A fault is reported, and nothing is lost: the program goes on, Text5 keeps
-// its text and the inputs are as typed.
+// A fault is reported, and nothing is lost: the program goes on, the result
+// field keeps its text and the inputs are as typed.
 void TestCalculator::faults() {
-    QFETCH(int, window);
+    QFETCH(Formula, formula);
     QFETCH(QStringList, texts);
     QFETCH(QString, fault);
     Harness h(*environment_);
-    platform::Form& form = h.OpenCalculator(window);
-    Harness::Type(form, "Text5", QStringLiteral("previous"));
-    Harness::Fill(form, texts);
-    Harness::Click(form, "Command1");
+    platform::Form& form = h.OpenCalculator(formula);
+    Harness::Type(form, ui::kResultField, QStringLiteral("previous"));
+    Harness::Fill(form, formula, texts);
+    Harness::Click(form, ui::kCalculateButton);
     QCOMPARE(h.reports.size(), 1);
     QVERIFY2(h.reports[0].contains(fault), qPrintable(h.reports[0]));
     QVERIFY(!h.exitCode);
     QVERIFY(form.IsShown());
-    QCOMPARE(Harness::Text(form, "Text5"), QStringLiteral("previous"));
-    const char* names[] = {"Text1", "Text2", "Text3", "Text4"};
-    for (int i = 0; i < texts.size(); ++i)
-        QCOMPARE(Harness::Text(form, names[i]), texts[i]);
+    QCOMPARE(Harness::Text(form, ui::kResultField), QStringLiteral("previous"));
+    CompareInputs(form, formula, texts);
     // The window still computes afterwards.
-    Harness::Fill(form, QStringList(texts.size(), QString()));
-    Harness::Click(form, "Command1");
+    Harness::Fill(form, formula, QStringList(texts.size(), QString()));
+    Harness::Click(form, ui::kCalculateButton);
     QCOMPARE(h.reports.size(), 1);
-    QCOMPARE(Harness::Text(form, "Text5"), QStringLiteral("0"));
+    QCOMPARE(Harness::Text(form, ui::kResultField), QStringLiteral("0"));
 }
 
 void TestCalculator::clear_data() { Harness::CalculatorRows(); }
 
 void TestCalculator::clear() {
-    QFETCH(int, window);
+    QFETCH(Formula, formula);
     Harness h(*environment_);
-    platform::Form& form = h.OpenCalculator(window);
-    Harness::Fill(form, window == 1 ? QStringList{"1", "2", "3"} : QStringList{"1", "2", "3", "4"});
-    Harness::Type(form, "Text5", "5");
-    Harness::Edit(form, "Text5")->setFocus();
-    Harness::Click(form, "Command2");
-    for (const char* name : {"Text1", "Text2", "Text3", "Text5"})
-        QCOMPARE(Harness::Text(form, name), QString());
-    if (window == 1)
-        QVERIFY(!form.Control({"Text4"}));
-    else
-        QCOMPARE(Harness::Text(form, "Text4"), QString());
-    QCOMPARE(Harness::FocusName(), QStringLiteral("Text1"));
+    platform::Form& form = h.OpenCalculator(formula);
+    const auto inputs = Harness::Inputs(formula);
+    for (ControlName input : inputs)
+        Harness::Type(form, input, QStringLiteral("1"));
+    Harness::Type(form, ui::kResultField, "5");
+    Harness::Edit(form, ui::kResultField)->setFocus();
+    Harness::Click(form, ui::kClearButton);
+    for (ControlName input : inputs)
+        QCOMPARE(Harness::Text(form, input), QString());
+    QCOMPARE(Harness::Text(form, ui::kResultField), QString());
+    QCOMPARE(Harness::FocusName(), Name(ui::kFirstField));
 }
 
 void TestCalculator::resultFieldIsEditableAndOverwritten() {
     Harness h(*environment_);
-    platform::Form& form = h.OpenCalculator(2);
-    QLineEdit* result = Harness::Edit(form, "Text5");
+    platform::Form& form = h.OpenCalculator(kDrawing);
+    QLineEdit* result = Harness::Edit(form, ui::kResultField);
     QVERIFY(!result->isReadOnly());
     result->setFocus();
     QTest::keyClicks(result, "typed");
     QCOMPARE(result->text(), QStringLiteral("typed"));
-    Harness::Fill(form, {"100", "1.5", "400", "0.6"});
-    Harness::Click(form, "Command1");
+    Harness::Fill(form, kDrawing, {"100", "1.5", "400", "0.6"});
+    Harness::Click(form, ui::kCalculateButton);
     QCOMPARE(result->text(), QStringLiteral("36000"));
 }
 
 void TestCalculator::arrows_data() {
-    QTest::addColumn<int>("window");
+    QTest::addColumn<Formula>("formula");
     QTest::addColumn<QString>("field");
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<QString>("focus");
     const int down = Qt::Key_Down, up = Qt::Key_Up, left = Qt::Key_Left, right = Qt::Key_Right;
     const int none = Qt::NoModifier;
-    QTest::newRow("Form1 Text1 down") << 1 << "Text1" << down << none << "Text2";
-    QTest::newRow("Form1 Text1 up stays") << 1 << "Text1" << up << none << "Text1";
-    QTest::newRow("Form1 Text2 up") << 1 << "Text2" << up << none << "Text1";
-    QTest::newRow("Form1 Text2 down") << 1 << "Text2" << down << none << "Text3";
-    QTest::newRow("Form1 Text3 down to Command5") << 1 << "Text3" << down << none << "Command5";
-    QTest::newRow("Form1 Text3 left stays") << 1 << "Text3" << left << none << "Text3";
-    QTest::newRow("Form1 Text2 right stays") << 1 << "Text2" << right << none << "Text2";
-    QTest::newRow("Form1 shift down moves") << 1 << "Text1" << down << int(Qt::ShiftModifier) << "Text2";
-    QTest::newRow("Form1 ctrl alt up moves")
-        << 1 << "Text2" << up << int(Qt::ControlModifier | Qt::AltModifier) << "Text1";
-    QTest::newRow("Form1 Text5 down does nothing") << 1 << "Text5" << down << none << "Text5";
-    QTest::newRow("Form2 Text2 down to Text4") << 2 << "Text2" << down << none << "Text4";
-    QTest::newRow("Form2 Text4 down to Text3") << 2 << "Text4" << down << none << "Text3";
-    QTest::newRow("Form2 Text3 up to Text4") << 2 << "Text3" << up << none << "Text4";
-    QTest::newRow("Form2 Text4 up to Text2") << 2 << "Text4" << up << none << "Text2";
-    QTest::newRow("Form2 Text3 down to Command5") << 2 << "Text3" << down << none << "Command5";
-    QTest::newRow("Form2 Text3 left to Text1") << 2 << "Text3" << left << none << "Text1";
-    QTest::newRow("Form2 Text4 left stays") << 2 << "Text4" << left << none << "Text4";
-    QTest::newRow("Form2 Text3 right stays") << 2 << "Text3" << right << none << "Text3";
-    QTest::newRow("Form3 Text3 down to Text4") << 3 << "Text3" << down << none << "Text4";
-    QTest::newRow("Form3 Text4 up to Text3") << 3 << "Text4" << up << none << "Text3";
-    QTest::newRow("Form3 Text4 down to Command5") << 3 << "Text4" << down << none << "Command5";
-    QTest::newRow("Form3 Text4 left to Text2") << 3 << "Text4" << left << none << "Text2";
-    QTest::newRow("Form3 Text3 left stays") << 3 << "Text3" << left << none << "Text3";
-    QTest::newRow("Form3 Text1 up stays") << 3 << "Text1" << up << none << "Text1";
+    const Formula B = kBlanking, D = kDrawing, N = kBending;
+    const QString lookup = Name(ui::kMaterialButton), result = Name(ui::kResultField);
+    // Inputs by their place in the formula: blanking L t τb, drawing L t σb k, bending B t σb R.
+    QTest::newRow("blanking L down") << B << Input(B, 0) << down << none << Input(B, 1);
+    QTest::newRow("blanking L up stays") << B << Input(B, 0) << up << none << Input(B, 0);
+    QTest::newRow("blanking t up") << B << Input(B, 1) << up << none << Input(B, 0);
+    QTest::newRow("blanking t down") << B << Input(B, 1) << down << none << Input(B, 2);
+    QTest::newRow("blanking τb down to the look-up") << B << Input(B, 2) << down << none << lookup;
+    QTest::newRow("blanking τb left stays") << B << Input(B, 2) << left << none << Input(B, 2);
+    QTest::newRow("blanking t right stays") << B << Input(B, 1) << right << none << Input(B, 1);
+    QTest::newRow("blanking shift down moves")
+        << B << Input(B, 0) << down << int(Qt::ShiftModifier) << Input(B, 1);
+    QTest::newRow("blanking ctrl alt up moves")
+        << B << Input(B, 1) << up << int(Qt::ControlModifier | Qt::AltModifier) << Input(B, 0);
+    QTest::newRow("blanking result down does nothing") << B << result << down << none << result;
+    QTest::newRow("drawing t down to k") << D << Input(D, 1) << down << none << Input(D, 3);
+    QTest::newRow("drawing k down to σb") << D << Input(D, 3) << down << none << Input(D, 2);
+    QTest::newRow("drawing σb up to k") << D << Input(D, 2) << up << none << Input(D, 3);
+    QTest::newRow("drawing k up to t") << D << Input(D, 3) << up << none << Input(D, 1);
+    QTest::newRow("drawing σb down to the look-up") << D << Input(D, 2) << down << none << lookup;
+    QTest::newRow("drawing σb left to L") << D << Input(D, 2) << left << none << Input(D, 0);
+    QTest::newRow("drawing k left stays") << D << Input(D, 3) << left << none << Input(D, 3);
+    QTest::newRow("drawing σb right stays") << D << Input(D, 2) << right << none << Input(D, 2);
+    QTest::newRow("bending σb down to R") << N << Input(N, 2) << down << none << Input(N, 3);
+    QTest::newRow("bending R up to σb") << N << Input(N, 3) << up << none << Input(N, 2);
+    QTest::newRow("bending R down to the look-up") << N << Input(N, 3) << down << none << lookup;
+    QTest::newRow("bending R left to t") << N << Input(N, 3) << left << none << Input(N, 1);
+    QTest::newRow("bending σb left stays") << N << Input(N, 2) << left << none << Input(N, 2);
+    QTest::newRow("bending B up stays") << N << Input(N, 0) << up << none << Input(N, 0);
 }
 
 void TestCalculator::arrows() {
-    QFETCH(int, window);
+    QFETCH(Formula, formula);
     QFETCH(QString, field);
     QFETCH(int, key);
     QFETCH(int, modifiers);
     QFETCH(QString, focus);
     Harness h(*environment_);
-    platform::Form& form = h.OpenCalculator(window);
-    QLineEdit* start = Harness::Edit(form, field.toLatin1().constData());
+    platform::Form& form = h.OpenCalculator(formula);
+    const QByteArray name = field.toLatin1();
+    QLineEdit* start = Harness::Edit(form, {name.constData()});
     start->setText(QStringLiteral("12"));
     start->setFocus();
     QCOMPARE(Harness::FocusName(), field);
@@ -210,26 +216,26 @@ void TestCalculator::arrows() {
 
 void TestCalculator::linkOpensTheMakersSite() {
     Harness h(*environment_);
-    platform::Form& form = h.OpenCalculator(3);
-    Harness::Fill(form, {"1", "2"});
-    Harness::Click(form, "Label6");
-    Harness::Click(form, "Label6");
+    platform::Form& form = h.OpenCalculator(kBending);
+    Harness::Fill(form, kBending, {"1", "2"});
+    Harness::Click(form, ui::kWebLink);
+    Harness::Click(form, ui::kWebLink);
     QCOMPARE(h.opened.size(), 2);
     QCOMPARE(h.opened[0], QUrl(QStringLiteral("http://tamberlo.example")));
     QVERIFY(form.IsShown());
-    QCOMPARE(Harness::Text(form, "Text2"), QStringLiteral("2"));
+    QCOMPARE(Harness::Text(form, Harness::Inputs(kBending)[1]), QStringLiteral("2"));
 }
 
 void TestCalculator::failedLaunchKeepsTheProgram() {
     Harness h(*environment_);
     h.browserWorks = false;
-    platform::Form& form = h.OpenCalculator(1);
-    Harness::Fill(form, {"7"});
-    Harness::Click(form, "Label6");
+    platform::Form& form = h.OpenCalculator(kBlanking);
+    Harness::Fill(form, kBlanking, {"7"});
+    Harness::Click(form, ui::kWebLink);
     QCOMPARE(h.reports.size(), 1);
     QVERIFY(h.reports[0].contains(QStringLiteral("无法打开网页")));
     QVERIFY(!h.exitCode);
-    QCOMPARE(Harness::Text(form, "Text1"), QStringLiteral("7"));
+    QCOMPARE(Harness::Text(form, ui::kFirstField), QStringLiteral("7"));
 }
 
 QTEST_MAIN(TestCalculator)

@@ -7,7 +7,8 @@
 
 #include <QLabel>
 
-using platform::Px;
+using platform::ControlName;
+using platform::Window;
 
 class TestHiDpi : public GuiTest {
     Q_OBJECT
@@ -27,18 +28,18 @@ namespace {
 
 constexpr int kRatio = 2;
 
-QImage Grab(Harness& h, int window) {
+QImage Grab(Harness& h, const Window& window) {
     platform::Form& form = h.Form(window);
     h.runtime.Show(form);
     const QPixmap pixmap = form.window()->grab();
     if (pixmap.devicePixelRatio() != kRatio)
-        qWarning("grab of Form%d has device pixel ratio %g", window, pixmap.devicePixelRatio());
+        qWarning("grab of %s has device pixel ratio %g", window.name, pixmap.devicePixelRatio());
     return pixmap.toImage();
 }
 
 // Where a control's contents are drawn, in the window's logical pixels.
-QRect ContentsInWindow(platform::Form& form, const char* control) {
-    QWidget* w = form.Control({control});
+QRect ContentsInWindow(platform::Form& form, ControlName control) {
+    QWidget* w = form.Control(control);
     const auto* frame = qobject_cast<QFrame*>(w);
     const QRect inside = frame ? frame->contentsRect() : w->rect();
     return inside.translated(w->pos());
@@ -48,62 +49,58 @@ QRect ContentsInWindow(platform::Form& form, const char* control) {
 
 void TestHiDpi::initTestCase() { QCOMPARE(qApp->devicePixelRatio(), qreal(kRatio)); }
 
-void TestHiDpi::layoutKept_data() {
-    QTest::addColumn<int>("window");
-    for (int n = 1; n <= 5; ++n)
-        QTest::newRow(qPrintable(QStringLiteral("Form%1").arg(n))) << n;
-}
+void TestHiDpi::layoutKept_data() { Harness::GeometryRows(); }
 
-// Window and controls at their layout values in logical pixels, captions
-// still fitting their labels, and a grab of twice the client size.
+// Windows and controls at their places in logical pixels; for each window,
+// captions still fitting their labels and a grab of twice the client size.
 void TestHiDpi::layoutKept() {
-    QFETCH(int, window);
+    QFETCH(const Window*, window);
+    QFETCH(ControlName, control);
+    QFETCH(QRect, rect);
     Harness h(*environment_);
-    platform::Form& form = h.Form(window);
+    platform::Form& form = h.Form(*window);
     h.runtime.Show(form);
     QWidget* w = form.window();
-    const platform::Window& layout = form.layout();
-    QCOMPARE(w->geometry(),
-             QRect(Px(layout.left), Px(layout.top), Px(layout.clientWidth), Px(layout.clientHeight)));
-    QCOMPARE(w->devicePixelRatio(), qreal(kRatio));
-    for (const platform::Control& c : layout.controls) {
-        QWidget* control = form.Control({c.name, c.index});
-        QVERIFY2(control, c.name);
-        QCOMPARE(control->geometry(), QRect(Px(c.left), Px(c.top), Px(c.width), Px(c.height)));
-        if (auto* label = qobject_cast<QLabel*>(control))
-            QVERIFY2(QFontMetrics(label->font()).horizontalAdvance(label->text()) <= label->width(),
-                     qPrintable(label->text()));
+    if (control.name) {
+        QCOMPARE(form.Control(control)->geometry(), rect);
+        return;
     }
+    QCOMPARE(w->geometry(), rect);
+    QCOMPARE(w->devicePixelRatio(), qreal(kRatio));
+    for (QLabel* label : w->findChildren<QLabel*>())
+        QVERIFY2(QFontMetrics(label->font()).horizontalAdvance(label->text()) <= label->width(),
+                 qPrintable(label->text()));
     const QPixmap grab = w->grab();
     QCOMPARE(grab.devicePixelRatio(), qreal(kRatio));
     QCOMPARE(grab.size(), w->size() * kRatio);
 }
 
 void TestHiDpi::rulesAreTwoDeviceRows_data() {
-    QTest::addColumn<int>("window");
-    QTest::addColumn<QString>("control"); // the picture box, or empty for the window's background
-    QTest::addColumn<QPoint>("at");       // a point of the rule, logical pixels in the picture
+    QTest::addColumn<const Window*>("window");
+    QTest::addColumn<ControlName>("control"); // the picture box, or null for the window's background
+    QTest::addColumn<QPoint>("at");           // a point of the rule, logical pixels in the picture
     QTest::addColumn<bool>("horizontal");
-    QTest::newRow("sheet rule under the header") << 5 << "" << QPoint(120, 27) << true;
-    QTest::newRow("sheet rule under the last material") << 5 << "" << QPoint(250, 306) << true;
-    QTest::newRow("sheet column rule") << 5 << "" << QPoint(206, 160) << false;
-    QTest::newRow("sheet frame left") << 5 << "" << QPoint(17, 60) << false;
-    QTest::newRow("blanking extension line") << 1 << "Picture1" << QPoint(24, 30) << true;
-    QTest::newRow("blanking plan outline") << 1 << "Picture1" << QPoint(100, 75) << true;
-    QTest::newRow("blanking section left end") << 1 << "Picture1" << QPoint(30, 34) << false;
+    const Window *sheet = &ui::MaterialLayout(), *blanking = &ui::BlankingCalculator().layout;
+    const ControlName background{nullptr};
+    QTest::newRow("sheet rule under the header") << sheet << background << QPoint(120, 27) << true;
+    QTest::newRow("sheet rule under the last material") << sheet << background << QPoint(250, 306) << true;
+    QTest::newRow("sheet column rule") << sheet << background << QPoint(206, 160) << false;
+    QTest::newRow("sheet frame left") << sheet << background << QPoint(17, 60) << false;
+    QTest::newRow("blanking extension line") << blanking << ui::kPicture << QPoint(24, 30) << true;
+    QTest::newRow("blanking plan outline") << blanking << ui::kPicture << QPoint(100, 75) << true;
+    QTest::newRow("blanking section left end") << blanking << ui::kPicture << QPoint(30, 34) << false;
 }
 
 // A one-pixel black rule is two full-black device rows (or columns) with
 // white on both sides: not a blurred four-row grey, not moved half a pixel.
 void TestHiDpi::rulesAreTwoDeviceRows() {
-    QFETCH(int, window);
-    QFETCH(QString, control);
+    QFETCH(const Window*, window);
+    QFETCH(ControlName, control);
     QFETCH(QPoint, at);
     QFETCH(bool, horizontal);
     Harness h(*environment_);
-    const QImage image = Grab(h, window);
-    const QPoint origin =
-        control.isEmpty() ? QPoint() : ContentsInWindow(h.Form(window), qPrintable(control)).topLeft();
+    const QImage image = Grab(h, *window);
+    const QPoint origin = control.name ? ContentsInWindow(h.Form(*window), control).topLeft() : QPoint();
     const QPoint device = (origin + at) * kRatio;
     auto gray = [&](int offset) {
         const QPoint p = horizontal ? device + QPoint(0, offset) : device + QPoint(offset, 0);
@@ -119,36 +116,39 @@ void TestHiDpi::rulesAreTwoDeviceRows() {
 }
 
 void TestHiDpi::drawnAtDeviceResolution_data() {
-    QTest::addColumn<int>("window");
-    QTest::addColumn<QString>("control"); // empty: the window's background picture
-    QTest::addColumn<QRect>("area");      // logical pixels in the control, or in the window
-    QTest::newRow("caption text") << 1 << "Label1" << QRect(0, 0, 89, 17);
-    QTest::newRow("input text") << 2 << "Text1" << QRect();
-    QTest::newRow("button text") << 3 << "Command1" << QRect();
-    QTest::newRow("blanking hatching") << 1 << "Picture1" << QRect(30, 30, 57, 8);
-    QTest::newRow("drawing picture") << 2 << "Picture1" << QRect();
-    QTest::newRow("bending picture") << 3 << "Picture1" << QRect();
-    QTest::newRow("menu button picture") << 4 << "Command2" << QRect();
-    QTest::newRow("banner credit") << 4 << "" << QRect(9, 117, 161, 22);
-    QTest::newRow("sheet texts") << 5 << "" << QRect(18, 7, 342, 299);
-    QTest::newRow("sheet note") << 5 << "" << QRect(25, 330, 186, 17);
+    QTest::addColumn<const Window*>("window");
+    QTest::addColumn<ControlName>("control"); // null: the window's background picture
+    QTest::addColumn<QRect>("area");          // logical pixels in the control, or in the window
+    const Window *blanking = &ui::BlankingCalculator().layout, *drawing = &ui::DrawingCalculator().layout,
+                 *bending = &ui::BendingCalculator().layout, *menu = &ui::MenuLayout(),
+                 *sheet = &ui::MaterialLayout();
+    const ControlName background{nullptr};
+    QTest::newRow("caption text") << blanking << ui::kFirstCaption << QRect(0, 0, 89, 17);
+    QTest::newRow("input text") << drawing << ui::kFirstField << QRect();
+    QTest::newRow("button text") << bending << ui::kCalculateButton << QRect();
+    QTest::newRow("blanking hatching") << blanking << ui::kPicture << QRect(30, 30, 57, 8);
+    QTest::newRow("drawing picture") << drawing << ui::kPicture << QRect();
+    QTest::newRow("bending picture") << bending << ui::kPicture << QRect();
+    QTest::newRow("menu button picture") << menu << ui::kMenuBlankingButton << QRect();
+    QTest::newRow("banner credit") << menu << background << QRect(9, 117, 161, 22);
+    QTest::newRow("sheet texts") << sheet << background << QRect(18, 7, 342, 299);
+    QTest::newRow("sheet note") << sheet << background << QRect(25, 330, 186, 17);
 }
 
 // Edges of shapes and glyphs fall inside device pixels: many 2 × 2 device
 // blocks are not of one colour, which a 1x bitmap scaled up never shows.
 void TestHiDpi::drawnAtDeviceResolution() {
-    QFETCH(int, window);
-    QFETCH(QString, control);
+    QFETCH(const Window*, window);
+    QFETCH(ControlName, control);
     QFETCH(QRect, area);
     Harness h(*environment_);
-    platform::Form& form = h.Form(window);
-    if (window == 2 && control == QLatin1String("Text1")) {
-        h.runtime.Show(form);
-        Harness::Type(form, "Text1", QStringLiteral("1234.5"));
-    }
-    const QImage image = Grab(h, window);
-    if (!control.isEmpty()) {
-        const QRect contents = ContentsInWindow(form, qPrintable(control));
+    platform::Form& form = h.Form(*window);
+    h.runtime.Show(form);
+    if (auto* edit = qobject_cast<QLineEdit*>(control.name ? form.Control(control) : nullptr))
+        edit->setText(QStringLiteral("1234.5"));
+    const QImage image = Grab(h, *window);
+    if (control.name) {
+        const QRect contents = ContentsInWindow(form, control);
         area = area.isNull() ? contents : area.translated(contents.topLeft());
     }
     int mixed = 0;
@@ -174,7 +174,7 @@ void TestHiDpi::bannerGradient_data() {
 void TestHiDpi::bannerGradient() {
     QFETCH(int, y);
     Harness h(*environment_);
-    const QImage image = Grab(h, 4);
+    const QImage image = Grab(h, ui::MenuLayout());
     // Stops at y 0.5 (254, 255, 255), 80 (127, 205, 254) and 159.5 (1, 152, 255).
     auto expected = [](double at) {
         const double t = std::clamp((at - 0.5) / 159.0, 0.0, 1.0);

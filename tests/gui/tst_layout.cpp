@@ -17,8 +17,6 @@
 #include <iconv.h>
 #endif
 
-using platform::Px;
-
 class TestLayout : public GuiTest {
     Q_OBJECT
 private slots:
@@ -26,6 +24,8 @@ private slots:
     void windows();
     void controls_data();
     void controls();
+    void geometry_data();
+    void geometry();
     void screenOrderOfTheDrawingWindow();
     void resizingMovesNothing();
     void probePixels_data();
@@ -39,8 +39,8 @@ private slots:
 
 namespace {
 
-platform::Form& ShowWindow(Harness& h, int n) {
-    platform::Form& form = h.Form(n);
+platform::Form& ShowWindow(Harness& h, const platform::Window& layout) {
+    platform::Form& form = h.Form(layout);
     h.runtime.Show(form);
     return form;
 }
@@ -64,29 +64,25 @@ bool Dark(QColor c) { return c.lightness() < 100; }
 } // namespace
 
 void TestLayout::windows_data() {
-    QTest::addColumn<int>("window");
-    QTest::addColumn<QRect>("client"); // pixels, on the screen
+    QTest::addColumn<const platform::Window*>("window");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<bool>("minimise");
-    QTest::newRow("Form1") << 1 << QRect(769, 99, 420, 380)
-                           << QStringLiteral("冲裁力计算软件——Tamberlo制作  2012-3-16") << true;
-    QTest::newRow("Form2") << 2 << QRect(764, 99, 420, 390)
-                           << QStringLiteral("拉伸力计算软件——Tamberlo制作   2012-3-16") << true;
-    QTest::newRow("Form3") << 3 << QRect(764, 95, 421, 390)
-                           << QStringLiteral("折弯曲力计算软件——Tamberlo制作   2012-3-16") << true;
-    QTest::newRow("Form4") << 4 << QRect(764, 99, 300, 159) << QStringLiteral("冲压设备选用辅助工具试用版")
-                           << true;
-    QTest::newRow("Form5") << 5 << QRect(382, 97, 381, 371) << QStringLiteral("材料性能") << false;
+    QTest::newRow("blanking") << &ui::BlankingCalculator().layout
+                              << QStringLiteral("冲裁力计算软件——Tamberlo制作  2012-3-16") << true;
+    QTest::newRow("drawing") << &ui::DrawingCalculator().layout
+                             << QStringLiteral("拉伸力计算软件——Tamberlo制作   2012-3-16") << true;
+    QTest::newRow("bending") << &ui::BendingCalculator().layout
+                             << QStringLiteral("折弯曲力计算软件——Tamberlo制作   2012-3-16") << true;
+    QTest::newRow("menu") << &ui::MenuLayout() << QStringLiteral("冲压设备选用辅助工具试用版") << true;
+    QTest::newRow("sheet") << &ui::MaterialLayout() << QStringLiteral("材料性能") << false;
 }
 
 void TestLayout::windows() {
-    QFETCH(int, window);
-    QFETCH(QRect, client);
+    QFETCH(const platform::Window*, window);
     QFETCH(QString, caption);
     QFETCH(bool, minimise);
     Harness h(*environment_);
-    QWidget* w = ShowWindow(h, window).window();
-    QCOMPARE(w->geometry(), client);
+    QWidget* w = ShowWindow(h, *window).window();
     QCOMPARE(w->windowTitle(), caption);
     QVERIFY(!(w->windowFlags() & Qt::WindowMaximizeButtonHint));
     QCOMPARE(bool(w->windowFlags() & Qt::WindowMinimizeButtonHint), minimise);
@@ -96,24 +92,30 @@ void TestLayout::windows() {
     QVERIFY(!w->windowIcon().isNull());
 }
 
-void TestLayout::controls_data() {
-    QTest::addColumn<int>("window");
-    for (int n = 1; n <= 5; ++n)
-        QTest::newRow(qPrintable(QStringLiteral("Form%1").arg(n))) << n;
+void TestLayout::controls_data() { Harness::WindowRows(); }
+
+void TestLayout::geometry_data() { Harness::GeometryRows(); }
+
+void TestLayout::geometry() {
+    QFETCH(const platform::Window*, window);
+    QFETCH(platform::ControlName, control);
+    QFETCH(QRect, rect);
+    Harness h(*environment_);
+    platform::Form& form = ShowWindow(h, *window);
+    QCOMPARE(control.name ? form.Control(control)->geometry() : form.window()->geometry(), rect);
 }
 
 // Each control as its table row gives it, and the tab order as the table's.
 void TestLayout::controls() {
-    QFETCH(int, window);
+    QFETCH(const platform::Window*, window);
     Harness h(*environment_);
-    platform::Form& form = ShowWindow(h, window);
+    platform::Form& form = ShowWindow(h, *window);
     const platform::Window& layout = form.layout();
     QList<QWidget*> tabChain;
     for (const platform::Control& c : layout.controls) {
         const QString name = platform::ObjectName(c.name, c.index);
         QWidget* w = form.Control({c.name, c.index});
         QVERIFY2(w, qPrintable(name));
-        QCOMPARE(w->geometry(), QRect(Px(c.left), Px(c.top), Px(c.width), Px(c.height)));
         QVERIFY(w->isVisible() && w->isEnabled());
         const QString text = QString::fromUtf8(c.text);
         switch (c.kind) {
@@ -178,11 +180,12 @@ void TestLayout::controls() {
 // The drawing window shows k above σb, with no unit beside k.
 void TestLayout::screenOrderOfTheDrawingWindow() {
     Harness h(*environment_);
-    platform::Form& form = ShowWindow(h, 2);
-    const int ys[] = {form.Control({"Text1"})->y(), form.Control({"Text2"})->y(),
-                      form.Control({"Text4"})->y(), form.Control({"Text3"})->y()};
+    platform::Form& form = ShowWindow(h, ui::DrawingCalculator().layout);
+    const auto in = Harness::Inputs(calc::Formula::Drawing); // L, t, σb, k
+    const int ys[] = {form.Control(in[0])->y(), form.Control(in[1])->y(), form.Control(in[3])->y(),
+                      form.Control(in[2])->y()};
     QVERIFY(std::is_sorted(std::begin(ys), std::end(ys)));
-    const QRect kRow(0, form.Control({"Text4"})->y(), 420, form.Control({"Text4"})->height());
+    const QRect kRow(0, form.Control(in[3])->y(), 420, form.Control(in[3])->height());
     for (QLabel* label : form.window()->findChildren<QLabel*>())
         if (label->geometry().intersects(kRow))
             QVERIFY2(label->objectName() == "Label4", qPrintable(label->objectName()));
@@ -190,8 +193,9 @@ void TestLayout::screenOrderOfTheDrawingWindow() {
 
 void TestLayout::resizingMovesNothing() {
     Harness h(*environment_);
-    for (int n : {1, 4, 5}) {
-        platform::Form& form = ShowWindow(h, n);
+    for (const platform::Window* layout :
+         {&ui::BlankingCalculator().layout, &ui::MenuLayout(), &ui::MaterialLayout()}) {
+        platform::Form& form = ShowWindow(h, *layout);
         QList<QRect> before;
         const auto children = form.window()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
         for (QWidget* c : children)
@@ -203,31 +207,33 @@ void TestLayout::resizingMovesNothing() {
 }
 
 void TestLayout::probePixels_data() {
-    QTest::addColumn<int>("window");
+    QTest::addColumn<const platform::Window*>("window");
     QTest::addColumn<QPoint>("at");
+    const platform::Window *menu = &ui::MenuLayout(), *blanking = &ui::BlankingCalculator().layout,
+                           *sheet = &ui::MaterialLayout();
     QTest::addColumn<QColor>("colour");
     QTest::addColumn<int>("tolerance");
-    QTest::newRow("menu banner top") << 4 << QPoint(2, 1) << QColor(254, 255, 255) << 3;
-    QTest::newRow("menu banner middle") << 4 << QPoint(2, 80) << QColor(127, 205, 254) << 3;
-    QTest::newRow("menu banner near the bottom") << 4 << QPoint(2, 158) << QColor(3, 153, 255) << 5;
-    QTest::newRow("menu bending picture ground") << 4 << QPoint(12, 20) << QColor(205, 255, 255) << 2;
-    QTest::newRow("menu close picture ground") << 4 << QPoint(212, 115) << QColor(205, 255, 255) << 2;
-    QTest::newRow("menu grown area light cyan") << 4 << QPoint(310, 170) << QColor(128, 255, 255) << 0;
-    QTest::newRow("blanking picture ground") << 1 << QPoint(300, 30) << QColor(255, 255, 255) << 0;
-    QTest::newRow("blanking result white") << 1 << QPoint(170, 250) << QColor(255, 255, 255) << 0;
-    QTest::newRow("sheet ground") << 5 << QPoint(8, 8) << QColor(255, 255, 255) << 0;
-    QTest::newRow("sheet frame corner") << 5 << QPoint(17, 6) << QColor(0, 0, 0) << 60;
-    QTest::newRow("sheet column rule") << 5 << QPoint(206, 150) << QColor(0, 0, 0) << 60;
-    QTest::newRow("sheet right of the picture") << 5 << QPoint(380, 200) << QColor(0xef, 0xef, 0xef) << 0;
+    QTest::newRow("menu banner top") << menu << QPoint(2, 1) << QColor(254, 255, 255) << 3;
+    QTest::newRow("menu banner middle") << menu << QPoint(2, 80) << QColor(127, 205, 254) << 3;
+    QTest::newRow("menu banner near the bottom") << menu << QPoint(2, 158) << QColor(3, 153, 255) << 5;
+    QTest::newRow("menu bending picture ground") << menu << QPoint(12, 20) << QColor(205, 255, 255) << 2;
+    QTest::newRow("menu close picture ground") << menu << QPoint(212, 115) << QColor(205, 255, 255) << 2;
+    QTest::newRow("menu grown area light cyan") << menu << QPoint(310, 170) << QColor(128, 255, 255) << 0;
+    QTest::newRow("blanking picture ground") << blanking << QPoint(300, 30) << QColor(255, 255, 255) << 0;
+    QTest::newRow("blanking result white") << blanking << QPoint(170, 250) << QColor(255, 255, 255) << 0;
+    QTest::newRow("sheet ground") << sheet << QPoint(8, 8) << QColor(255, 255, 255) << 0;
+    QTest::newRow("sheet frame corner") << sheet << QPoint(17, 6) << QColor(0, 0, 0) << 60;
+    QTest::newRow("sheet column rule") << sheet << QPoint(206, 150) << QColor(0, 0, 0) << 60;
+    QTest::newRow("sheet right of the picture") << sheet << QPoint(380, 200) << QColor(0xef, 0xef, 0xef) << 0;
 }
 
 void TestLayout::probePixels() {
-    QFETCH(int, window);
+    QFETCH(const platform::Window*, window);
     QFETCH(QPoint, at);
     QFETCH(QColor, colour);
     QFETCH(int, tolerance);
     Harness h(*environment_);
-    QWidget* w = ShowWindow(h, window).window();
+    QWidget* w = ShowWindow(h, *window).window();
     w->resize(w->size() + QSize(20, 20)); // shows the background beyond the picture
     const QImage image = w->grab().toImage();
     const QColor got = image.pixelColor(at);
@@ -235,33 +241,35 @@ void TestLayout::probePixels() {
 }
 
 void TestLayout::textColours_data() {
-    QTest::addColumn<int>("window");
-    QTest::addColumn<QString>("control");
+    QTest::addColumn<calc::Formula>("formula");
+    QTest::addColumn<platform::ControlName>("control");
     QTest::addColumn<QColor>("colour"); // the text's colour, among the control's pixels
     QTest::addColumn<bool>("computed");
-    QTest::newRow("blanking link red") << 1 << "Label6" << QColor(255, 0, 0) << false;
-    QTest::newRow("drawing link red") << 2 << "Label6" << QColor(255, 0, 0) << false;
-    QTest::newRow("bending link red") << 3 << "Label6" << QColor(255, 0, 0) << false;
-    QTest::newRow("blanking result black") << 1 << "Text5" << QColor(0, 0, 0) << true;
-    QTest::newRow("drawing result blue") << 2 << "Text5" << QColor(0, 0, 255) << true;
-    QTest::newRow("bending result blue") << 3 << "Text5" << QColor(0, 0, 255) << true;
-    QTest::newRow("blanking caption default black") << 1 << "Label1" << QColor(0, 0, 0) << false;
+    const auto B = calc::Formula::Blanking, D = calc::Formula::Drawing, N = calc::Formula::Bending;
+    QTest::newRow("blanking link red") << B << ui::kWebLink << QColor(255, 0, 0) << false;
+    QTest::newRow("drawing link red") << D << ui::kWebLink << QColor(255, 0, 0) << false;
+    QTest::newRow("bending link red") << N << ui::kWebLink << QColor(255, 0, 0) << false;
+    QTest::newRow("blanking result black") << B << ui::kResultField << QColor(0, 0, 0) << true;
+    QTest::newRow("drawing result blue") << D << ui::kResultField << QColor(0, 0, 255) << true;
+    QTest::newRow("bending result blue") << N << ui::kResultField << QColor(0, 0, 255) << true;
+    QTest::newRow("blanking caption default black") << B << ui::kFirstCaption << QColor(0, 0, 0) << false;
 }
 
 void TestLayout::textColours() {
-    QFETCH(int, window);
-    QFETCH(QString, control);
+    QFETCH(calc::Formula, formula);
+    QFETCH(platform::ControlName, control);
     QFETCH(QColor, colour);
     QFETCH(bool, computed);
     Harness h(*environment_);
-    platform::Form& form = h.OpenCalculator(window);
+    platform::Form& form = h.OpenCalculator(formula);
     if (computed) {
-        Harness::Fill(form,
-                      window == 1 ? QStringList{"1000", "8", "800"} : QStringList{"1000", "8", "800", "0.8"});
-        Harness::Click(form, "Command1");
-        QVERIFY(!Harness::Text(form, "Text5").isEmpty());
+        Harness::Fill(
+            form, formula,
+            QStringList{"1000", "8", "800", "0.8"}.mid(0, qsizetype(Harness::Inputs(formula).size())));
+        Harness::Click(form, ui::kCalculateButton);
+        QVERIFY(!Harness::Text(form, ui::kResultField).isEmpty());
     }
-    QWidget* w = form.Control({control.toLatin1().constData()});
+    QWidget* w = form.Control(control);
     const QImage image = w->grab().toImage();
     const int exact = Count(image, image.rect(), [&](QColor c) { return Near(c, colour, 40); });
     QVERIFY2(exact >= 20, qPrintable(QStringLiteral("%1 pixels near %2").arg(exact).arg(colour.name())));

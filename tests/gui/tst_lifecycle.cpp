@@ -52,92 +52,89 @@ void TestLifecycle::startShowsOnlyTheMenu() {
         QVERIFY2(!h.project.IsCreated(n), qPrintable(QString::number(n)));
     QVERIFY(h.project.Form4().IsShown());
     QVERIFY(QTest::qWaitForWindowActive(h.project.Form4().window()));
-    QCOMPARE(Harness::FocusName(), QStringLiteral("Command1"));
+    QCOMPARE(Harness::FocusName(), QString::fromLatin1(ui::kMenuBendingButton.name));
     QCOMPARE(h.runtime.ShownCount(), 1);
 }
 
-void TestLifecycle::menuButtons_data() {
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<int>("target");
-    QTest::newRow("bending button opens Form3") << "Command1" << 3;
-    QTest::newRow("blanking button opens Form1") << "Command2" << 1;
-    QTest::newRow("drawing button opens Form2") << "Command3" << 2;
-}
+void TestLifecycle::menuButtons_data() { Harness::CalculatorRows(); }
 
 void TestLifecycle::menuButtons() {
-    QFETCH(QString, button);
-    QFETCH(int, target);
+    QFETCH(calc::Formula, formula);
     Harness h(*environment_);
     h.project.Start();
-    Harness::Click(h.project.Form4(), button.toLatin1().constData());
-    QVERIFY(h.Form(target).IsShown());
+    Harness::Click(h.project.Form4(), Harness::MenuButton(formula));
+    QVERIFY(h.Form(formula).IsShown());
     QVERIFY(!h.project.Form4().IsShown());
     QCOMPARE(h.runtime.ShownCount(), 1);
     QCOMPARE(VisibleWindows(QStringLiteral("Form4")), 0);
-    for (int n : {1, 2, 3})
-        QCOMPARE(h.project.IsCreated(n), n == target);
+    for (int n : {1, 2, 3}) // only the chosen calculator's instance is made
+        QCOMPARE(h.project.IsCreated(n), h.Form(formula).Name() == QStringLiteral("Form%1").arg(n));
     QVERIFY(!h.exitCode);
-    QVERIFY(QTest::qWaitForWindowActive(h.Form(target).window()));
-    QCOMPARE(Harness::FocusName(), QStringLiteral("Text1"));
+    QVERIFY(QTest::qWaitForWindowActive(h.Form(formula).window()));
+    QCOMPARE(Harness::FocusName(), QString::fromLatin1(ui::kFirstField.name));
 }
 
 void TestLifecycle::backGivesAFreshWindow_data() { Harness::CalculatorRows(); }
 
 void TestLifecycle::backGivesAFreshWindow() {
-    QFETCH(int, window);
+    QFETCH(calc::Formula, formula);
     Harness h(*environment_);
-    platform::Form& form = h.OpenCalculator(window);
-    Harness::Type(form, "Text1", "100");
-    Harness::Type(form, "Text5", "36000");
-    Harness::Click(form, "Command4");
+    platform::Form& form = h.OpenCalculator(formula);
+    Harness::Type(form, ui::kFirstField, "100");
+    Harness::Type(form, ui::kResultField, "36000");
+    Harness::Click(form, ui::kBackButton);
     QVERIFY(!form.IsShown());
     QVERIFY(h.project.Form4().IsShown());
     QVERIFY(QTest::qWaitForWindowActive(h.project.Form4().window()));
-    QCOMPARE(Harness::FocusName(), QStringLiteral("Command1"));
+    QCOMPARE(Harness::FocusName(), QString::fromLatin1(ui::kMenuBendingButton.name));
     QCOMPARE(VisibleWindows(form.Name()), 0);
 
-    h.OpenCalculator(window);
-    QCOMPARE(Harness::Text(form, "Text1"), QString());
-    QCOMPARE(Harness::Text(form, "Text5"), QString());
-    QCOMPARE(Harness::FocusName(), QStringLiteral("Text1"));
+    h.OpenCalculator(formula);
+    QCOMPARE(Harness::Text(form, ui::kFirstField), QString());
+    QCOMPARE(Harness::Text(form, ui::kResultField), QString());
+    QCOMPARE(Harness::FocusName(), QString::fromLatin1(ui::kFirstField.name));
     QVERIFY(!h.exitCode);
 }
 
 void TestLifecycle::ending_data() {
-    QTest::addColumn<int>("window");    // 4 the menu, 1..3 a calculator
-    QTest::addColumn<bool>("material"); // the material window open beside it
-    QTest::addColumn<bool>("titleBar"); // title-bar close instead of the close button
+    QTest::addColumn<const ui::Calculator*>("calculator"); // null: the menu
+    QTest::addColumn<bool>("material");                    // the material window open beside it
+    QTest::addColumn<bool>("titleBar");                    // title-bar close instead of the close button
     QTest::addColumn<bool>("ends");
-    QTest::newRow("menu close button") << 4 << false << false << true;
-    QTest::newRow("menu close button with the material window") << 4 << true << false << true;
-    QTest::newRow("menu title bar right after start") << 4 << false << true << true;
-    QTest::newRow("calculator close button") << 1 << false << false << true;
-    QTest::newRow("calculator close button with the material window") << 2 << true << false << true;
-    QTest::newRow("calculator title bar alone") << 3 << false << true << true;
-    QTest::newRow("calculator title bar with the material window") << 3 << true << true << false;
+    const ui::Calculator* menu = nullptr;
+    QTest::newRow("menu close button") << menu << false << false << true;
+    QTest::newRow("menu close button with the material window") << menu << true << false << true;
+    QTest::newRow("menu title bar right after start") << menu << false << true << true;
+    QTest::newRow("calculator close button") << &ui::BlankingCalculator() << false << false << true;
+    QTest::newRow("calculator close button with the material window")
+        << &ui::DrawingCalculator() << true << false << true;
+    QTest::newRow("calculator title bar alone") << &ui::BendingCalculator() << false << true << true;
+    QTest::newRow("calculator title bar with the material window")
+        << &ui::BendingCalculator() << true << true << false;
 }
 
 void TestLifecycle::ending() {
-    QFETCH(int, window);
+    QFETCH(const ui::Calculator*, calculator);
     QFETCH(bool, material);
     QFETCH(bool, titleBar);
     QFETCH(bool, ends);
     Harness h(*environment_);
-    platform::Form& form = window == 4 ? (h.project.Start(), h.project.Form4()) : h.OpenCalculator(window);
+    platform::Form& form =
+        calculator ? h.OpenCalculator(calculator->formula) : (h.project.Start(), h.project.Form4());
     if (material) {
         // Opened from a calculator; the menu gets it by switching back.
-        if (window == 4) {
-            Harness::Click(h.OpenCalculator(2), "Command5");
-            Harness::Click(h.project.Form2(), "Command4");
+        if (!calculator) {
+            Harness::Click(h.OpenCalculator(calc::Formula::Drawing), ui::kMaterialButton);
+            Harness::Click(h.project.Form2(), ui::kBackButton);
         } else {
-            Harness::Click(form, "Command5");
+            Harness::Click(form, ui::kMaterialButton);
         }
         QVERIFY(h.project.Form5().IsShown());
     }
     if (titleBar)
         form.window()->close();
     else
-        Harness::Click(form, window == 4 ? "Command4" : "Command3");
+        Harness::Click(form, calculator ? ui::kCloseButton : ui::kMenuCloseButton);
     Harness::Flush();
     QCOMPARE(bool(h.exitCode), ends);
     QVERIFY(!form.IsShown());
@@ -148,28 +145,22 @@ void TestLifecycle::ending() {
     } else {
         QVERIFY(h.project.Form5().IsShown());
         QVERIFY(!h.project.Form4().IsShown()); // the menu does not come back
-        Harness::Click(h.project.Form5(), "Command1");
+        Harness::Click(h.project.Form5(), ui::kSheetCloseButton);
         QCOMPARE(h.exitCode, std::optional<int>(0));
     }
     QVERIFY(h.reports.isEmpty());
 }
 
-void TestLifecycle::materialWindow_data() {
-    QTest::addColumn<int>("window");
-    QTest::addColumn<QString>("lookup");
-    QTest::newRow("blanking looks up τb") << 1 << "Text3";
-    QTest::newRow("drawing looks up k") << 2 << "Text4";
-    QTest::newRow("bending looks up σb") << 3 << "Text3";
-}
+void TestLifecycle::materialWindow_data() { Harness::CalculatorRows(); }
 
 // Two clicks leave one material window, and the caret goes back to the look-up field.
 void TestLifecycle::materialWindow() {
-    QFETCH(int, window);
-    QFETCH(QString, lookup);
+    QFETCH(calc::Formula, formula);
+    const QString lookup = QString::fromLatin1(Harness::Calculator(formula).lookupField);
     Harness h(*environment_);
-    platform::Form& form = h.OpenCalculator(window);
+    platform::Form& form = h.OpenCalculator(formula);
     for (int click = 0; click < 2; ++click) {
-        Harness::Click(form, "Command5");
+        Harness::Click(form, ui::kMaterialButton);
         QVERIFY(h.project.Form5().IsShown());
         QCOMPARE(VisibleWindows(QStringLiteral("Form5")), 1);
         QVERIFY(QTest::qWaitForWindowActive(form.window()));
@@ -200,10 +191,10 @@ void TestLifecycle::windowManagerActivatesTheSheet() {
     QFETCH(bool, calculatorActive);
     QFETCH(QString, lookup);
     Harness h(*environment_);
-    platform::Form& form = h.OpenCalculator(1);
+    platform::Form& form = h.OpenCalculator(calc::Formula::Blanking);
     QCursor::setPos(form.window()->geometry().center());
     for (int press = 0; press < 2; ++press) {
-        Harness::Click(form, "Command5");
+        Harness::Click(form, ui::kMaterialButton);
         QTRY_COMPARE(QApplication::activeWindow(), form.window());
     }
     QWidget* sheet = h.project.Form5().window();
@@ -230,27 +221,27 @@ void TestLifecycle::windowManagerActivatesTheSheet() {
     } else if (before == "pointer") {
         QCursor::setPos(form.window()->geometry().center() + QPoint(0, 10));
     } else if (before == "click") {
-        QTest::mouseClick(form.Control({"Text1"}), Qt::LeftButton);
+        QTest::mouseClick(form.Control(ui::kFirstField), Qt::LeftButton);
     }
     sheet->activateWindow();
     // Once the hold has let go, nothing changes the active window any more.
     QTRY_VERIFY_WITH_TIMEOUT(!h.runtime.HoldingActivation(), 4 * platform::Activation::kHoldMilliseconds);
     QTRY_COMPARE(QApplication::activeWindow(), calculatorActive ? form.window() : sheet);
-    QCOMPARE(Harness::Text(form, "Text3"), lookup);
+    QCOMPARE(Harness::Text(form, {Harness::Calculator(calc::Formula::Blanking).lookupField}), lookup);
 }
 
 void TestLifecycle::materialWindowOutlivesSwitches() {
     Harness h(*environment_);
-    platform::Form& blanking = h.OpenCalculator(1);
-    Harness::Click(blanking, "Command5");
+    platform::Form& blanking = h.OpenCalculator(calc::Formula::Blanking);
+    Harness::Click(blanking, ui::kMaterialButton);
     QWidget* sheet = h.project.Form5().window();
-    Harness::Click(blanking, "Command4");
+    Harness::Click(blanking, ui::kBackButton);
     QVERIFY(h.project.Form4().IsShown());
-    Harness::Click(h.project.Form4(), "Command1");
+    Harness::Click(h.project.Form4(), ui::kMenuBendingButton);
     QVERIFY(h.project.Form3().IsShown());
     QCOMPARE(h.project.Form5().window(), sheet); // the same window, never reloaded
-    Harness::Click(h.project.Form3(), "Command4");
-    Harness::Click(h.project.Form5(), "Command1");
+    Harness::Click(h.project.Form3(), ui::kBackButton);
+    Harness::Click(h.project.Form5(), ui::kSheetCloseButton);
     QVERIFY(!h.project.Form5().IsShown());
     QVERIFY(h.project.Form4().IsShown());
     QVERIFY(!h.exitCode);
@@ -258,23 +249,23 @@ void TestLifecycle::materialWindowOutlivesSwitches() {
 
 void TestLifecycle::closingTheMaterialWindowKeepsTypedValues() {
     Harness h(*environment_);
-    platform::Form& form = h.OpenCalculator(2);
-    Harness::Type(form, "Text1", "314.16");
-    Harness::Click(form, "Command5");
-    Harness::Click(h.project.Form5(), "Command1");
+    platform::Form& form = h.OpenCalculator(calc::Formula::Drawing);
+    Harness::Type(form, ui::kFirstField, "314.16");
+    Harness::Click(form, ui::kMaterialButton);
+    Harness::Click(h.project.Form5(), ui::kSheetCloseButton);
     QVERIFY(!h.project.Form5().IsShown());
     QVERIFY(form.IsShown());
-    QCOMPARE(Harness::Text(form, "Text1"), QStringLiteral("314.16"));
+    QCOMPARE(Harness::Text(form, ui::kFirstField), QStringLiteral("314.16"));
     // Opened again, it is the same sheet, built afresh.
-    Harness::Click(form, "Command5");
+    Harness::Click(form, ui::kMaterialButton);
     QVERIFY(h.project.Form5().IsShown());
     QVERIFY(!h.exitCode);
 }
 
 void TestLifecycle::materialWindowLastClosedEnds() {
     Harness h(*environment_);
-    platform::Form& form = h.OpenCalculator(1);
-    Harness::Click(form, "Command5");
+    platform::Form& form = h.OpenCalculator(calc::Formula::Blanking);
+    Harness::Click(form, ui::kMaterialButton);
     form.window()->close();
     QVERIFY(!h.exitCode);
     h.project.Form5().window()->close();
@@ -282,48 +273,54 @@ void TestLifecycle::materialWindowLastClosedEnds() {
 }
 
 void TestLifecycle::keys_data() {
-    QTest::addColumn<int>("window"); // 4 menu, 5 sheet beside Form1, 1 blanking
-    QTest::addColumn<QString>("control");
+    QTest::addColumn<const platform::Window*>("window"); // the sheet beside the blanking window
+    QTest::addColumn<platform::ControlName>("control");
+    const platform::Window *menu = &ui::MenuLayout(), *sheet = &ui::MaterialLayout(),
+                           *blanking = &ui::BlankingCalculator().layout;
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("outcome");
     QTest::newRow("menu Enter on the focused bending button")
-        << 4 << "Command1" << int(Qt::Key_Return) << "Form3 shown";
+        << menu << ui::kMenuBendingButton << int(Qt::Key_Return) << "Form3 shown";
     QTest::newRow("menu Space on the focused bending button")
-        << 4 << "Command1" << int(Qt::Key_Space) << "Form3 shown";
-    QTest::newRow("menu Escape does nothing") << 4 << "Command1" << int(Qt::Key_Escape) << "Form4 shown";
-    QTest::newRow("sheet Enter closes it") << 5 << "Command1" << int(Qt::Key_Enter) << "Form5 closed";
-    QTest::newRow("sheet Space closes it") << 5 << "Command1" << int(Qt::Key_Space) << "Form5 closed";
-    QTest::newRow("sheet Escape does nothing") << 5 << "Command1" << int(Qt::Key_Escape) << "Form5 shown";
+        << menu << ui::kMenuBendingButton << int(Qt::Key_Space) << "Form3 shown";
+    QTest::newRow("menu Escape does nothing")
+        << menu << ui::kMenuBendingButton << int(Qt::Key_Escape) << "Form4 shown";
+    QTest::newRow("sheet Enter closes it")
+        << sheet << ui::kSheetCloseButton << int(Qt::Key_Enter) << "Form5 closed";
+    QTest::newRow("sheet Space closes it")
+        << sheet << ui::kSheetCloseButton << int(Qt::Key_Space) << "Form5 closed";
+    QTest::newRow("sheet Escape does nothing")
+        << sheet << ui::kSheetCloseButton << int(Qt::Key_Escape) << "Form5 shown";
     QTest::newRow("calculator Enter in a field is no default button")
-        << 1 << "Text1" << int(Qt::Key_Return) << "no result";
+        << blanking << ui::kFirstField << int(Qt::Key_Return) << "no result";
     QTest::newRow("calculator Escape is no cancel button")
-        << 1 << "Text1" << int(Qt::Key_Escape) << "no result";
+        << blanking << ui::kFirstField << int(Qt::Key_Escape) << "no result";
     QTest::newRow("calculator Enter on the focused 计算")
-        << 1 << "Command1" << int(Qt::Key_Return) << "result";
+        << blanking << ui::kCalculateButton << int(Qt::Key_Return) << "result";
 }
 
 void TestLifecycle::keys() {
-    QFETCH(int, window);
-    QFETCH(QString, control);
+    QFETCH(const platform::Window*, window);
+    QFETCH(platform::ControlName, control);
     QFETCH(int, key);
     QFETCH(QString, outcome);
     Harness h(*environment_);
     platform::Form* form = nullptr;
-    if (window == 4) {
+    if (window == &ui::MenuLayout()) {
         h.project.Start();
         form = &h.project.Form4();
     } else {
-        platform::Form& blanking = h.OpenCalculator(1);
-        Harness::Type(blanking, "Text1", "100");
-        if (window == 5) {
-            Harness::Click(blanking, "Command5");
+        platform::Form& blanking = h.OpenCalculator(calc::Formula::Blanking);
+        Harness::Type(blanking, ui::kFirstField, "100");
+        if (window == &ui::MaterialLayout()) {
+            Harness::Click(blanking, ui::kMaterialButton);
             form = &h.project.Form5();
         } else {
             form = &blanking;
         }
     }
-    QWidget* w = form->Control({control.toLatin1().constData()});
-    if (window == 5) // chosen as a person does right after 查询: with the mouse
+    QWidget* w = form->Control(control);
+    if (window == &ui::MaterialLayout()) // chosen as a person does right after 查询: with the mouse
         QTest::mouseClick(form->window(), Qt::LeftButton, {}, QPoint(1, 1));
     form->window()->activateWindow();
     w->setFocus();
@@ -338,7 +335,7 @@ void TestLifecycle::keys() {
     else if (outcome == "Form5 shown")
         QVERIFY(h.project.Form5().IsShown());
     else
-        QCOMPARE(Harness::Text(h.project.Form1(), "Text5"),
+        QCOMPARE(Harness::Text(h.project.Form1(), ui::kResultField),
                  outcome == "result" ? QStringLiteral("0") : QString());
     QVERIFY(!h.exitCode);
 }
@@ -369,19 +366,20 @@ void TestLifecycle::failedCalls() {
     QFETCH(QString, object);
     QFETCH(QString, action);
     Harness h(*environment_);
-    platform::Form& form = h.OpenCalculator(1);
-    Harness::Type(form, "Text1", "100");
+    platform::Form& form = h.OpenCalculator(calc::Formula::Blanking);
+    Harness::Type(form, ui::kFirstField, "100");
     h.failing = std::make_pair(platform::Member(member), object);
     if (action == "calculate")
-        Harness::Click(form, "Command1");
+        Harness::Click(form, ui::kCalculateButton);
     else if (action == "clear")
-        Harness::Click(form, "Command2");
+        Harness::Click(form, ui::kClearButton);
     else if (action == "material")
-        Harness::Click(form, "Command5");
+        Harness::Click(form, ui::kMaterialButton);
     else if (action == "back")
-        Harness::Click(form, "Command4");
+        Harness::Click(form, ui::kBackButton);
     else
-        QTest::keyClick(Harness::Edit(form, "Text3"), Qt::Key_Down);
+        QTest::keyClick(Harness::Edit(form, {Harness::Calculator(calc::Formula::Blanking).lookupField}),
+                        Qt::Key_Down);
     QCOMPARE(h.reports.size(), 1);
     QVERIFY2(h.reports[0].contains(QStringLiteral("成员：%1").arg(member)), qPrintable(h.reports[0]));
     QVERIFY(h.reports[0].contains(object));
@@ -400,7 +398,7 @@ void TestLifecycle::failingShowLeavesTheSourceShown() {
     h.failing = std::make_pair(platform::Member::Show, QStringLiteral("Form1"));
     bool menuShownAtReport = false;
     h.onReport = [&] { menuShownAtReport = h.project.Form4().IsShown(); };
-    Harness::Click(h.project.Form4(), "Command2");
+    Harness::Click(h.project.Form4(), ui::kMenuBlankingButton);
     QVERIFY(menuShownAtReport);
     QVERIFY(!h.project.Form1().IsShown());
     QVERIFY(h.reports.value(0).contains(QStringLiteral("688")));
@@ -428,24 +426,18 @@ public:
 };
 } // namespace
 
-void TestLifecycle::reloadedButtonsFindTheirFacePictures_data() {
-    QTest::addColumn<int>("window");
-    QTest::newRow("blanking") << 1;
-    QTest::newRow("drawing") << 2;
-    QTest::newRow("bending") << 3;
-    QTest::newRow("menu, coloured") << 4;
-    QTest::newRow("material") << 5;
-}
+void TestLifecycle::reloadedButtonsFindTheirFacePictures_data() { Harness::WindowRows(); }
 
 // Each load builds new widgets; their faces are drawn as the first load's were,
 // so that the style finds the pictures it made then instead of adding more.
 void TestLifecycle::reloadedButtonsFindTheirFacePictures() {
-    QFETCH(int, window);
+    QFETCH(const platform::Window*, window);
     auto* recorder = new FaceRecorder;
     QApplication::setStyle(recorder);
     Harness h(*environment_);
-    h.runtime.Show(h.Form(window == 4 ? 5 : 4)); // stays shown
-    platform::Form& form = h.Form(window);
+    h.runtime.Show(
+        h.Form(window == &ui::MenuLayout() ? ui::MaterialLayout() : ui::MenuLayout())); // stays shown
+    platform::Form& form = h.Form(*window);
     h.runtime.Show(form);
     form.window()->grab();
     const QMap<QString, qint64> first = std::exchange(recorder->keys, {});

@@ -337,8 +337,9 @@ private:
     };
 
     void StartProgram();
-    platform::Form& Form(int n) { return h_->Form(n); }
-    bool RealShown(int n) const { return h_->project.IsCreated(n) && h_->Form(n).IsShown(); }
+    // Window n is FormN, the project's order of the layouts.
+    platform::Form& Form(int n) const { return h_->Form(*ui::Arrangement().at(std::size_t(n - 1))); }
+    bool RealShown(int n) const { return h_->project.IsCreated(n) && Form(n).IsShown(); }
     std::vector<int> Shown() const;
     int AnyShown(bool preferActive);
     void Note(const QString& action);
@@ -504,7 +505,7 @@ void Monkey::TypeText() {
     const QString field = fields[rng_.Below(int(fields.size()))];
     const QString text = AnyText(rng_);
     Note(QStringLiteral("set Form%1.%2 to %3").arg(n).arg(field, Quote(text)));
-    Harness::Edit(Form(n), qPrintable(field))->setText(text);
+    Harness::Edit(Form(n), {qPrintable(field)})->setText(text);
     model_.fields[static_cast<std::size_t>(n)][field] = text;
 }
 
@@ -719,7 +720,7 @@ QString Monkey::Check() {
         platform::Form& form = Form(n);
         for (const QString& field : Fields(n)) {
             const QString expected = model_.fields[static_cast<std::size_t>(n)].value(field);
-            const QString text = Harness::Text(form, qPrintable(field));
+            const QString text = Harness::Text(form, {qPrintable(field)});
             if (text != expected)
                 return QStringLiteral("Form%1.%2 holds %3, expected %4")
                     .arg(n)

@@ -65,12 +65,10 @@ std::pair<int, double> Difference(const QImage& a, const QImage& b) {
 
 void TestPictures::matchesSource_data() {
     QTest::addColumn<const platform::Picture*>("picture");
-    Harness h(*environment_);
     QList<const platform::Picture*> pictures;
-    for (int n = 1; n <= 5; ++n) {
-        const platform::Window& layout = h.Form(n).layout();
-        pictures << layout.picture;
-        for (const platform::Control& c : layout.controls)
+    for (const platform::Window* layout : ui::Arrangement()) {
+        pictures << layout->picture;
+        for (const platform::Control& c : layout->controls)
             pictures << c.picture;
     }
     for (const platform::Picture* p : pictures)
@@ -108,7 +106,7 @@ void TestPictures::menuButtonsPixelForPixel() {
     if (ratio != 1 && ratio != 2)
         QSKIP("no file of this ratio");
     Harness h(*environment_);
-    platform::Form& menu = h.Form(4);
+    platform::Form& menu = h.Form(ui::MenuLayout());
     h.runtime.Show(menu);
     const QImage window = menu.window()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     for (const platform::Control& c : menu.layout().controls) {

@@ -28,8 +28,6 @@ ScreenArea Screen(QRect geometry, QRect available = {}) {
     return {geometry, available.isNull() ? geometry : available};
 }
 
-const platform::Window& Layout(Harness& h, int n) { return h.Form(n).layout(); }
-
 } // namespace
 
 void TestPlacement::placed_data() {
@@ -53,12 +51,14 @@ void TestPlacement::placed_data() {
 void TestPlacement::placed() {
     QFETCH(ScreenArea, screen);
     QFETCH(QPoint, shift);
-    Harness h(*environment_);
     const auto arrangement = ui::Arrangement();
-    const std::pair<int, QRect> windows[] = {{4, kMenu}, {1, kBlanking}, {5, kMaterial}};
-    for (const auto& [n, layoutRect] : windows) {
-        QCOMPARE(platform::LayoutRect(Layout(h, n), Screen({})), layoutRect);
-        const QRect placed = platform::PlaceWindow(Layout(h, n), arrangement, screen);
+    const std::pair<const platform::Window*, QRect> windows[] = {
+        {&ui::MenuLayout(), kMenu},
+        {&ui::BlankingCalculator().layout, kBlanking},
+        {&ui::MaterialLayout(), kMaterial}};
+    for (const auto& [layout, layoutRect] : windows) {
+        QCOMPARE(platform::LayoutRect(*layout, Screen({})), layoutRect);
+        const QRect placed = platform::PlaceWindow(*layout, arrangement, screen);
         QCOMPARE(placed, layoutRect.translated(shift));
         if (placed.width() <= screen.available.width() && placed.height() <= screen.available.height())
             QVERIFY(screen.available.contains(placed));
@@ -84,9 +84,9 @@ void TestPlacement::windowsOpenPlaced() {
     QFETCH(QPoint, shift);
     Harness h(*environment_);
     h.screen = screen;
-    platform::Form& calculator = h.OpenCalculator(1);
-    Harness::Click(calculator, "Command5"); // the material sheet
-    platform::Form& sheet = h.Form(5);
+    platform::Form& calculator = h.OpenCalculator(calc::Formula::Blanking);
+    Harness::Click(calculator, ui::kMaterialButton); // the material sheet
+    platform::Form& sheet = h.Form(ui::MaterialLayout());
     QVERIFY(sheet.IsShown());
     const QRect calc = calculator.window()->geometry(), material = sheet.window()->geometry();
     for (const QRect& r : {calc, material})

@@ -6,6 +6,7 @@
 #include "calc_and_model.h"
 #include "formula_table.h"
 #include "generators.h"
+#include "worked_examples.h"
 
 #include "calc/calculation.h"
 #include "calc/forces.h"
@@ -654,21 +655,13 @@ void TestReference::examples_data() {
     auto bad = [](const char* name, int f, const QStringList& fields, unsigned flags, int check) {
         QTest::newRow(name) << f << fields << true << flags << check << 0.0f;
     };
-    ok("drawing 100 1.5 400 0.6", D, {"100", "1.5", "400", "0.6"}, 36000.0f);
-    ok("drawing 314.16 1 400 0.8", D, {"314.16", "1", "400", "0.8"}, 100531.203125f);
-    ok("drawing 123.4 1.2 410 0.55", D, {"123.4", "1.2", "410", "0.55"}, 33392.04296875f);
-    ok("drawing -100 1.5 400 0.6", D, {"-100", "1.5", "400", "0.6"}, -36000.0f);
+    for (const WorkedExample& e : WorkedExamples())
+        ok(qPrintable(e.name), int(e.formula), e.inputs, e.value);
     ok("drawing full-width digits", D, {"１００", "１．５", "４００", "０．６"}, 36000.0f);
-    ok("bending 50 2 400 3", N, {"50", "2", "400", "3"}, 14560.0f);
-    ok("bending 25.4 0.8 300 1.6", N, {"25.4", "0.8", "300", "1.6"}, 1849.1199951171875f);
-    ok("bending 100 3 450 0", N, {"100", "3", "450", "0"}, 122850.0f);
-    ok("bending 0 0 400 3: gate open, 0 / 3", N, {"0", "0", "400", "3"}, 0.0f);
-    ok("blanking 100 2 300 with the program's K", B, {"100", "2", "300"}, 78000.0f);
     ok("blanking all empty", B, {"", "", ""}, 0.0f);
     ok("drawing all empty", D, empty4, 0.0f);
     ok("bending all empty", N, empty4, 0.0f);
     ok("drawing L 5 only: gate open, product 0", D, {"5", "", "", ""}, 0.0f);
-    ok("bending t 0 σb 0 with R 0: gate closed", N, {"7", "0", "0", "0"}, 0.0f);
     ok("bending tiny σb narrows to 0 and closes the gate", N, {"1", "", tiny, ""}, 0.0f);
     ok("drawing L beyond single, unseen", D, {big, "1", "1", "1"}, kInf);
     ok("drawing L beyond double, unseen", D, {"-1e400", "1", "1", "1"}, -kInf);
