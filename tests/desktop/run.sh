@@ -4,6 +4,7 @@
 # Qt's AT-SPI bridge on.
 #   tests/desktop/run.sh SCRIPT PROGRAM [WM]    WM: openbox (default), xfwm4,
 #                                             mutter or kwin_x11
+# PF_CASES, if set, names the script's cases to run (all by default).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 usage="usage: run.sh SCRIPT PROGRAM [openbox|xfwm4|mutter|kwin_x11]"
@@ -37,7 +38,7 @@ dbus-run-session -- bash -c '
     trap stop_display EXIT
     start_display "$XDG_RUNTIME_DIR" -screen 0 1600x1000x24 || exit 1
     start_wm "$XDG_RUNTIME_DIR" "$3" || exit 1
-    /usr/bin/python3 "$0" "$1" $PF_CASES && exit 0
+    /usr/bin/python3 "$0" "$1" ${PF_CASES:-} && exit 0
     status=$?
     echo "$3 log:" >&2
     cat "$XDG_RUNTIME_DIR/$3.log" >&2
