@@ -1,14 +1,9 @@
 #include "platform/errors.h"
 
-#include "calc/fpstatus.h"
-
 namespace platform {
 
 QString Sentence(ErrorKind kind) {
     switch (kind) {
-    case ErrorKind::Overflow: return QStringLiteral("计算结果超出单精度数的范围（溢出）。");
-    case ErrorKind::DivisionByZero: return QStringLiteral("除数为零。");
-    case ErrorKind::InvalidOperation: return QStringLiteral("无效的浮点运算（如 0÷0、∞×0）。");
     case ErrorKind::CheckedCall: return QStringLiteral("调用窗口或控件失败。");
     case ErrorKind::LaunchFailed: return QStringLiteral("无法打开网页。");
     }
@@ -30,17 +25,6 @@ QString CheckedCallError::Report() const {
 
 QString LaunchError::Report() const {
     return Sentence(ErrorKind::LaunchFailed) + QLatin1Char('\n') + target_;
-}
-
-QString FloatingPointReport(unsigned flags) {
-    QString text = QStringLiteral("浮点运算错误：");
-    if (flags & calc::FpInvalid)
-        text += Sentence(ErrorKind::InvalidOperation);
-    if (flags & calc::FpDivByZero)
-        text += Sentence(ErrorKind::DivisionByZero);
-    if (flags & calc::FpOverflow)
-        text += Sentence(ErrorKind::Overflow);
-    return text + QStringLiteral("\n请检查输入的数据。");
 }
 
 } // namespace platform

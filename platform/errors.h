@@ -26,11 +26,8 @@ enum class Member : int {
 };
 
 enum class ErrorKind {
-    Overflow,         // a floating-point fault
-    DivisionByZero,   // a floating-point fault
-    InvalidOperation, // a floating-point fault
-    CheckedCall,      // a call on a window or control failed
-    LaunchFailed,     // the web page could not be opened
+    CheckedCall,  // a call on a window or control failed
+    LaunchFailed, // the web page could not be opened
 };
 
 // One sentence per kind, in Simplified Chinese.
@@ -62,9 +59,6 @@ public:
 private:
     QString target_;
 };
-
-// The report of a floating-point error for the flags a fault check saw.
-QString FloatingPointReport(unsigned flags);
 
 // Title of every run-time error report.
 QString ReportTitle();

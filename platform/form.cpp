@@ -41,15 +41,9 @@ private:
 
 } // namespace
 
-Form::Form(Runtime& runtime, const Window& layout) : runtime_(runtime), layout_(layout) {
-    runtime_.forms_.push_back(this);
-}
+Form::Form(Runtime& runtime, const Window& layout) : runtime_(runtime), layout_(layout) {}
 
-Form::~Form() {
-    delete window_.data();
-    auto& forms = runtime_.forms_;
-    forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
-}
+Form::~Form() { delete window_.data(); }
 
 QWidget* Form::Control(ControlName control) const {
     if (!window_)

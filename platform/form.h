@@ -1,4 +1,5 @@
-// A window kind: its layout and its one instance, loaded by Show and destroyed by Unload.
+// A window kind: its layout and its one instance, which the runtime that
+// adopted it loads by Show and destroys by Unload.
 #pragma once
 
 #include "platform/controls.h"

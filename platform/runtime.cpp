@@ -71,7 +71,6 @@ void Runtime::Call(Member member, const char* interfaceId, const QString& object
     Status status = hooks_.failCall ? hooks_.failCall(member, object) : kOk;
     if (status >= 0)
         status = op();
-    fp_.Clear();
     if (status < 0)
         throw CheckedCallError(status, interfaceId, member, object);
 }
@@ -159,9 +158,6 @@ void Runtime::RunProcedure(const std::function<void()>& procedure) {
     try {
         procedure();
     } catch (const EndRequest&) {
-    } catch (const calc::FloatingPointError& e) {
-        // The calculation stopped at its fault check; nothing was changed.
-        hooks_.report(FloatingPointReport(e.Flags()));
     } catch (const LaunchError& e) {
         hooks_.report(e.Report());
     } catch (const CheckedCallError& e) {
@@ -184,9 +180,13 @@ void Runtime::TitleBarClose(Form& form) {
         EndIfNoWindowLeft();
 }
 
+Form& Runtime::Adopt(std::unique_ptr<Form> form) { return *forms_.emplace_back(std::move(form)); }
+
+void Runtime::Report(const QString& text) { hooks_.report(text); }
+
 int Runtime::ShownCount() const {
     return static_cast<int>(
-        std::count_if(forms_.begin(), forms_.end(), [](const Form* f) { return f->IsShown(); }));
+        std::count_if(forms_.begin(), forms_.end(), [](const auto& f) { return f->IsShown(); }));
 }
 
 bool Runtime::HoldingActivation() const { return activation_->Holding(); }
@@ -195,7 +195,7 @@ void Runtime::EndProgram(int exitCode) {
     if (ended_)
         return;
     ended_ = true;
-    for (Form* f : forms_)
+    for (const auto& f : forms_)
         f->Destroy();
     hooks_.endProgram(exitCode);
 }

@@ -1,9 +1,7 @@
-// The windowing runtime: windows and their controls, checked calls, the
-// floating-point status, the event-procedure frame, error reports and the end
-// of the program.
+// The windowing runtime: the program's windows and their controls, checked
+// calls, the event-procedure frame, error reports and the end of the program.
 #pragma once
 
-#include "calc/fpstatus.h"
 #include "platform/errors.h"
 #include "platform/loader.h"
 #include "platform/placement.h"
@@ -54,8 +52,7 @@ public:
     Runtime(const Runtime&) = delete;
     Runtime& operator=(const Runtime&) = delete;
 
-    // Window operations. Each is a checked call: the floating-point status is
-    // cleared right after it, and a failure raises CheckedCallError.
+    // Window operations. Each is a checked call: a failure raises CheckedCallError.
     void Show(Form& form);
     void Unload(Form& form);
     QString FetchText(Form& form, ControlName control);
@@ -68,7 +65,12 @@ public:
     // likes; anything else is refused with a LaunchError, and nothing is run.
     void Launch(std::u16string_view commandLine);
 
-    calc::FpStatus& FpStatus() { return fp_; }
+    // Takes `form` into the program: the runtime loads, shows, unloads and, at
+    // its own end, destroys it.
+    Form& Adopt(std::unique_ptr<Form> form);
+
+    // Shows a run-time error report; the program goes on.
+    void Report(const QString& text);
 
     // The frame of every event procedure: errors stop the procedure and are
     // reported here; the program ends once the last shown window has gone.
@@ -87,7 +89,6 @@ public:
     QRect WindowRect(const Window& layout) const;
 
 private:
-    friend class Form;
     template <class Op> void Call(Member member, const char* interfaceId, const QString& object, Op&& op);
     void EndProgram(int exitCode);
     void EndIfNoWindowLeft();
@@ -95,12 +96,12 @@ private:
     std::vector<const Window*> arrangement_;
     std::function<const LoaderFonts&()> fonts_;
     RuntimeHooks hooks_;
-    calc::FpStatus fp_;
-    std::vector<Form*> forms_;
     // Which window is active after a procedure, and where keys typed meanwhile go.
     std::unique_ptr<Activation> activation_;
     int depth_ = 0;
     bool ended_ = false;
+    // Last, so that the windows go first.
+    std::vector<std::unique_ptr<Form>> forms_;
 };
 
 // Shows `target`, then unloads `source`: one window is always shown.

@@ -22,9 +22,20 @@ void CalculatorForm::BindEvents() {
         OnKeyDown({moves.field}, [this, &moves](platform::KeyCode key) { ArrowKey(moves, key); });
 }
 
+QString FloatingPointReport(unsigned flags) {
+    QString text = QStringLiteral("浮点运算错误：");
+    if (flags & calc::FpInvalid)
+        text += QStringLiteral("无效的浮点运算（如 0÷0、∞×0）。");
+    if (flags & calc::FpDivByZero)
+        text += QStringLiteral("除数为零。");
+    if (flags & calc::FpOverflow)
+        text += QStringLiteral("计算结果超出单精度数的范围（溢出）。");
+    return text + QStringLiteral("\n请检查输入的数据。");
+}
+
 void CalculatorForm::Calculate() {
-    // Each fetch clears the floating-point status; the calculation clears it
-    // again before it reads each text, so fetching all first changes nothing.
+    // The calculation clears the floating-point status right after it reads
+    // each text, as after a fetch: fetching all first changes nothing.
     std::array<QString, 4> texts;
     std::array<std::u16string_view, 4> fields;
     const auto inputs = calculator_.inputs;
@@ -33,8 +44,14 @@ void CalculatorForm::Calculate() {
         fields[i] = {QStringView(texts[i]).utf16(), static_cast<std::size_t>(texts[i].size())};
     }
     std::array<char16_t, calc::kSingleTextCapacity> result;
-    const std::size_t size = calc::Calculate(calculator_.formula, std::span(fields.data(), inputs.size()),
-                                             runtime().FpStatus(), result);
+    std::size_t size = 0;
+    try {
+        size = calc::Calculate(calculator_.formula, std::span(fields.data(), inputs.size()), status_, result);
+    } catch (const calc::FloatingPointError& e) {
+        // The calculation stopped at its fault check; nothing was changed.
+        runtime().Report(FloatingPointReport(e.Flags()));
+        return;
+    }
     const QString text = QString::fromUtf16(result.data(), static_cast<qsizetype>(size));
     runtime().SetText(*this, kResultField, text);
     // The focus stays where it is: screen readers speak the result at once.

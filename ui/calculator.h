@@ -11,6 +11,9 @@ namespace ui {
 
 class Project;
 
+// The report of a floating-point error for the flags a fault check saw.
+QString FloatingPointReport(unsigned flags);
+
 // The link label's caption: "更多免费软件" followed by the maker's web host.
 inline constexpr std::string_view kLinkCaption = "更多免费软件tamberlo.example";
 inline constexpr std::string_view kMakerHost = kLinkCaption.substr(std::string_view("更多免费软件").size());
@@ -61,6 +64,7 @@ private:
 
     Project& project_;
     const Calculator& calculator_;
+    calc::FpStatus status_;
 };
 
 } // namespace ui

@@ -47,13 +47,10 @@ std::vector<const platform::Window*> Arrangement() {
 
 Project::Project(platform::Runtime& runtime) : runtime_(runtime) {}
 
-// Windows go before the runtime they were registered with: the runtime outlives the project.
-Project::~Project() = default;
-
 template <class Make> platform::Form& Project::Instance(int n, Make make) {
-    std::unique_ptr<platform::Form>& instance = instances_[static_cast<std::size_t>(n - 1)];
+    platform::Form*& instance = instances_[static_cast<std::size_t>(n - 1)];
     if (!instance)
-        instance = make();
+        instance = &runtime_.Adopt(make());
     return *instance;
 }
 

@@ -28,7 +28,6 @@ std::vector<const platform::Window*> Arrangement();
 class Project {
 public:
     explicit Project(platform::Runtime& runtime);
-    ~Project();
     Project(const Project&) = delete;
     Project& operator=(const Project&) = delete;
 
@@ -48,11 +47,11 @@ public:
     void Start();
 
 private:
-    // FormN's instance, made by `make` on first reference.
+    // FormN's instance, made by `make` on first reference and adopted by the runtime.
     template <class Make> platform::Form& Instance(int n, Make make);
 
     platform::Runtime& runtime_;
-    std::array<std::unique_ptr<platform::Form>, 5> instances_;
+    std::array<platform::Form*, 5> instances_{};
 };
 
 } // namespace ui

@@ -362,7 +362,7 @@ void TestLayout::textsFitTheSystemCodePage() {
     }
     for (const ui::Material& m : ui::SheetRows())
         texts << QString::fromUtf8(m.name) << QString::fromUtf8(m.shear) << QString::fromUtf8(m.tensile);
-    texts << QString::fromUtf8(ui::SheetNote()) << platform::ReportTitle() << platform::FloatingPointReport(7)
+    texts << QString::fromUtf8(ui::SheetNote()) << platform::ReportTitle() << ui::FloatingPointReport(7)
           << platform::CheckedCallError(platform::kFailed, "TextBox", platform::Member::FetchText,
                                         "Form1.Text1")
                  .Report()

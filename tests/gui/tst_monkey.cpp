@@ -620,7 +620,7 @@ void Monkey::Clicked(int n, const QString& control) {
     if (control == QLatin1String("Command1")) { // 计算
         const Calculation c = Calculate(n, fields);
         if (c.faults) {
-            model_.reports << platform::FloatingPointReport(c.faults);
+            model_.reports << ui::FloatingPointReport(c.faults);
             ++tally_[QStringLiteral("faults reported")];
         } else {
             fields[QStringLiteral("Text5")] = c.result;
