@@ -40,6 +40,16 @@ void FitWidth(QWidget& label, const QString& text) {
     label.setFont(font);
 }
 
+// A caption drawn from the top whose ink would reach below its label (in a
+// face with a tall line, a descender under a 10.5 pt line in a 17-pixel label)
+// is drawn from the bottom instead: what it cuts is the empty top of the line.
+void FitHeight(ClickLabel& label, const QString& text) {
+    const QFontMetrics metrics(label.font());
+    if (metrics.ascent() + metrics.tightBoundingRect(text).bottom() < label.height())
+        return;
+    label.setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+}
+
 QWidget* BuildControl(const Control& c, const LoaderFonts* fonts, StylePalettes& palettes, QWidget* parent) {
     QWidget* w = nullptr;
     const QString text = QString::fromUtf8(c.text ? c.text : "");
@@ -77,8 +87,10 @@ QWidget* BuildControl(const Control& c, const LoaderFonts* fonts, StylePalettes&
     w->setGeometry(Px(c.left), Px(c.top), Px(c.width), Px(c.height));
     if (c.font.family && fonts)
         w->setFont(ResolveFont(c.font, *fonts));
-    if (c.kind == Kind::Label)
-        FitWidth(*w, text);
+    if (auto* label = qobject_cast<ClickLabel*>(w)) {
+        FitWidth(*label, text);
+        FitHeight(*label, text);
+    }
     if (c.accessibleName)
         w->setAccessibleName(QString::fromUtf8(c.accessibleName));
     if (c.picture && c.picture->description)
