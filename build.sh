@@ -24,8 +24,8 @@ BENCH_PACKAGES=(libbenchmark-dev valgrind libxtst-dev)
 TEST_PACKAGES=(xvfb xauth openbox xfwm4 mutter kwin-x11 kwin-style-breeze x11-utils wmctrl xdotool python3-pyatspi
                at-spi2-core dbus-daemon dbus-bin orca speech-dispatcher speech-dispatcher-espeak-ng espeak-ng
                dpkg-dev file lintian desktop-file-utils appstream git clang-format python3-fonttools)
-# MinGW-w64, Qt's source package and its build tools, the icon and the installer.
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix ninja-build dpkg-dev xz-utils imagemagick nsis zip)
+# MinGW-w64, Qt's source package and its build tools, the icon and the installers.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix ninja-build dpkg-dev xz-utils imagemagick nsis zip wixl msitools)
 # Wine on a private X display with a window manager, driven and photographed;
 # a stand-in SimSun made from AR PL UMing with fontTools.
 WINDOWS_TEST_PACKAGES=(wine64 xvfb xauth openbox wmctrl xdotool x11-utils xclip imagemagick
