@@ -84,15 +84,17 @@ for key, values in sections(sys.argv[1]).items():
 PY
 }
 
-# The program installed once: of VERSION, its files those of STAGE, its file
-# dated as STAGE's, one Start-menu entry and one entry of VERSION with its
+# The program installed once: its files those of the folder FILES (with the
+# file EXTRA beside them), its program file dated as FILES' one, one
+# Start-menu entry and one entry of VERSION in the list of programs with its
 # publisher and an icon that exists.
+#   check_installed VERSION FILES EXTRA
 check_installed() {
-    local version=$1 stage=$2 extra=$3 expected actual list icon
-    expected=$(cd "$stage" && find . -type f | sort)
+    local version=$1 files=$2 extra=$3 expected actual list icon
+    expected=$(cd "$files" && find . -type f | sort)
     actual=$(cd "$installed" && find . -type f ! -name "$extra" | sort)
     [ "$actual" = "$expected" ] || fail "installed: $(echo $actual), expected: $(echo $expected)"
-    [ "$(stat -c %Y "$installed/pressforce.exe")" = "$(stat -c %Y "$stage/pressforce.exe")" ] ||
+    [ "$(stat -c %Y "$installed/pressforce.exe")" = "$(stat -c %Y "$files/pressforce.exe")" ] ||
         fail "the installed pressforce.exe is not the one of $version"
     [ "$(menu_entries | wc -l)" = 1 ] || fail "Start-menu entries: $(menu_entries | tr '\n' ' ')"
     list=$(entries)
@@ -149,11 +151,9 @@ PY
     "$wine" winepath -u "$target" 2> /dev/null
 }
 
-msi=("$build"/pressforce-*-win64.msi)
-[ -f "${msi[0]}" ] || fail "no MSI in $build: build the windows_packages target"
-msi=${msi[0]}
-later_msi=("$build/upgrade"/pressforce-*-win64.msi)
-later_msi=${later_msi[0]}
+msi=$build/pressforce-$version-win64.msi
+[ -f "$msi" ] || fail "no ${msi##*/} in $build: build the windows_packages target"
+later_msi=$build/upgrade/pressforce-$later-win64.msi
 setup=$build/pressforce-$version-win64-setup.exe
 later_setup=$build/upgrade/pressforce-$later-win64-setup.exe
 
