@@ -2,9 +2,9 @@
 # windows_packages target): the installed program file and its licence texts
 # staged in STAGE/PACKAGE, then OUT/PACKAGE.exe (the portable program),
 # OUT/PACKAGE.zip (the same with LICENSES/), OUT/PACKAGE-setup.exe (NSIS) and
-# OUT/PACKAGE.msi (Windows Installer); prints their sizes. Every staged file carries the time SOURCE_DATE_EPOCH
-# (the commit's), in one order, so that the downloads are the same bytes
-# whenever and wherever they are built.
+# OUT/PACKAGE.msi (Windows Installer); prints their sizes. Every staged file
+# carries the time SOURCE_DATE_EPOCH (the commit's), in one order, so that the
+# downloads are the same bytes whenever and wherever they are built.
 set(dir ${STAGE}/${PACKAGE})
 file(REMOVE_RECURSE ${STAGE})
 file(MAKE_DIRECTORY ${OUT})
