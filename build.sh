@@ -25,7 +25,7 @@ TEST_PACKAGES=(xvfb xauth openbox xfwm4 mutter kwin-x11 kwin-style-breeze x11-ut
                at-spi2-core dbus-daemon dbus-bin orca speech-dispatcher speech-dispatcher-espeak-ng espeak-ng
                dpkg-dev file lintian desktop-file-utils appstream git clang-format python3-fonttools)
 # MinGW-w64, Qt's source package and its build tools, the icon and the installers.
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix ninja-build dpkg-dev xz-utils imagemagick nsis zip wixl msitools)
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix ninja-build dpkg-dev xz-utils imagemagick nsis zip wixl msitools python3)
 # Wine on a private X display with a window manager, driven and photographed;
 # a stand-in SimSun made from AR PL UMing with fontTools.
 WINDOWS_TEST_PACKAGES=(wine64 xvfb xauth openbox wmctrl xdotool x11-utils xclip imagemagick

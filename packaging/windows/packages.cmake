@@ -117,6 +117,15 @@ execute_process(COMMAND ${MSIBUILD} ${msi}
                         -q "UPDATE `LaunchCondition` SET `Description` = '已安装${NAME}的更高版本。' WHERE `Condition` = 'NOT WIX_DOWNGRADE_DETECTED'"
                         -i ${STAGE}/_SummaryInformation.idt
                 COMMAND_ERROR_IS_FATAL ANY)
+# wixl's cabinet (gcab's) deflates each 32 KB block alone at the default
+# level: compressed again with the previous block as history, at level 9
+# (recab.py), it is some 4 % smaller.
+file(REMOVE_RECURSE ${STAGE}/msi)
+file(MAKE_DIRECTORY ${STAGE}/msi)
+execute_process(COMMAND ${MSIDUMP} -s -d ${STAGE}/msi ${msi} OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND ${PYTHON3} ${RECAB} ${STAGE}/msi/_Streams/pressforce.cab ${STAGE}/pressforce.cab
+                COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND ${MSIBUILD} ${msi} -a pressforce.cab ${STAGE}/pressforce.cab COMMAND_ERROR_IS_FATAL ANY)
 
 # The portable download, the zip and the installers against their budgets, in
 # MB of 10^6 bytes.
