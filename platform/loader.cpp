@@ -30,13 +30,21 @@ void SetColours(QWidget& w, QRgb fore, QPalette::ColorRole foreRole, QRgb back,
 }
 
 // A caption wider than its label is narrowed so the whole text shows, as it
-// would in a face with half-width Latin letters; the label keeps its size.
+// would in a face with half-width Latin letters; the label keeps its size. A
+// face whose advances are rounded to whole pixels (Windows) may need a little
+// more than the proportion.
 void FitWidth(QWidget& label, const QString& text) {
-    const int advance = QFontMetrics(label.font()).horizontalAdvance(text);
+    QFont font = label.font();
+    const int advance = QFontMetrics(font).horizontalAdvance(text);
     if (advance <= label.width() || advance == 0)
         return;
-    QFont font = label.font();
-    font.setStretch(std::max(50, label.width() * 100 / advance));
+    constexpr int kNarrowest = 50;
+    int stretch = std::max(kNarrowest, label.width() * 100 / advance);
+    for (;; --stretch) {
+        font.setStretch(stretch);
+        if (stretch == kNarrowest || QFontMetrics(font).horizontalAdvance(text) <= label.width())
+            break;
+    }
     label.setFont(font);
 }
 

@@ -58,7 +58,11 @@ void TestFonts::textsInTheFace() {
             const bool fromTop = qobject_cast<QLabel*>(w)->alignment() & Qt::AlignTop;
             const int baseline = fromTop ? metrics.ascent() : w->height() - metrics.descent();
             const QRect ink = metrics.tightBoundingRect(text).translated(0, baseline);
-            QVERIFY2(metrics.horizontalAdvance(text) <= w->width(), qPrintable(name));
+            const int advance = metrics.horizontalAdvance(text);
+            QVERIFY2(advance <= w->width(), qPrintable(QStringLiteral("%1: %2 pixels wide at stretch %3")
+                                                           .arg(name)
+                                                           .arg(advance)
+                                                           .arg(w->font().stretch())));
             QVERIFY2(ink.top() >= 0 && ink.bottom() < w->height(), qPrintable(name));
         } else if (c.kind != platform::Kind::PictureBox) {
             QVERIFY2(metrics.horizontalAdvance(text) <= w->width(), qPrintable(name));
