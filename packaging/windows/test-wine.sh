@@ -140,7 +140,6 @@ uming=/usr/share/fonts/truetype/arphic/uming.ttc
     fail "the stand-in SimSun (Debian: python3-fonttools)"
 "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' /v 'SimSun (TrueType)' \
     /d simsun.ttf /f > /dev/null 2>&1 || fail "registering the stand-in SimSun"
-"$wine" wineboot --update > /dev/null 2>&1 || fail "wineboot"
 step "the windows' face with SimSun, through ctest"
 PF_SYSTEM_SONG=SimSun,宋体 ctest --test-dir "$build" --output-on-failure -R '^tst_fonts$' ||
     fail "the windows' face with SimSun"
