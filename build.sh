@@ -21,14 +21,16 @@ BENCH_PACKAGES=(libbenchmark-dev valgrind libxtst-dev)
 # espeak-ng; the package tools (dpkg-shlibdeps runs on what `file` finds),
 # Debian's package checker and its check of the program's hardening
 # (devscripts), git for the package's second build from a clone; clang-format
-# for the sources' format.
+# for the sources' format; fontTools for a stand-in SimSun.
 TEST_PACKAGES=(xvfb xauth openbox xfwm4 mutter kwin-x11 kwin-style-breeze x11-utils wmctrl xdotool python3-pyatspi
                at-spi2-core dbus-daemon dbus-bin orca speech-dispatcher speech-dispatcher-espeak-ng espeak-ng
-               dpkg-dev file lintian devscripts desktop-file-utils appstream git clang-format)
-# MinGW-w64, Qt's source package and its build tools, the icon and the installer.
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix ninja-build dpkg-dev xz-utils imagemagick nsis zip)
-# Wine on a private X display with a window manager, driven and photographed.
-WINDOWS_TEST_PACKAGES=(wine64 xvfb xauth openbox wmctrl xdotool x11-utils xclip imagemagick)
+               dpkg-dev file lintian devscripts desktop-file-utils appstream git clang-format python3-fonttools)
+# MinGW-w64, Qt's source package and its build tools, the icon and the installers.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix ninja-build dpkg-dev xz-utils imagemagick nsis zip wixl msitools python3)
+# Wine on a private X display with a window manager, driven and photographed;
+# a stand-in SimSun made from AR PL UMing with fontTools.
+WINDOWS_TEST_PACKAGES=(wine64 xvfb xauth openbox wmctrl xdotool x11-utils xclip imagemagick
+                       python3-fonttools fonts-arphic-uming)
 
 install_packages() {
     local missing=()

@@ -4,7 +4,7 @@
 # the commit BUILD_DIR was built from (with the work tree's uncommitted
 # changes, if any), in another folder and later, the downloads are the same
 # byte for byte: the Debian package of a Linux build, or the program file, the
-# zip and the installer of a Windows build. On a difference, names the files
+# zip and the two installers of a Windows build. On a difference, names the files
 # (and the package's members) that differ; the second build's files are kept
 # in BUILD_DIR/reproducible/ for diffoscope.
 #   packaging/test-reproducible.sh BUILD_DIR
@@ -21,7 +21,8 @@ step() { echo "test-reproducible: $*"; }
 cache() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
 if [ -n "$(cache PF_MAKENSIS)" ]; then
     # The Windows build: cross-compiled with the same Qt and build tools.
-    firsts=("$build"/pressforce-*-win64.exe "$build"/pressforce-*-win64.zip "$build"/pressforce-*-win64-setup.exe)
+    firsts=("$build"/pressforce-*-win64.exe "$build"/pressforce-*-win64.zip "$build"/pressforce-*-win64-setup.exe
+            "$build"/pressforce-*-win64.msi)
     target=windows_packages
     options=(-G Ninja "-DCMAKE_TOOLCHAIN_FILE=$(cache CMAKE_TOOLCHAIN_FILE)"
              "-DPF_PICTURE_COMPILER=$(cache PF_PICTURE_COMPILER)" "-DPF_LAYOUT_FACTS=$(cache PF_LAYOUT_FACTS)")

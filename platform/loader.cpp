@@ -30,14 +30,32 @@ void SetColours(QWidget& w, QRgb fore, QPalette::ColorRole foreRole, QRgb back,
 }
 
 // A caption wider than its label is narrowed so the whole text shows, as it
-// would in a face with half-width Latin letters; the label keeps its size.
+// would in a face with half-width Latin letters; the label keeps its size. A
+// face whose advances are rounded to whole pixels (Windows) may need a little
+// more than the proportion.
 void FitWidth(QWidget& label, const QString& text) {
-    const int advance = QFontMetrics(label.font()).horizontalAdvance(text);
+    QFont font = label.font();
+    const int advance = QFontMetrics(font).horizontalAdvance(text);
     if (advance <= label.width() || advance == 0)
         return;
-    QFont font = label.font();
-    font.setStretch(std::max(50, label.width() * 100 / advance));
+    constexpr int kNarrowest = 50;
+    int stretch = std::max(kNarrowest, label.width() * 100 / advance);
+    for (;; --stretch) {
+        font.setStretch(stretch);
+        if (stretch == kNarrowest || QFontMetrics(font).horizontalAdvance(text) <= label.width())
+            break;
+    }
     label.setFont(font);
+}
+
+// A caption drawn from the top whose ink would reach below its label (in a
+// face with a tall line, a descender under a 10.5 pt line in a 17-pixel label)
+// is drawn from the bottom instead: what it cuts is the empty top of the line.
+void FitHeight(ClickLabel& label, const QString& text) {
+    const QFontMetrics metrics(label.font());
+    if (metrics.ascent() + metrics.tightBoundingRect(text).bottom() < label.height())
+        return;
+    label.setAlignment(Qt::AlignLeft | Qt::AlignBottom);
 }
 
 QWidget* BuildControl(const Control& c, const LoaderFonts* fonts, StylePalettes& palettes, QWidget* parent) {
@@ -77,8 +95,10 @@ QWidget* BuildControl(const Control& c, const LoaderFonts* fonts, StylePalettes&
     w->setGeometry(Px(c.left), Px(c.top), Px(c.width), Px(c.height));
     if (c.font.family && fonts)
         w->setFont(ResolveFont(c.font, *fonts));
-    if (c.kind == Kind::Label)
-        FitWidth(*w, text);
+    if (auto* label = qobject_cast<ClickLabel*>(w)) {
+        FitWidth(*label, text);
+        FitHeight(*label, text);
+    }
     if (c.accessibleName)
         w->setAccessibleName(QString::fromUtf8(c.accessibleName));
     if (c.picture && c.picture->description)

@@ -27,6 +27,17 @@ QString AddFont(const QString& path) {
     return id < 0 ? QString() : QFontDatabase::applicationFontFamilies(id).value(0);
 }
 
+// The system's 宋体 under the name its font list gives it (the Chinese one on a
+// Chinese system, else the English one), or none. The list itself, not a font
+// match: Linux maps a missing family to a similar face.
+QString SystemSongFamily() {
+    const QStringList families = QFontDatabase::families();
+    for (const QString& name : {QStringLiteral("宋体"), QStringLiteral("SimSun")})
+        if (families.contains(name, Qt::CaseInsensitive))
+            return name;
+    return {};
+}
+
 } // namespace
 
 Environment::Environment(QApplication& app) {
@@ -48,8 +59,11 @@ Environment::Environment(QApplication& app) {
 
 const platform::LoaderFonts& Environment::Fonts() {
     if (!fonts_) {
-        QString family = AddFont(QStringLiteral(":/assets/fonts/NotoSerifCJKsc-Regular-subset.otf"));
-        AddFont(QStringLiteral(":/assets/fonts/NotoSerifCJKsc-Bold-subset.otf"));
+        QString family = SystemSongFamily();
+        if (family.isEmpty()) {
+            family = AddFont(QStringLiteral(":/assets/fonts/NotoSerifCJKsc-Regular-subset.otf"));
+            AddFont(QStringLiteral(":/assets/fonts/NotoSerifCJKsc-Bold-subset.otf"));
+        }
         if (family.isEmpty())
             family = QStringLiteral("宋体");
         QFont font(family);

@@ -16,8 +16,9 @@ namespace ui {
 class Environment {
 public:
     explicit Environment(QApplication& app);
-    // The windows' fonts: the bundled Song face, registered with Qt on the
-    // first call, which also makes it the application's font.
+    // The windows' fonts, chosen on the first call, which also makes the
+    // window font the application's: the system's 宋体 (SimSun) where it is
+    // installed, else the bundled Song face, then registered with Qt.
     const platform::LoaderFonts& Fonts();
 
 private:

@@ -1,7 +1,9 @@
 ; The installer: per machine into Program Files, a Start-menu entry, and an
 ; uninstaller in the system's list of programs; /S installs silently.
-;   makensis -INPUTCHARSET UTF8 -DVERSION=1.2.3 -DFILES=DIR -DICON=FILE.ico
-;            -DUNINSTALL_LIST=FILE.nsh -DOUTFILE=SETUP.exe pressforce.nsi
+;   makensis -INPUTCHARSET UTF8 -DNAMES=NAMES.nsh -DVERSION=1.2.3 -DFILES=DIR
+;            -DICON=FILE.ico -DUNINSTALL_LIST=FILE.nsh -DOUTFILE=SETUP.exe pressforce.nsi
+; NAMES.nsh defines NAME, the program's name in the Start menu and the list of
+; programs, and PUBLISHER.
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
@@ -9,9 +11,8 @@ ManifestDPIAware true
 
 !include MUI2.nsh
 !include FileFunc.nsh
+!include "${NAMES}"
 
-!define NAME "冲压力计算"
-!define PUBLISHER "Tamberlo"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\pressforce"
 
 Name "${NAME}"

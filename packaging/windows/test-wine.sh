@@ -10,10 +10,16 @@
 #     the program goes on; one browser per click on the link; every window at
 #     its place, at 96 and at 144 dpi; screenshots go to BUILD_DIR/wine-screens/;
 #  4. the uninstaller removes it again silently;
-#  5. the portable program file, and the zip's, each run from another folder,
-#     shows its menu and computes, and writes nothing beside itself.
+#  5. the Windows Installer package, and upgrades with both installers
+#     (test-installers.sh);
+#  6. the portable program file, and the zip's, each run from another folder,
+#     shows its menu and computes, and writes nothing beside itself;
+#  7. with a stand-in SimSun installed in the prefix (AR PL UMing renamed by
+#     tools/standin_font.py), the windows' face test again, and screenshots
+#     in that face (BUILD_DIR/wine-screens/simsun/).
 #   packaging/windows/test-wine.sh BUILD_DIR
-# Needs (Debian): wine64 xvfb xauth openbox wmctrl xdotool x11-utils xclip imagemagick.
+# Needs (Debian): wine64 xvfb xauth openbox wmctrl xdotool x11-utils xclip imagemagick
+# python3-fonttools fonts-arphic-uming.
 set -euo pipefail
 
 build=$(cd "${1:?usage: test-wine.sh BUILD_DIR}" && pwd)
@@ -107,6 +113,9 @@ for _ in $(seq 300); do [ -e "$installed" ] || break; sleep 0.1; done
 [ ! -e "$installed" ] || fail "the uninstaller left $(ls "$installed" | tr '\n' ' ')"
 ! "$wine" reg query "$key" > /dev/null 2>&1 || fail "the uninstall entry remains"
 
+step "the Windows Installer package, and upgrades (packaging/windows/test-installers.sh)"
+WINE64=$wine "$here/test-installers.sh" "$build" || fail "the installers"
+
 # The portable file alone, and the same unpacked from the zip, each run from a
 # folder of another name; neither writes anything beside itself.
 portable_run() {
@@ -132,5 +141,21 @@ exe=("$unpacked"/pressforce-*-win64/pressforce.exe)
 cmp -s "${exe[0]}" "$single" || fail "the zip's pressforce.exe is not $(basename "$single")"
 [ -s "${exe[0]%/*}/LICENSES/LGPL-3.0.txt" ] || fail "the zip holds no LICENSES/"
 portable_run "$unpacked" "${exe[0]}"
+
+# A system with 宋体: the font registered as Windows registers it, under the
+# family names SimSun and 宋体.
+step "installing a stand-in SimSun in the Wine prefix"
+uming=/usr/share/fonts/truetype/arphic/uming.ttc
+[ -f "$uming" ] || fail "$uming is missing (Debian: fonts-arphic-uming)"
+/usr/bin/python3 "$here/../../tools/standin_font.py" "$uming" "$c/windows/Fonts/simsun.ttf" ||
+    fail "the stand-in SimSun (Debian: python3-fonttools)"
+"$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' /v 'SimSun (TrueType)' \
+    /d simsun.ttf /f > /dev/null 2>&1 || fail "registering the stand-in SimSun"
+step "the windows' face with SimSun, through ctest"
+PF_SYSTEM_SONG=SimSun,宋体 ctest --test-dir "$build" --output-on-failure -R '^tst_fonts$' ||
+    fail "the windows' face with SimSun"
+mkdir -p "$screens/simsun"
+WINE64=$wine WINE_SCREENS=$screens/simsun /usr/bin/python3 "$here/wine_drive.py" "$single" fault_message ||
+    fail "the program with SimSun"
 
 step "all checks passed"
