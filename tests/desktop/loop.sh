@@ -2,8 +2,11 @@
 # Runs desktop tests again and again while both cores are kept busy, as on a
 # loaded CI machine, and counts the passes: a measurement, not a test.
 #   tests/desktop/loop.sh PROGRAM RUNS "SCRIPT..." "WM..." [CASE...]
-# for example: tests/desktop/loop.sh build/ui/pressforce 20 "desktop.py speech.py" "openbox xfwm4" typing_at_once
-# Needs stress-ng (Debian: stress-ng) and what run.sh needs; PF_LAYOUT_FACTS set.
+# WM "wine" runs the Windows PROGRAM.exe under Wine with openbox, driven by
+# packaging/windows/wine_drive.py (SCRIPT is then ignored). For example:
+#   tests/desktop/loop.sh build/ui/pressforce 20 "desktop.py speech.py" "openbox xfwm4" typing_at_once
+#   tests/desktop/loop.sh build-win/target/pressforce-1.0.0-win64.exe 20 - wine typing_at_once
+# Needs stress-ng (Debian: stress-ng), what run.sh or test-wine.sh needs, and PF_LAYOUT_FACTS.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 program=$(realpath "${1:?usage: loop.sh PROGRAM RUNS SCRIPTS WMS [CASE...]}")
@@ -13,12 +16,30 @@ logs=$(mktemp -d)
 stress-ng --cpu 2 --quiet &
 stress=$!
 trap 'kill $stress 2> /dev/null || true' EXIT
+
+# One run of the Wine driver on a display of its own, in a prefix of its own.
+wine_run() {
+    local runtime
+    runtime=$(mktemp -d)
+    WINEPREFIX=$runtime/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=C.UTF-8 bash -c '
+        source "$1"
+        trap "wineserver -k 2> /dev/null; stop_display" EXIT
+        start_display "$2" -screen 0 1600x1000x24 && start_openbox "$2" || exit 1
+        /usr/lib/wine/wine64 wineboot --init > /dev/null 2>&1
+        /usr/bin/python3 "$3" "$4" "${@:5}"' _ "$here/../../tools/xdisplay.sh" "$runtime" \
+        "$here/../../packaging/windows/wine_drive.py" "$program" "$@"
+    local status=$?
+    rm -rf "$runtime"
+    return $status
+}
+
+[ "$wms" = wine ] && scripts=wine_drive.py
 for script in $scripts; do
     for wm in $wms; do
         passed=0
         for ((i = 1; i <= runs; i++)); do
             log=$logs/${script%.py}-$wm-$i.log
-            if PF_CASES="$*" "$here/run.sh" "$script" "$program" "$wm" > "$log" 2>&1; then
+            if if [ "$wm" = wine ]; then wine_run "$@"; else PF_CASES="$*" "$here/run.sh" "$script" "$program" "$wm"; fi > "$log" 2>&1; then
                 passed=$((passed + 1))
             else
                 echo "loop: $script under $wm, run $i failed: $(grep -m1 FAILED "$log" || tail -n1 "$log")"
