@@ -114,8 +114,7 @@ void Activation::timerEvent(QTimerEvent* event) {
 void Activation::Activated(QWindow* window) {
     if (!window)
         return;
-    const auto is = [&](const QPointer<QWidget>& w) { return w && w->windowHandle() == window; };
-    if (is(target_)) {
+    if (target_ && target_->windowHandle() == window) {
         settle_.stop();
         if (answered_)
             Release();

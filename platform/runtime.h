@@ -14,8 +14,6 @@
 #include <string_view>
 #include <vector>
 
-class QWidget;
-
 namespace platform {
 
 class Activation;
