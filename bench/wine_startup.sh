@@ -28,7 +28,9 @@ cleanup() {
     rm -rf "$log"
 }
 trap cleanup EXIT
-start_display "$log" -screen 0 1600x1000x24
+# The screen the windows' places are laid out for.
+source "$static/layout_facts.sh"
+start_display "$log" -screen 0 "${SCREEN}x24"
 start_openbox "$log"
 # One Wine server for all the runs, as on a desktop where Wine is running.
 mkdir -p "$WINEPREFIX"

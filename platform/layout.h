@@ -14,6 +14,9 @@ constexpr int Px(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPix
 
 enum class Kind { Label, TextBox, Button, PictureBox };
 
+// Whether a control of this kind is a stop of the window's tab order.
+constexpr bool TakesFocus(Kind kind) { return kind != Kind::Label; }
+
 // A font of the layout; a null family means the window's default font.
 struct Font {
     const char* family = nullptr;

@@ -66,7 +66,6 @@ QWidget* BuildControl(const Control& c, const LoaderFonts* fonts, StylePalettes&
         auto* label = new ClickLabel(text, parent);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->setAutoFillBackground(true); // opaque
-        label->setFocusPolicy(Qt::NoFocus);
         SetColours(*label, c.fore, QPalette::WindowText, c.back, QPalette::Window);
         w = label;
         break;
@@ -86,11 +85,11 @@ QWidget* BuildControl(const Control& c, const LoaderFonts* fonts, StylePalettes&
     }
     case Kind::PictureBox: {
         auto* box = new PictureBox(c.picture, parent);
-        box->setFocusPolicy(Qt::StrongFocus);
         w = box;
         break;
     }
     }
+    w->setFocusPolicy(TakesFocus(c.kind) ? Qt::StrongFocus : Qt::NoFocus);
     w->setObjectName(ObjectName(c.name, c.index));
     w->setGeometry(Px(c.left), Px(c.top), Px(c.width), Px(c.height));
     if (c.font.family && fonts)
@@ -163,7 +162,7 @@ FormWindow* BuildWindow(const Window& layout, const LoaderFonts* fonts, StylePal
     QWidget* first = nullptr;
     for (const Control* c : order) {
         QWidget* w = BuildControl(*c, fonts, palettes, window);
-        if (!(w->focusPolicy() & Qt::TabFocus))
+        if (!TakesFocus(c->kind))
             continue;
         if (previous)
             QWidget::setTabOrder(previous, w);

@@ -11,7 +11,9 @@
 // W_ROLE_NAME, the name a screen reader reads. A calculator's input fields are
 // W_FIELD1, W_FIELD2, ... in tab order; W_FIELDn_INPUT is the field's place,
 // from 1, among the formula's inputs. Points and sizes are "X Y" pixels at
-// 96 dpi.
+// 96 dpi. W_TABS names W's tab stops in tab order, by their keys (the first
+// key a control has: W_FIELDn, not W_LOOKUP_FIELD); W_DESCRIPTION is what a
+// screen reader is told of a window's picture, where it has one.
 // REPORT_TITLE is the title of the run-time error report.
 #include "platform/errors.h"
 #include "platform/placement.h"
@@ -23,6 +25,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -55,6 +58,9 @@ const Control& Find(const Window& window, ControlName name) {
     std::exit(1);
 }
 
+// Each control's key, the first it is printed under.
+std::map<const Control*, std::string> keys;
+
 std::string SpokenName(const Control& c) { return c.accessibleName ? c.accessibleName : c.text; }
 
 void PrintWindow(const std::string& key, const Window& window) {
@@ -64,10 +70,30 @@ void PrintWindow(const std::string& key, const Window& window) {
     Print(key + "_TITLE", window.caption);
     Print(key + "_AT", Pair(placed.x(), placed.y()));
     Print(key + "_SIZE", Pair(placed.width(), placed.height()));
+    if (window.picture && window.picture->description)
+        Print(key + "_DESCRIPTION", window.picture->description);
+}
+
+void PrintTabs(const std::string& key, const Window& window) {
+    std::vector<const Control*> stops;
+    for (const Control& c : window.controls)
+        if (platform::TakesFocus(c.kind))
+            stops.push_back(&c);
+    std::ranges::stable_sort(stops, {}, &Control::tabIndex);
+    std::string tabs;
+    for (const Control* c : stops) {
+        if (!keys.contains(c)) {
+            std::fprintf(stderr, "layout_facts: %s's tab stop %s has no key\n", window.name, c->name);
+            std::exit(1);
+        }
+        tabs += (tabs.empty() ? "" : " ") + keys[c];
+    }
+    Print(key + "_TABS", tabs);
 }
 
 void PrintControl(const std::string& key, const Window& window, ControlName name) {
     const Control& c = Find(window, name);
+    keys.try_emplace(&c, key);
     Print(key, Pair(Px(c.left) + Px(c.width) / 2, Px(c.top) + Px(c.height) / 2));
     Print(key + "_NAME", SpokenName(c));
 }
@@ -75,15 +101,6 @@ void PrintControl(const std::string& key, const Window& window, ControlName name
 void PrintCalculator(const std::string& key, const ui::Calculator& calculator, ControlName menuButton) {
     const Window& window = calculator.layout;
     PrintWindow(key, window);
-    PrintControl("MENU_" + key, ui::MenuLayout(), menuButton);
-    PrintControl(key + "_LOOKUP", window, ui::kMaterialButton);
-    PrintControl(key + "_LOOKUP_FIELD", window, {calculator.lookupField});
-    PrintControl(key + "_CALCULATE", window, ui::kCalculateButton);
-    PrintControl(key + "_CLEAR", window, ui::kClearButton);
-    PrintControl(key + "_BACK", window, ui::kBackButton);
-    PrintControl(key + "_CLOSE", window, ui::kCloseButton);
-    PrintControl(key + "_RESULT", window, ui::kResultField);
-    PrintControl(key + "_LINK", window, ui::kWebLink);
     std::vector<const Control*> inputs;
     for (const char* input : calculator.inputs)
         inputs.push_back(&Find(window, {input}));
@@ -95,6 +112,16 @@ void PrintCalculator(const std::string& key, const ui::Calculator& calculator, C
             calculator.inputs, [&](const char* name) { return std::strcmp(name, inputs[i]->name) == 0; });
         Print(field + "_INPUT", std::to_string(input - calculator.inputs.begin() + 1));
     }
+    PrintControl("MENU_" + key, ui::MenuLayout(), menuButton);
+    PrintControl(key + "_LOOKUP", window, ui::kMaterialButton);
+    PrintControl(key + "_LOOKUP_FIELD", window, {calculator.lookupField});
+    PrintControl(key + "_CALCULATE", window, ui::kCalculateButton);
+    PrintControl(key + "_CLEAR", window, ui::kClearButton);
+    PrintControl(key + "_BACK", window, ui::kBackButton);
+    PrintControl(key + "_CLOSE", window, ui::kCloseButton);
+    PrintControl(key + "_RESULT", window, ui::kResultField);
+    PrintControl(key + "_LINK", window, ui::kWebLink);
+    PrintControl(key + "_PICTURE", window, ui::kPicture);
 }
 
 } // namespace
@@ -114,5 +141,10 @@ int main(int argc, char* argv[]) {
     Print("REPORT_TITLE", platform::ReportTitle().toStdString());
     PrintWindow("SHEET", ui::MaterialLayout());
     PrintControl("SHEET_CLOSE", ui::MaterialLayout(), ui::kSheetCloseButton);
+    PrintTabs("MENU", ui::MenuLayout());
+    PrintTabs("BLANKING", ui::BlankingCalculator().layout);
+    PrintTabs("DRAWING", ui::DrawingCalculator().layout);
+    PrintTabs("BENDING", ui::BendingCalculator().layout);
+    PrintTabs("SHEET", ui::MaterialLayout());
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

@@ -4,7 +4,7 @@
 #  1. the Windows Installer package installs silently (msiexec /i /qn): the
 #     program file and its licence texts, one Start-menu entry, one entry in
 #     the list of programs with its version, publisher and icon; the program
-#     started from the Start-menu entry's target computes (wine_drive.py);
+#     started from the Start-menu entry's target computes (tests/desktop/wine.py);
 #     msiexec /x /qn removes it all;
 #  2. upgrades, with the NSIS installer and with the MSI: this version, then
 #     the next over it (the windows_upgrade_packages target: the same program
@@ -164,7 +164,7 @@ check_installed "$version" "${stage[0]}" ""
 step "starting the program from its Start-menu entry"
 exe=$(link_target "$(menu_entries)")
 [ "$exe" -ef "$installed/pressforce.exe" ] || fail "the Start-menu entry starts $exe"
-WINE64=$wine /usr/bin/python3 "$here/wine_drive.py" "$exe" starts_and_computes || fail "the program of the MSI"
+WINE64=$wine /usr/bin/python3 "$here/../../tests/desktop/wine.py" "$exe" computes_and_reports_a_fault || fail "the program of the MSI"
 step "removing it silently (msiexec /x /qn)"
 msiexec /x "$msi"
 check_removed

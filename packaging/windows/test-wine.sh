@@ -4,7 +4,7 @@
 #     the Windows platform;
 #  2. the installer installs silently (/S): the program file, its licence texts,
 #     the Start-menu entry, the uninstall key;
-#  3. the installed program used as a person does (wine_drive.py): after each
+#  3. the installed program used as a person does (tests/desktop/wine.py): after each
 #     "查询" the calculator active and a digit typed at once in its look-up
 #     field; the Tab order, Enter and Space; a fault's message box, after which
 #     the program goes on; one browser per click on the link; every window at
@@ -102,8 +102,8 @@ done
 grep -qaF "stack smashing detected" "$installed/pressforce.exe" || fail "pressforce.exe has no stack protector"
 ! grep -qi "DLL Name: libssp" <<< "$headers" || fail "pressforce.exe needs libssp's DLL beside it"
 
-step "using the installed program (packaging/windows/wine_drive.py)"
-WINE64=$wine WINE_SCREENS=$screens /usr/bin/python3 "$here/wine_drive.py" "$installed/pressforce.exe" ||
+step "using the installed program (tests/desktop/wine.py)"
+WINE64=$wine PF_SCREENS=$screens /usr/bin/python3 "$here/../../tests/desktop/wine.py" "$installed/pressforce.exe" ||
     fail "the installed program"
 
 step "uninstalling silently"
@@ -121,7 +121,7 @@ WINE64=$wine "$here/test-installers.sh" "$build" || fail "the installers"
 portable_run() {
     local folder=$1 exe=$2 before
     before=$(cd "$folder" && find . | sort)
-    WINE64=$wine /usr/bin/python3 "$here/wine_drive.py" "$exe" starts_and_computes || fail "$exe"
+    WINE64=$wine /usr/bin/python3 "$here/../../tests/desktop/wine.py" "$exe" computes_and_reports_a_fault || fail "$exe"
     [ "$(cd "$folder" && find . | sort)" = "$before" ] || fail "$exe wrote into $folder"
 }
 single=${setup%-setup.exe}.exe
@@ -155,7 +155,7 @@ step "the windows' face with SimSun, through ctest"
 PF_SYSTEM_SONG=SimSun,宋体 ctest --test-dir "$build" --output-on-failure -R '^tst_fonts$' ||
     fail "the windows' face with SimSun"
 mkdir -p "$screens/simsun"
-WINE64=$wine WINE_SCREENS=$screens/simsun /usr/bin/python3 "$here/wine_drive.py" "$single" fault_message ||
+WINE64=$wine PF_SCREENS=$screens/simsun /usr/bin/python3 "$here/../../tests/desktop/wine.py" "$single" computes_and_reports_a_fault ||
     fail "the program with SimSun"
 
 step "all checks passed"

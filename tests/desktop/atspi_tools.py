@@ -10,13 +10,15 @@ from gi.repository import Atspi, GLib  # noqa: E402
 import pyatspi  # noqa: E402
 
 import cases  # noqa: E402
-import layout_facts  # noqa: E402
-from cases import EXAMPLES, Failure  # noqa: E402,F401
+from cases import EXAMPLES, FACTS, Failure  # noqa: E402,F401
 
 WAIT = 20.0  # seconds for anything to appear, change or go
-FACTS = layout_facts.load()
+# The accessibility bus and its registry, active before the program starts, so
+# that the program finds them when it connects.
+DESKTOP = pyatspi.Registry.getDesktop(0)
+Atspi.set_timeout(5000, 15000)
 MENU, SHEET = FACTS["MENU_TITLE"], FACTS["SHEET_TITLE"]
-MENU_TABS = [FACTS[f"MENU_{b}_NAME"] for b in ("BENDING", "BLANKING", "DRAWING", "CLOSE")]  # in tab order
+MENU_TABS = [FACTS[f"{b}_NAME"] for b in FACTS["MENU_TABS"].split()]  # in tab order
 KEYS = {FACTS[f"{c}_TITLE"]: c for c in EXAMPLES}
 
 
@@ -111,21 +113,21 @@ def type_into(win, name, value):
     wait_for(f"{value!r} in {name!r}", lambda: text_of(field) == value)
 
 
+def application(process):
+    """The application object of the program started as `process`."""
+    return wait_for("the program on the accessibility bus",
+                    lambda: next((a for a in children(DESKTOP) if a.get_process_id() == process.pid), None))
+
+
 def start(program, env=None):
     """Starts the program and returns its process and its application object."""
-    # Activates the accessibility bus and its registry before the program starts,
-    # so the program finds them when it connects.
-    desktop = pyatspi.Registry.getDesktop(0)
-    Atspi.set_timeout(5000, 15000)
     process = subprocess.Popen([program], env=env)
     step(f"started {program} as process {process.pid}")
     try:
-        app = wait_for("the program on the accessibility bus",
-                       lambda: next((a for a in children(desktop) if a.get_process_id() == process.pid), None))
+        return process, application(process)
     except Failure:
         stop(process)
         raise
-    return process, app
 
 
 def ended(process, what):

@@ -1,10 +1,26 @@
-"""What the desktop drivers share, with AT-SPI or without it (Wine): the worked
-examples, waiting for a change, and running the cases one after another."""
+"""The user cases of the real program on a desktop, written once for both ways
+in: X input read back over AT-SPI as a screen reader does (desktop.py, under
+each window manager), and the Windows build under Wine read through the
+clipboard (wine.py). Both see the program through X as a person sees it: its
+windows by title in the window manager's list, at the places the layout facts
+give, the active window, mouse clicks and key presses. A way in adds how it
+reads a field and, where it can, where the focus is.
 
+Controls and windows are named by their layout-fact keys: "BLANKING_LOOKUP" is
+the blanking window's 查询 button, "BLANKING" the window."""
+
+import ctypes
+import functools
 import os
+import re
+import subprocess
+import tempfile
 import time
 
 import layout_facts
+
+FACTS = layout_facts.load()
+KEY_DELAY = 60  # milliseconds between the keys of one xdotool call
 
 
 def desktop_examples(facts):
@@ -23,14 +39,19 @@ def desktop_examples(facts):
     return {key: examples[key] for key in ("BLANKING", "DRAWING", "BENDING")}
 
 
-EXAMPLES = desktop_examples(layout_facts.load())
+EXAMPLES = desktop_examples(FACTS)
+FAULT_INPUTS = ["1e30", "1e10", "1e10"]  # a blanking force beyond the single-precision range
 
 
 class Failure(Exception):
     pass
 
 
-def wait_for(what, probe, timeout, passing=()):
+def step(text):
+    print("desktop:", text, flush=True)
+
+
+def wait_for(what, probe, timeout=20.0, passing=()):
     """Polls probe() until it returns something true; fails after timeout. The
     exceptions in `passing` count as not yet (an object that went away)."""
     deadline = time.monotonic() + timeout
@@ -48,21 +69,464 @@ def wait_for(what, probe, timeout, passing=()):
         time.sleep(0.1)
 
 
-def run(tag, cases, argv, usage):
-    """Runs the cases named after the program in argv (all by default), each to
-    its end; prints each one's time and a closing count. The exit status."""
+def run(*command, **options):
+    return subprocess.run(command, check=True, capture_output=True, text=True, **options).stdout.strip()
+
+
+def tabs(window):
+    """The window's tab stops in tab order, by key."""
+    return FACTS[f"{window}_TABS"].split()
+
+
+def lookup_field(window):
+    """The key, among the tab stops, of the field that 查询 leaves the caret in."""
+    return next(k for k in tabs(window) if FACTS[f"{k}_NAME"] == FACTS[f"{window}_LOOKUP_FIELD_NAME"])
+
+
+def shown_windows():
+    """Title -> X window of every window the window manager manages."""
+    found = {}
+    for line in subprocess.run(["wmctrl", "-l"], capture_output=True, text=True).stdout.splitlines():
+        parts = line.split(None, 3)
+        if len(parts) == 4:
+            found[parts[3]] = int(parts[0], 16)
+    return found
+
+
+def active_window():
+    try:
+        return int(run("xdotool", "getactivewindow"))
+    except subprocess.CalledProcessError:
+        return None
+
+
+def client_area(x_id):
+    info = run("xwininfo", "-id", str(x_id))
+    value = {k: int(v) for k, v in re.findall(r"(Absolute upper-left [XY]|Width|Height):\s+(-?\d+)", info)}
+    return value["Absolute upper-left X"], value["Absolute upper-left Y"], value["Width"], value["Height"]
+
+
+class XImage(ctypes.Structure):
+    _fields_ = [(n, ctypes.c_int) for n in ("width", "height", "xoffset", "format")] + [("data", ctypes.c_void_p)] + [
+        (n, ctypes.c_int) for n in ("byte_order", "unit", "bit_order", "pad", "depth", "bytes_per_line", "bpp")]
+
+
+xlib = ctypes.CDLL("libX11.so.6")
+X_ERROR_IGNORED = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)(lambda display, error: 0)
+
+
+@functools.cache
+def x_display():
+    xlib.XOpenDisplay.restype = ctypes.c_void_p
+    xlib.XGetImage.restype = ctypes.POINTER(XImage)
+    xlib.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
+                               ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+    xlib.XDefaultRootWindow.restype = ctypes.c_ulong
+    xlib.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+    xlib.XSetErrorHandler(X_ERROR_IGNORED)  # a window that is gone has no image
+    return xlib.XOpenDisplay(None)
+
+
+def x_pixels(window, x, y, w, h):
+    """The colours (24 bits in 32) of a rectangle of an X window, the root by
+    default; None if the window has none there."""
+    display = x_display()
+    image = xlib.XGetImage(display, window or xlib.XDefaultRootWindow(display), x, y, w, h, 0xFFFFFF, 2)  # ZPixmap
+    if not image:
+        return None
+    i = image.contents
+    data, line = ctypes.string_at(i.data, i.bytes_per_line * h), i.bytes_per_line
+    pixels = b"".join(data[r * line:r * line + 4 * w] for r in range(h)) if i.bpp == 32 else None
+    xlib.XFree(ctypes.c_void_p(i.data))
+    xlib.XFree(image)
+    return pixels
+
+
+def on_screen(x_id, point, reach=24):
+    """The screen shows the window around `point` (in the window) as the program
+    drew it, and that is not blank. Only around it: neighbours' frames and
+    shadows may reach into the window."""
+    x, y, w, h = client_area(x_id)
+    left, top = max(0, point[0] - reach), max(0, point[1] - reach)
+    w, h = min(w, point[0] + reach) - left, min(h, point[1] + reach) - top
+    drawn = x_pixels(x_id, left, top, w, h)
+    return drawn and drawn.count(drawn[:4]) * 4 != len(drawn) and x_pixels(None, x + left, y + top, w, h) == drawn
+
+
+class Program:
+    """The program started by `command`, seen through X. A way in adds
+    focused_text() and, where it sees the focus, focused()."""
+
+    key_delay = KEY_DELAY
+
+    def __init__(self, command, scale=1.0, **popen):
+        self.scale = scale
+        self.process = subprocess.Popen(command, **popen)
+        self.placed = set()
+        step(f"started {command[-1]} as process {self.process.pid}")
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *_):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+
+    def window(self, name):
+        """The X window of the window `name` (MENU, SHEET, REPORT or a
+        calculator) once shown; the first time, checked at its place and size."""
+        title = FACTS[f"{name}_TITLE"]
+
+        def probe():
+            if self.process.poll() is not None:
+                raise Failure(f"the program ended (exit code {self.process.returncode}) before {name} showed")
+            return shown_windows().get(title)
+        x_id = wait_for(f"the window {title!r}", probe)
+        if x_id not in self.placed and f"{name}_AT" in FACTS:
+            want = tuple(round(v * self.scale) for v in layout_facts.point(FACTS, f"{name}_AT") +
+                         layout_facts.point(FACTS, f"{name}_SIZE"))
+            try:
+                wait_for(f"{name} at {want}", lambda: all(abs(a - b) <= 1 for a, b in zip(client_area(x_id), want)),
+                         timeout=5)
+            except Failure:
+                raise Failure(f"{name} at {self.scale:g}x: client area {client_area(x_id)}, expected {want}") from None
+            self.placed.add(x_id)
+        return x_id
+
+    def shown(self, name):
+        return FACTS[f"{name}_TITLE"] in shown_windows()
+
+    def gone(self, name):
+        wait_for(f"{name} to go", lambda: not self.shown(name))
+
+    def click(self, target, repeat=1, right=0):
+        """Clicks the middle of a control (`right` pixels right of it), or the top quarter of a window, once
+        the screen shows the window as the program drew it: mutter 48 keeps its
+        click-to-focus button grab on a window it framed after grabbing, takes
+        every click there first, and drops one made before it shows the window."""
+        step(f"click {target}" + (f" {repeat} times" if repeat > 1 else ""))
+        name = target.split("_")[0]
+        x_id = self.window(name)
+        if target == name:
+            w, h = layout_facts.point(FACTS, f"{name}_SIZE")
+            x, y = w // 2, h // 4
+        else:
+            x, y = layout_facts.point(FACTS, target)
+            x += right
+        x, y = round(x * self.scale), round(y * self.scale)
+        wait_for(f"{target} on the screen", lambda: on_screen(x_id, (x, y)))
+        run("xdotool", "mousemove", "--window", str(x_id), str(x), str(y), "click", "--repeat", str(repeat), "--delay", "80", "1")
+
+    def key(self, *keys, delay=None):
+        run("xdotool", "key", "--delay", str(delay or self.key_delay), *keys)
+
+    def type(self, text):
+        run("xdotool", "type", "--delay", "40", "--", text)
+
+    def active(self, name):
+        return active_window() == self.window(name)
+
+    def wait_active(self, name):
+        wait_for(f"{name} active", lambda: self.active(name))
+
+    def focused(self, window):
+        """The key of the window's focused control; None where the way in cannot see it."""
+        return None
+
+    def wait_focus(self, control):
+        """Waits for the focus on `control` where the way in sees the focus."""
+        window = control.split("_")[0]
+        if self.focused(window) is None:
+            return
+        try:
+            wait_for(f"the focus on {control}", lambda: FACTS[f"{self.focused(window)}_NAME"] ==
+                     FACTS[f"{control}_NAME"], timeout=5)
+        except Failure:
+            raise Failure(f"the focus is on {self.focused(window)}, expected {control}") from None
+
+    def close_by_title_bar(self, name):
+        """The window manager's close: WM_DELETE_WINDOW to the window."""
+        step(f"title-bar close of {name}")
+        run("wmctrl", "-i", "-c", hex(self.window(name)))
+
+    def ended(self, what):
+        try:
+            code = self.process.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            raise Failure(f"the program did not end after {what}") from None
+        if code != 0:
+            raise Failure(f"the program ended with exit code {code} after {what}")
+
+    def shot(self, what, name):
+        """The window with its frame and some desktop around it, into PF_SCREENS if set."""
+        if folder := os.environ.get("PF_SCREENS"):
+            x_id = self.window(name)
+            x, y, w, h = client_area(x_id)
+            wait_for(f"{name} on the screen", lambda: on_screen(x_id, (w // 2, h // 2), max(w, h)))
+            run("import", "-window", "root", "-crop", f"{w + 60}x{h + 80}+{max(x - 30, 0)}+{max(y - 50, 0)}",
+                os.path.join(folder, what + ".png"))
+
+
+def expect(p, control, want, what):
+    """Waits until the focus is on `control` (where the way in sees it) and it reads `want`."""
+    try:
+        wait_for(what, lambda: p.focused_text(control) == want)
+    except Failure:
+        raise Failure(f"{what}: {control} reads {p.focused_text(control)!r}, expected {want!r}") from None
+
+
+def read(p, control, want, what):
+    """Clicks into a field and expects it to read `want`."""
+    p.click(control)
+    expect(p, control, want, what)
+
+
+def tab(p, at, to):
+    """Tabs forward (or back) from the control `at` to `to`, in their window's tab order."""
+    order = tabs(at.split("_")[0])
+    if n := order.index(to) - order.index(at):
+        p.key(*["Tab" if n > 0 else "shift+Tab"] * abs(n))
+    p.wait_focus(to)
+    return to
+
+
+def tab_cycle(p, window):
+    """Tab goes through the window's controls in tab order from the first, and back to it."""
+    p.wait_active(window)
+    order = tabs(window)
+    p.wait_focus(order[0])
+    for control in order[1:] + order[:1]:
+        p.key("Tab")
+        p.wait_focus(control)
+
+
+def menu_to(p, control):
+    """Tabs from the first button of a fresh menu, focused when it shows, to `control`."""
+    p.wait_active("MENU")
+    p.wait_focus(tabs("MENU")[0])
+    tab(p, tabs("MENU")[0], control)
+
+
+def open_by_mouse(p, name):
+    p.click(f"MENU_{name}")
+    p.window(name)
+    p.gone("MENU")
+
+
+def fill(p, name, inputs):
+    """Clicks into each field in turn and types its input."""
+    for i, value in enumerate(inputs, 1):
+        p.click(f"{name}_FIELD{i}")
+        p.type(value)
+
+
+def lookup_keeps_the_calculator_active(p):
+    """The first and the second 查询 clicked leave the calculator active with the
+    caret in its look-up field: a digit typed as soon as the sheet shows lands
+    there. Clicked into, the sheet has its 关闭 focused, and Enter closes it alone."""
+    for name in EXAMPLES:
+        open_by_mouse(p, name)
+        field = lookup_field(name)
+        for typed in ("7", "78"):
+            p.click(f"{name}_LOOKUP")
+            p.window("SHEET")
+            p.key(typed[-1])
+            expect(p, field, typed, f"{name}: {typed[-1]} typed after 查询 ({len(typed)})")
+            p.wait_active(name)
+        p.click("SHEET")
+        tab_cycle(p, "SHEET")
+        p.key("Return")
+        p.gone("SHEET")
+        read(p, field, "78", f"{name}: the look-up field after closing the sheet")
+        p.click(f"{name}_BACK")
+        p.gone(name)
+    p.click("MENU_CLOSE")
+    p.ended("the menu's 关闭")
+
+
+def typing_at_once(p):
+    """Keys typed right after 查询 pressed from the keyboard land in the look-up
+    field, whatever the window manager activates meanwhile: the first and the
+    second press, with Space and with Enter, each followed at once by a digit,
+    and by another once the sheet is there; the calculator stays active."""
+    for n, name in enumerate(EXAMPLES):
+        menu_to(p, f"MENU_{name}")
+        p.key(("space", "Return")[n % 2])
+        p.window(name)
+        p.wait_active(name)
+        field, at, typed = lookup_field(name), tabs(name)[0], ""
+        for press in ("space", "Return"):
+            for nth in (1, 2):
+                at = tab(p, at, f"{name}_LOOKUP")
+                p.key(press, "7", delay=40)
+                typed, at = typed + "7", field
+                expect(p, field, typed, f"{name}: 7 typed at once after {press} on 查询 ({nth})")
+                p.window("SHEET")
+                p.wait_active(name)
+                p.key("8")
+                typed += "8"
+                expect(p, field, typed, f"{name}: 8 typed after {press} on 查询 ({nth})")
+            p.close_by_title_bar("SHEET")
+            p.gone("SHEET")
+            p.click(field)  # back into the calculator, wherever the window manager went
+            p.key("End")
+        tab(p, field, f"{name}_BACK")
+        p.key("Return")
+        p.gone(name)
+    menu_to(p, "MENU_CLOSE")
+    p.key("space")
+    p.ended("Space on the menu's 关闭")
+
+
+def keyboard_only(p):
+    """The Tab order of every window; Space and Enter click the focused button."""
+    tab_cycle(p, "MENU")
+    for menu_button in tabs("MENU")[:-1]:
+        name = menu_button.split("_", 1)[1]
+        inputs, expected = EXAMPLES[name]
+        menu_to(p, menu_button)
+        p.key("space")
+        p.window(name)
+        p.gone("MENU")
+        tab_cycle(p, name)
+        for value in inputs:  # typed in tab order
+            p.type(value)
+            p.key("Tab")
+        tab(p, f"{name}_LOOKUP", f"{name}_CALCULATE")
+        p.key("Return")
+        tab(p, f"{name}_CALCULATE", f"{name}_RESULT")
+        expect(p, f"{name}_RESULT", expected, f"{name}: Enter on 计算")
+        tab(p, f"{name}_RESULT", f"{name}_CLEAR")
+        p.key("space")
+        expect(p, f"{name}_FIELD1", "", f"{name}: Space on 清除, the caret back in the first field")
+        tab(p, f"{name}_FIELD1", f"{name}_BACK")
+        p.key("Return")
+        p.gone(name)
+    menu_to(p, "MENU_CLOSE")
+    p.key("space")
+    p.ended("Space on the menu's 关闭")
+
+
+def title_bar_close(way):
+    """The window manager's close button unloads one window; the program ends
+    with its last window."""
+    with way() as p:  # the menu right after start
+        p.close_by_title_bar("MENU")
+        p.ended("closing the menu")
+    with way() as p:  # a calculator without the sheet
+        open_by_mouse(p, "BLANKING")
+        p.close_by_title_bar("BLANKING")
+        p.ended("closing the only calculator")
+    with way() as p:  # a calculator with the sheet, then the sheet
+        open_by_mouse(p, "BLANKING")
+        fill(p, "BLANKING", ["12"])
+        p.click("BLANKING_LOOKUP")
+        p.window("SHEET")
+        p.close_by_title_bar("SHEET")
+        p.gone("SHEET")
+        read(p, "BLANKING_FIELD1", "12", "the calculator after closing the sheet")
+        p.click("BLANKING_LOOKUP")
+        p.window("SHEET")
+        p.close_by_title_bar("BLANKING")
+        p.gone("BLANKING")
+        if p.shown("MENU") or p.process.poll() is not None:
+            raise Failure("closing the calculator beside the sheet did not leave the sheet alone")
+        # As a person clicks it: once the window manager has handed the sheet the activation.
+        p.wait_active("SHEET")
+        p.click("SHEET_CLOSE")
+        p.ended("the sheet's 关闭 as the last window")
+
+
+def result_and_link(way):
+    """A wide result shows its beginning; the link opens the browser once per
+    click and once per double-click."""
+    folder = tempfile.mkdtemp()
+    log = os.path.join(folder, "launches")
+    open(log, "w").close()
+    with open(os.path.join(folder, "xdg-open"), "w") as stand_in:
+        stand_in.write(f'#!/bin/sh\necho "$@" >> {log}\n')
+    os.chmod(os.path.join(folder, "xdg-open"), 0o755)
+
+    def launches():
+        with open(log) as f:
+            return f.read().splitlines()
+
+    with way(env=dict(os.environ, PATH=folder + os.pathsep + os.environ["PATH"])) as p:
+        open_by_mouse(p, "DRAWING")
+        fill(p, "DRAWING", ["-13781238", "1", "1", "1000000"])
+        p.click("DRAWING_CALCULATE")
+        wide = "-13781238000000"
+        if (caret := p.caret("DRAWING_RESULT", wide)) not in (None, 0):  # before a click moves it
+            raise Failure(f"the result's caret is at {caret}, not at its beginning")
+        read(p, "DRAWING_RESULT", wide, "the wide result")
+        # Each launch is waited for; one more click, once it has launched, shows
+        # that none came late: further right, as a new click, not a third of the double-click.
+        for repeat, total, right in [(1, 1, 0), (2, 2, 0), (1, 3, 20)]:
+            p.click("DRAWING_LINK", repeat, right)
+            wait_for(f"{total} browser launch(es)", lambda: len(launches()) >= total)
+        if len(launches()) != 3 or not launches()[0].startswith("http://"):
+            raise Failure(f"a click, a double-click and a click on the link made the launches {launches()}")
+        p.close_by_title_bar("DRAWING")
+        p.ended("closing the calculator")
+
+
+def computes_and_reports_a_fault(p):
+    """The blanking window computes its example; a fault is reported in a
+    message box, and the program goes on with its inputs."""
+    p.shot("menu", "MENU")
+    open_by_mouse(p, "BLANKING")
+    inputs, expected = EXAMPLES["BLANKING"]
+    fill(p, "BLANKING", inputs)
+    p.click("BLANKING_CALCULATE")
+    read(p, "BLANKING_RESULT", expected, f"the blanking example {inputs}")
+    p.shot("blanking", "BLANKING")
+    p.click("BLANKING_CLEAR")
+    fill(p, "BLANKING", FAULT_INPUTS)
+    p.click("BLANKING_CALCULATE")
+    p.window("REPORT")
+    p.shot("fault-message", "REPORT")
+    p.key("Return")
+    p.gone("REPORT")
+    for i, value in enumerate(FAULT_INPUTS, 1):
+        read(p, f"BLANKING_FIELD{i}", value, "an input after the fault's message")
+    p.click("BLANKING_CLEAR")
+    fill(p, "BLANKING", inputs)
+    p.click("BLANKING_CALCULATE")
+    read(p, "BLANKING_RESULT", expected, "the blanking example after the fault")
+    p.click("BLANKING_CLOSE")
+    p.ended("the calculator's 关闭")
+
+
+# Cases that take the way in and start the program themselves, and those given it started.
+CASES = [lookup_keeps_the_calculator_active, typing_at_once, keyboard_only, title_bar_close, result_and_link,
+         computes_and_reports_a_fault]
+STARTING = {title_bar_close, result_and_link}
+
+
+def main(tag, start, argv, usage, extra=()):
+    """Runs the cases named after the program in argv (all by default), and
+    `extra` cases of the way in, each to its end, with the program started by
+    `start(program, env=None)`, a Program; prints each one's time and a closing
+    count. The exit status."""
     if len(argv) < 2:
         print(usage)
         return 2
-    chosen = argv[2:] or [case.__name__ for case in cases]
+    way = functools.partial(start, argv[1])
+    every = CASES + list(extra)
+    chosen = argv[2:] or [case.__name__ for case in every]
     failed = 0
-    for case in cases:
+    for case in every:
         if case.__name__ not in chosen:
             continue
         print(f"{tag}: --- {case.__name__}", flush=True)
         began = time.monotonic()
         try:
-            case(argv[1])
+            if case in STARTING or case in extra:
+                case(way)
+            else:
+                with way() as p:
+                    case(p)
         except Failure as e:
             print(f"{tag}: FAILED {case.__name__}: {e}", flush=True)
             failed += 1

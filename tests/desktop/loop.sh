@@ -3,7 +3,7 @@
 # loaded CI machine, and counts the passes: a measurement, not a test.
 #   tests/desktop/loop.sh PROGRAM RUNS "SCRIPT..." "WM..." [CASE...]
 # WM "wine" runs the Windows PROGRAM.exe under Wine with openbox, driven by
-# packaging/windows/wine_drive.py (SCRIPT is then ignored). For example:
+# tests/desktop/wine.py (SCRIPT is then ignored). For example:
 #   tests/desktop/loop.sh build/ui/pressforce 20 "desktop.py speech.py" "openbox xfwm4" typing_at_once
 #   tests/desktop/loop.sh build-win/target/pressforce-1.0.0-win64.exe 20 - wine typing_at_once
 # Needs stress-ng (Debian: stress-ng), what run.sh or test-wine.sh needs, and PF_LAYOUT_FACTS.
@@ -24,16 +24,17 @@ wine_run() {
     WINEPREFIX=$runtime/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=C.UTF-8 bash -c '
         source "$1"
         trap "wineserver -k 2> /dev/null; stop_display" EXIT
-        start_display "$2" -screen 0 1600x1000x24 && start_openbox "$2" || exit 1
+        source "$PF_LAYOUT_FACTS"
+        start_display "$2" -screen 0 "${SCREEN}x24" && start_openbox "$2" || exit 1
         /usr/lib/wine/wine64 wineboot --init > /dev/null 2>&1
         /usr/bin/python3 "$3" "$4" "${@:5}"' _ "$here/../../tools/xdisplay.sh" "$runtime" \
-        "$here/../../packaging/windows/wine_drive.py" "$program" "$@"
+        "$here/wine.py" "$program" "$@"
     local status=$?
     rm -rf "$runtime"
     return $status
 }
 
-[ "$wms" = wine ] && scripts=wine_drive.py
+[ "$wms" = wine ] && scripts=wine.py
 for script in $scripts; do
     for wm in $wms; do
         passed=0

@@ -23,6 +23,7 @@ if [ ${#missing[@]} -gt 0 ]; then
     exit 1
 fi
 [ -x "$program" ] || { echo "desktop: no program at $program" >&2; exit 1; }
+[ -s "${PF_LAYOUT_FACTS:-}" ] || { echo "desktop: PF_LAYOUT_FACTS names no layout_facts.sh" >&2; exit 1; }
 
 runtime=$(mktemp -d)
 # Services the bus started (xfconfd) may still be writing there as they end.
@@ -36,7 +37,8 @@ export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 dbus-run-session -- bash -c '
     source "$2"
     trap stop_display EXIT
-    start_display "$XDG_RUNTIME_DIR" -screen 0 1600x1000x24 || exit 1
+    source "$PF_LAYOUT_FACTS"  # SCREEN, the screen the windows are placed on
+    start_display "$XDG_RUNTIME_DIR" -screen 0 "${SCREEN}x24" || exit 1
     start_wm "$XDG_RUNTIME_DIR" "$3" || exit 1
     /usr/bin/python3 "$0" "$1" ${PF_CASES:-} && exit 0
     status=$?
