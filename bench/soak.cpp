@@ -17,6 +17,7 @@
 // budget of 100 KiB:
 // "RESULT soak/rss ..." and "RESULT soak/heap ..." (as bench/run.sh reads them).
 #include "bench/clock.h"
+#include "ui/program_windows.h"
 #include "ui/project.h"
 
 #include <QAbstractButton>
@@ -48,21 +49,29 @@ constexpr long long kStepTimeoutNs = 10'000'000'000LL;
 // One click: on `button` of window `window`; then the windows the user sees
 // next, the first of them active.
 struct Step {
-    const char* window;
-    const char* button;
-    const char* active;
-    const char* alsoShown;
+    const platform::Window* window;
+    platform::ControlName button;
+    const platform::Window* active;
+    const platform::Window* alsoShown;
 };
 
-constexpr Step kCycle[] = {
-    {"Form4", "Command2", "Form1", nullptr}, // 冲裁力计算
-    {"Form1", "Command5", "Form1", "Form5"}, // 查询: the sheet opens or comes to the front
-    {"Form1", "Command4", "Form4", nullptr}, // 返回
+const platform::Window* const kMenu = &ui::MenuLayout();
+const platform::Window* const kBlanking = &ui::BlankingCalculator().layout;
+const platform::Window* const kSheet = &ui::MaterialLayout();
+
+const Step kCycle[] = {
+    {kMenu, ui::kMenuBlankingButton, kBlanking, nullptr}, // 冲裁力计算
+    {kBlanking, ui::kMaterialButton, kBlanking, kSheet},  // 查询: the sheet opens or comes to the front
+    {kBlanking, ui::kBackButton, kMenu, nullptr},         // 返回
 };
 
-QWidget* Shown(const char* name) {
+bool Is(const QWidget* window, const platform::Window* layout) {
+    return window && window->objectName() == QLatin1String(layout->name);
+}
+
+QWidget* Shown(const platform::Window* layout) {
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible() && w->objectName() == QLatin1String(name))
+        if (w->isVisible() && Is(w, layout))
             return w;
     return nullptr;
 }
@@ -103,14 +112,12 @@ private:
         auto* poll = new QTimer(this);
         poll->start(kPollMs);
         connect(poll, &QTimer::timeout, this, [this, poll, &step, deadline] {
-            const QWidget* active = QApplication::activeWindow();
-            if (active && active->objectName() == QLatin1String(step.active) &&
-                (!step.alsoShown || Shown(step.alsoShown))) {
+            if (Is(QApplication::activeWindow(), step.active) && (!step.alsoShown || Shown(step.alsoShown))) {
                 poll->stop();
                 poll->deleteLater();
                 QTimer::singleShot(kSettleMs, this, [this] { Next(); });
             } else if (bench::MonotonicNs() > deadline) {
-                std::fprintf(stderr, "soak: cycle %d: %s not active\n", done_ + 1, step.active);
+                std::fprintf(stderr, "soak: cycle %d: %s not active\n", done_ + 1, step.active->name);
                 std::exit(1);
             }
         });
@@ -134,9 +141,10 @@ private:
 
     void Click(const Step& step) {
         QWidget* window = Shown(step.window);
-        auto* button = window ? window->findChild<QAbstractButton*>(QLatin1String(step.button)) : nullptr;
+        auto* button =
+            window ? window->findChild<QAbstractButton*>(platform::ToString(step.button)) : nullptr;
         if (!button) {
-            std::fprintf(stderr, "soak: no button %s on %s\n", step.button, step.window);
+            std::fprintf(stderr, "soak: no button %s on %s\n", step.button.name, step.window->name);
             std::exit(1);
         }
         const QPoint at = button->mapToGlobal(button->rect().center());

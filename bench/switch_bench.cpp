@@ -76,14 +76,14 @@ int Run(QApplication& app, int switches, const Switches& s) {
 }
 
 // Clicks a button of the shown top-level window `window`, as a person would.
-void Click(const char* window, const char* button) {
+void Click(const platform::Window& window, platform::ControlName button) {
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible() && w->objectName() == QLatin1String(window))
-            if (auto* b = w->findChild<QAbstractButton*>(QLatin1String(button))) {
+        if (w->isVisible() && w->objectName() == QLatin1String(window.name))
+            if (auto* b = w->findChild<QAbstractButton*>(platform::ToString(button))) {
                 b->click();
                 return;
             }
-    std::fprintf(stderr, "no button %s on %s\n", button, window);
+    std::fprintf(stderr, "no button %s on %s\n", button.name, window.name);
     std::exit(1);
 }
 
@@ -92,8 +92,8 @@ int RunProgram(QApplication& app, int switches) {
     return Run(app, switches,
                {QString::fromLatin1(ui::MenuLayout().name),
                 QString::fromLatin1(ui::BlankingCalculator().layout.name), [&] { return ui::Run(app); },
-                [] { Click(ui::MenuLayout().name, ui::kMenuBlankingButton.name); },
-                [] { Click(ui::BlankingCalculator().layout.name, ui::kBackButton.name); }});
+                [] { Click(ui::MenuLayout(), ui::kMenuBlankingButton); },
+                [] { Click(ui::BlankingCalculator().layout, ui::kBackButton); }});
 }
 
 // The floor, a plain Qt program: the bundled fonts registered at start, an

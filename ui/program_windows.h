@@ -13,6 +13,8 @@ class Project;
 const Calculator& BlankingCalculator(); // Form1
 const Calculator& DrawingCalculator();  // Form2
 const Calculator& BendingCalculator();  // Form3
+// The calculator whose layout table this is; null for the menu and the sheet.
+const Calculator* CalculatorOf(const platform::Window& layout);
 
 const platform::Window& MenuLayout(); // Form4
 inline constexpr platform::ControlName kMenuBendingButton{"Command1"};

@@ -9,6 +9,8 @@
 #include <QFontDatabase>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace ui {
 
 int Main(int argc, char* argv[], const std::function<void(QApplication&)>& opened) {
@@ -45,38 +47,40 @@ std::vector<const platform::Window*> Arrangement() {
             &MenuLayout(), &MaterialLayout()};
 }
 
+const Calculator* CalculatorOf(const platform::Window& layout) {
+    for (const Calculator* calculator : {&BlankingCalculator(), &DrawingCalculator(), &BendingCalculator()})
+        if (&calculator->layout == &layout)
+            return calculator;
+    return nullptr;
+}
+
 Project::Project(platform::Runtime& runtime) : runtime_(runtime) {}
 
-template <class Make> platform::Form& Project::Instance(int n, Make make) {
-    platform::Form*& instance = instances_[static_cast<std::size_t>(n - 1)];
-    if (!instance)
-        instance = &runtime_.Adopt(make());
+std::size_t Project::Slot(const platform::Window& layout) const {
+    const auto at = std::find(layouts_.begin(), layouts_.end(), &layout);
+    if (at == layouts_.end())
+        qFatal("no window %s", layout.name);
+    return static_cast<std::size_t>(at - layouts_.begin());
+}
+
+platform::Form& Project::Form(const platform::Window& layout) {
+    platform::Form*& instance = instances_[Slot(layout)];
+    if (instance)
+        return *instance;
+    if (const Calculator* calculator = CalculatorOf(layout))
+        instance = &runtime_.Adopt(std::make_unique<CalculatorForm>(*this, *calculator));
+    else
+        instance = &runtime_.Adopt(&layout == &MenuLayout() ? MakeMenuForm(*this) : MakeMaterialForm(*this));
     return *instance;
 }
 
-platform::Form& Project::Form1() {
-    return Instance(1, [this] { return std::make_unique<CalculatorForm>(*this, BlankingCalculator()); });
-}
+bool Project::IsCreated(const platform::Window& layout) const { return instances_[Slot(layout)] != nullptr; }
 
-platform::Form& Project::Form2() {
-    return Instance(2, [this] { return std::make_unique<CalculatorForm>(*this, DrawingCalculator()); });
-}
-
-platform::Form& Project::Form3() {
-    return Instance(3, [this] { return std::make_unique<CalculatorForm>(*this, BendingCalculator()); });
-}
-
-platform::Form& Project::Form4() {
-    return Instance(4, [this] { return MakeMenuForm(*this); });
-}
-
-platform::Form& Project::Form5() {
-    return Instance(5, [this] { return MakeMaterialForm(*this); });
-}
-
-bool Project::IsCreated(int n) const {
-    return n >= 1 && n <= 5 && instances_[static_cast<std::size_t>(n - 1)];
-}
+platform::Form& Project::Form1() { return Form(BlankingCalculator().layout); }
+platform::Form& Project::Form2() { return Form(DrawingCalculator().layout); }
+platform::Form& Project::Form3() { return Form(BendingCalculator().layout); }
+platform::Form& Project::Form4() { return Form(MenuLayout()); }
+platform::Form& Project::Form5() { return Form(MaterialLayout()); }
 
 void Project::Start() { runtime_.Show(Form4()); }
 

@@ -4,7 +4,6 @@
 
 #include "platform/form.h"
 
-#include <array>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -33,25 +32,29 @@ public:
 
     platform::Runtime& runtime() const { return runtime_; }
 
-    // Default instances by name; the first reference creates the instance.
+    // The default instance of the window whose layout table this is, one of
+    // Arrangement()'s; the first reference creates the instance.
+    platform::Form& Form(const platform::Window& layout);
+    // Whether that window has an instance yet.
+    bool IsCreated(const platform::Window& layout) const;
+
+    // Default instances by name.
     platform::Form& Form1(); // blanking force
     platform::Form& Form2(); // drawing force
     platform::Form& Form3(); // bending force
     platform::Form& Form4(); // main menu
     platform::Form& Form5(); // material properties
 
-    // Whether FormN (1..5) has an instance yet.
-    bool IsCreated(int n) const;
-
     // Creates, loads and shows the main menu, and nothing else.
     void Start();
 
 private:
-    // FormN's instance, made by `make` on first reference and adopted by the runtime.
-    template <class Make> platform::Form& Instance(int n, Make make);
+    // The window's place in the arrangement, which is its instance's place.
+    std::size_t Slot(const platform::Window& layout) const;
 
     platform::Runtime& runtime_;
-    std::array<platform::Form*, 5> instances_{};
+    const std::vector<const platform::Window*> layouts_ = Arrangement();
+    std::vector<platform::Form*> instances_ = std::vector<platform::Form*>(layouts_.size());
 };
 
 } // namespace ui

@@ -30,7 +30,7 @@ struct Harness {
     std::optional<int> exitCode;
     QList<QUrl> opened;
     bool browserWorks = true;
-    // Fails the call with this member on this object ("Form1", "Form1.Text3").
+    // Fails the call with this member on this object (Object's names).
     std::optional<std::pair<platform::Member, QString>> failing;
     std::function<void()> onReport; // runs while a report is shown
     // The screen windows open on: large enough for every layout position.
@@ -65,19 +65,7 @@ struct Harness {
     }
 
     // The window whose layout table this is: ui::MenuLayout(), ui::MaterialLayout() or a calculator's.
-    platform::Form& Form(const platform::Window& layout) {
-        if (&layout == &ui::BlankingCalculator().layout)
-            return project.Form1();
-        if (&layout == &ui::DrawingCalculator().layout)
-            return project.Form2();
-        if (&layout == &ui::BendingCalculator().layout)
-            return project.Form3();
-        if (&layout == &ui::MenuLayout())
-            return project.Form4();
-        if (&layout != &ui::MaterialLayout())
-            qFatal("no window %s", layout.name);
-        return project.Form5();
-    }
+    platform::Form& Form(const platform::Window& layout) { return project.Form(layout); }
     platform::Form& Form(calc::Formula formula) { return Form(Calculator(formula).layout); }
 
     // The calculator window of a formula, and the menu button that opens it.
@@ -147,6 +135,12 @@ struct Harness {
         QTest::newRow("bending") << &ui::BendingCalculator().layout;
         QTest::newRow("menu") << &ui::MenuLayout();
         QTest::newRow("sheet") << &ui::MaterialLayout();
+    }
+
+    // A window or one of its controls as the runtime names it in a report: "Form1", "Form1.Text3".
+    static QString Object(const platform::Window& layout, platform::ControlName control = {nullptr}) {
+        const QString window = QString::fromLatin1(layout.name);
+        return control.name ? window + QLatin1Char('.') + platform::ToString(control) : window;
     }
 
     static void Flush() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }

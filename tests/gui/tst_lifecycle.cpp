@@ -36,20 +36,20 @@ private slots:
 };
 
 namespace {
-int VisibleWindows(const QString& name) {
+int VisibleWindows(const platform::Window& layout) {
     int n = 0;
     for (QWidget* w : QApplication::topLevelWidgets())
-        n += w->objectName() == name && w->isVisible();
+        n += w->objectName() == QLatin1String(layout.name) && w->isVisible();
     return n;
 }
 } // namespace
 
 void TestLifecycle::startShowsOnlyTheMenu() {
     Harness h(*environment_);
-    QVERIFY(!h.project.IsCreated(4));
+    QVERIFY(!h.project.IsCreated(ui::MenuLayout()));
     h.project.Start();
-    for (int n : {1, 2, 3, 5})
-        QVERIFY2(!h.project.IsCreated(n), qPrintable(QString::number(n)));
+    for (const platform::Window* layout : ui::Arrangement())
+        QVERIFY2(h.project.IsCreated(*layout) == (layout == &ui::MenuLayout()), layout->name);
     QVERIFY(h.project.Form4().IsShown());
     QVERIFY(QTest::qWaitForWindowActive(h.project.Form4().window()));
     QCOMPARE(Harness::FocusName(), QString::fromLatin1(ui::kMenuBendingButton.name));
@@ -66,9 +66,11 @@ void TestLifecycle::menuButtons() {
     QVERIFY(h.Form(formula).IsShown());
     QVERIFY(!h.project.Form4().IsShown());
     QCOMPARE(h.runtime.ShownCount(), 1);
-    QCOMPARE(VisibleWindows(QStringLiteral("Form4")), 0);
-    for (int n : {1, 2, 3}) // only the chosen calculator's instance is made
-        QCOMPARE(h.project.IsCreated(n), h.Form(formula).Name() == QStringLiteral("Form%1").arg(n));
+    QCOMPARE(VisibleWindows(ui::MenuLayout()), 0);
+    for (const platform::Window* layout : ui::Arrangement()) // the chosen calculator's instance is made
+        QVERIFY2(h.project.IsCreated(*layout) ==
+                     (layout == &Harness::Calculator(formula).layout || layout == &ui::MenuLayout()),
+                 layout->name);
     QVERIFY(!h.exitCode);
     QVERIFY(QTest::qWaitForWindowActive(h.Form(formula).window()));
     QCOMPARE(Harness::FocusName(), QString::fromLatin1(ui::kFirstField.name));
@@ -87,7 +89,7 @@ void TestLifecycle::backGivesAFreshWindow() {
     QVERIFY(h.project.Form4().IsShown());
     QVERIFY(QTest::qWaitForWindowActive(h.project.Form4().window()));
     QCOMPARE(Harness::FocusName(), QString::fromLatin1(ui::kMenuBendingButton.name));
-    QCOMPARE(VisibleWindows(form.Name()), 0);
+    QCOMPARE(VisibleWindows(form.layout()), 0);
 
     h.OpenCalculator(formula);
     QCOMPARE(Harness::Text(form, ui::kFirstField), QString());
@@ -138,7 +140,7 @@ void TestLifecycle::ending() {
     Harness::Flush();
     QCOMPARE(bool(h.exitCode), ends);
     QVERIFY(!form.IsShown());
-    QCOMPARE(VisibleWindows(form.Name()), 0);
+    QCOMPARE(VisibleWindows(form.layout()), 0);
     if (ends) {
         QCOMPARE(*h.exitCode, 0);
         QCOMPARE(h.runtime.ShownCount(), 0);
@@ -162,7 +164,7 @@ void TestLifecycle::materialWindow() {
     for (int click = 0; click < 2; ++click) {
         Harness::Click(form, ui::kMaterialButton);
         QVERIFY(h.project.Form5().IsShown());
-        QCOMPARE(VisibleWindows(QStringLiteral("Form5")), 1);
+        QCOMPARE(VisibleWindows(ui::MaterialLayout()), 1);
         QVERIFY(QTest::qWaitForWindowActive(form.window()));
         QCOMPARE(Harness::FocusName(), lookup);
         QCOMPARE(QApplication::activeWindow(), form.window());
@@ -280,17 +282,17 @@ void TestLifecycle::keys_data() {
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("outcome");
     QTest::newRow("menu Enter on the focused bending button")
-        << menu << ui::kMenuBendingButton << int(Qt::Key_Return) << "Form3 shown";
+        << menu << ui::kMenuBendingButton << int(Qt::Key_Return) << "bending shown";
     QTest::newRow("menu Space on the focused bending button")
-        << menu << ui::kMenuBendingButton << int(Qt::Key_Space) << "Form3 shown";
+        << menu << ui::kMenuBendingButton << int(Qt::Key_Space) << "bending shown";
     QTest::newRow("menu Escape does nothing")
-        << menu << ui::kMenuBendingButton << int(Qt::Key_Escape) << "Form4 shown";
+        << menu << ui::kMenuBendingButton << int(Qt::Key_Escape) << "menu stays";
     QTest::newRow("sheet Enter closes it")
-        << sheet << ui::kSheetCloseButton << int(Qt::Key_Enter) << "Form5 closed";
+        << sheet << ui::kSheetCloseButton << int(Qt::Key_Enter) << "sheet closed";
     QTest::newRow("sheet Space closes it")
-        << sheet << ui::kSheetCloseButton << int(Qt::Key_Space) << "Form5 closed";
+        << sheet << ui::kSheetCloseButton << int(Qt::Key_Space) << "sheet closed";
     QTest::newRow("sheet Escape does nothing")
-        << sheet << ui::kSheetCloseButton << int(Qt::Key_Escape) << "Form5 shown";
+        << sheet << ui::kSheetCloseButton << int(Qt::Key_Escape) << "sheet stays";
     QTest::newRow("calculator Enter in a field is no default button")
         << blanking << ui::kFirstField << int(Qt::Key_Return) << "no result";
     QTest::newRow("calculator Escape is no cancel button")
@@ -326,13 +328,13 @@ void TestLifecycle::keys() {
     w->setFocus();
     QTest::keyClick(w, Qt::Key(key));
     Harness::Flush();
-    if (outcome == "Form3 shown")
+    if (outcome == "bending shown")
         QVERIFY(h.project.Form3().IsShown() && !h.project.Form4().IsShown());
-    else if (outcome == "Form4 shown")
-        QVERIFY(h.project.Form4().IsShown() && !h.project.IsCreated(3));
-    else if (outcome == "Form5 closed")
+    else if (outcome == "menu stays")
+        QVERIFY(h.project.Form4().IsShown() && !h.project.IsCreated(ui::BendingCalculator().layout));
+    else if (outcome == "sheet closed")
         QVERIFY(!h.project.Form5().IsShown() && h.project.Form1().IsShown());
-    else if (outcome == "Form5 shown")
+    else if (outcome == "sheet stays")
         QVERIFY(h.project.Form5().IsShown());
     else
         QCOMPARE(Harness::Text(h.project.Form1(), ui::kResultField),
@@ -343,21 +345,19 @@ void TestLifecycle::keys() {
 void TestLifecycle::failedCalls_data() {
     QTest::addColumn<int>("member");
     QTest::addColumn<QString>("object");
-    QTest::addColumn<QString>("action"); // what the user does on Form1
-    QTest::newRow("fetch Text") << 160 << "Form1.Text2"
+    QTest::addColumn<QString>("action"); // what the user does in the blanking window
+    const platform::Window& blanking = ui::BlankingCalculator().layout;
+    const platform::ControlName lookup{ui::BlankingCalculator().lookupField};
+    QTest::newRow("fetch Text") << 160
+                                << Harness::Object(blanking, Harness::Inputs(calc::Formula::Blanking)[1])
                                 << "calculate";
-    QTest::newRow("set Text of the result") << 164 << "Form1.Text5"
-                                            << "calculate";
-    QTest::newRow("set Text while clearing") << 164 << "Form1.Text1"
-                                             << "clear";
-    QTest::newRow("SetFocus on a text box") << 516 << "Form1.Text3"
-                                            << "material";
-    QTest::newRow("SetFocus on a button") << 420 << "Form1.Command5"
-                                          << "down";
-    QTest::newRow("Show") << 688 << "Form5"
-                          << "material";
-    QTest::newRow("Unload") << 16 << "Form1"
-                            << "back";
+    QTest::newRow("set Text of the result")
+        << 164 << Harness::Object(blanking, ui::kResultField) << "calculate";
+    QTest::newRow("set Text while clearing") << 164 << Harness::Object(blanking, ui::kFirstField) << "clear";
+    QTest::newRow("SetFocus on a text box") << 516 << Harness::Object(blanking, lookup) << "material";
+    QTest::newRow("SetFocus on a button") << 420 << Harness::Object(blanking, ui::kMaterialButton) << "down";
+    QTest::newRow("Show") << 688 << Harness::Object(ui::MaterialLayout()) << "material";
+    QTest::newRow("Unload") << 16 << Harness::Object(blanking) << "back";
 }
 
 // A failed call is reported in Chinese with its member number, then the program ends.
@@ -395,7 +395,7 @@ void TestLifecycle::failedCalls() {
 void TestLifecycle::failingShowLeavesTheSourceShown() {
     Harness h(*environment_);
     h.project.Start();
-    h.failing = std::make_pair(platform::Member::Show, QStringLiteral("Form1"));
+    h.failing = std::make_pair(platform::Member::Show, Harness::Object(ui::BlankingCalculator().layout));
     bool menuShownAtReport = false;
     h.onReport = [&] { menuShownAtReport = h.project.Form4().IsShown(); };
     Harness::Click(h.project.Form4(), ui::kMenuBlankingButton);

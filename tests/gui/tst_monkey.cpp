@@ -19,7 +19,9 @@
 
 #include <array>
 #include <deque>
+#include <map>
 #include <random>
+#include <set>
 
 namespace {
 
@@ -27,18 +29,20 @@ constexpr quint64 kDefaultSeed = 20120316;
 constexpr qint64 kDefaultActions = 20000;
 constexpr std::size_t kLogLength = 20;
 
-// The fields of calculator n (1..3): the inputs in reading order, then the result.
-QStringList Fields(int n) {
-    if (n == 1)
-        return {"Text1", "Text2", "Text3", "Text5"};
-    return {"Text1", "Text2", "Text3", "Text4", "Text5"};
+// A window by its layout table; ui::Arrangement() lists them in the project's order.
+using Layout = const platform::Window*;
+
+bool Is(const QString& control, platform::ControlName name) { return control == platform::ToString(name); }
+bool Is(const platform::Control& c, platform::ControlName name) {
+    return qstrcmp(c.name, name.name) == 0 && c.index == name.index;
 }
 
-// The field that 查询 puts the caret into.
-QString LookupField(int n) { return n == 2 ? QStringLiteral("Text4") : QStringLiteral("Text3"); }
-
-std::u16string_view View(const QString& s) {
-    return {QStringView(s).utf16(), static_cast<std::size_t>(s.size())};
+// The fields of a calculator: the inputs in reading order, then the result.
+QStringList Fields(const ui::Calculator& calculator) {
+    QStringList fields;
+    for (const char* input : calculator.inputs)
+        fields << QString::fromLatin1(input);
+    return fields << platform::ToString(ui::kResultField);
 }
 
 // What 计算 does with these texts: the result text, or the faults it reports.
@@ -47,21 +51,19 @@ struct Calculation {
     unsigned faults = 0;
 };
 
-Calculation Calculate(int n, const QMap<QString, QString>& fields) {
-    const auto formula = n == 1   ? calc::Formula::Blanking
-                         : n == 2 ? calc::Formula::Drawing
-                                  : calc::Formula::Bending;
+Calculation Calculate(const ui::Calculator& calculator, const QMap<QString, QString>& fields) {
     std::array<QString, 4> texts;
     std::array<std::u16string_view, 4> views;
-    const std::size_t inputs = calc::FieldCount(formula);
+    const std::size_t inputs = calculator.inputs.size();
     for (std::size_t i = 0; i < inputs; ++i) {
-        texts[i] = fields[QStringLiteral("Text%1").arg(i + 1)];
-        views[i] = View(texts[i]);
+        texts[i] = fields[QString::fromLatin1(calculator.inputs[i])];
+        views[i] = {QStringView(texts[i]).utf16(), static_cast<std::size_t>(texts[i].size())};
     }
     try {
         calc::FpStatus status;
         std::array<char16_t, calc::kSingleTextCapacity> result;
-        const std::size_t size = calc::Calculate(formula, std::span(views.data(), inputs), status, result);
+        const std::size_t size =
+            calc::Calculate(calculator.formula, std::span(views.data(), inputs), status, result);
         return {QString::fromUtf16(result.data(), static_cast<qsizetype>(size)), 0};
     } catch (const calc::FloatingPointError& e) {
         return {QString(), e.Flags()};
@@ -329,19 +331,19 @@ public:
 
 private:
     struct Model {
-        std::array<bool, 6> shown{};                  // by window number 1..5
-        std::array<QMap<QString, QString>, 4> fields; // calculators 1..3: field -> text
+        std::set<Layout> shown;
+        std::map<Layout, QMap<QString, QString>> fields; // the calculators': field -> text
         QStringList reports;
         int opened = 0;
         bool ended = false;
     };
 
     void StartProgram();
-    // Window n is FormN, the project's order of the layouts.
-    platform::Form& Form(int n) const { return h_->Form(*ui::Arrangement().at(std::size_t(n - 1))); }
-    bool RealShown(int n) const { return h_->project.IsCreated(n) && Form(n).IsShown(); }
-    std::vector<int> Shown() const;
-    int AnyShown(bool preferActive);
+    platform::Form& Form(Layout window) const { return h_->Form(*window); }
+    bool RealShown(Layout window) const { return h_->project.IsCreated(*window) && Form(window).IsShown(); }
+    // The shown windows in the project's order.
+    std::vector<Layout> Shown() const;
+    Layout AnyShown(bool preferActive);
     void Note(const QString& action);
 
     void Click();
@@ -349,22 +351,26 @@ private:
     void TypeKeys();
     void PressKey();
     void CloseTitleBar();
-    void SendKey(int n, const Key& key);
+    void SendKey(Layout window, const Key& key);
 
     // What the program should do.
-    void Clicked(int n, const QString& control);
-    void Show(int n);
-    void Unload(int n);
-    void EndIfNoneShown();
+    void Clicked(Layout window, const QString& control);
+    void Show(Layout window);
+    void Unload(Layout window) { model_.shown.erase(window); }
+    void EndIfNoneShown() {
+        if (model_.shown.empty())
+            model_.ended = true;
+    }
     void End();
 
     QString Check();
 
     ui::Environment& environment_;
+    const std::vector<Layout> windows_ = ui::Arrangement();
     Random rng_;
     std::unique_ptr<Harness> h_;
     Model model_;
-    std::optional<std::pair<int, QString>> expectedFocus_; // window, control
+    std::optional<std::pair<Layout, QString>> expectedFocus_; // window, control
     QLineEdit shadow_; // an untouched line edit: what a key does to a field's text
     std::deque<QString> log_;
     QMap<QString, qint64> tally_;
@@ -384,28 +390,28 @@ void Monkey::StartProgram() {
     ++programs_;
     Note(QStringLiteral("start program %1").arg(programs_));
     h_->project.Start();
-    Show(4);
+    Show(&ui::MenuLayout());
     QCoreApplication::processEvents();
     Harness::Flush();
 }
 
-std::vector<int> Monkey::Shown() const {
-    std::vector<int> shown;
-    for (int n = 1; n <= 5; ++n)
-        if (model_.shown[static_cast<std::size_t>(n)])
-            shown.push_back(n);
+std::vector<Layout> Monkey::Shown() const {
+    std::vector<Layout> shown;
+    for (Layout window : windows_)
+        if (model_.shown.count(window))
+            shown.push_back(window);
     return shown;
 }
 
 // A shown window; mostly the active one, as a user mostly works in it. Right
 // after a procedure, keys reach only the window it activated (as a window
 // system delivers them; those sent to another window go there too).
-int Monkey::AnyShown(bool preferActive) {
-    const std::vector<int> shown = Shown();
+Layout Monkey::AnyShown(bool preferActive) {
+    const std::vector<Layout> shown = Shown();
     if (preferActive && (h_->runtime.HoldingActivation() || rng_.Chance(70)))
-        for (int n : shown)
-            if (Form(n).window() == QApplication::activeWindow())
-                return n;
+        for (Layout window : shown)
+            if (Form(window).window() == QApplication::activeWindow())
+                return window;
     return shown[static_cast<std::size_t>(rng_.Below(static_cast<int>(shown.size())))];
 }
 
@@ -446,9 +452,8 @@ QString Monkey::Step(qint64 index) {
 // A left click at a point of a control, or anywhere in the window; the control
 // under the point gets it. Buttons are hit inside their face.
 void Monkey::Click() {
-    const int n = AnyShown(false);
-    platform::Form& form = Form(n);
-    platform::FormWindow* window = form.window();
+    const Layout shown = AnyShown(false);
+    platform::FormWindow* window = Form(shown).window();
     QPoint point;
     if (rng_.Chance(8)) {
         point = QPoint(rng_.Below(window->width()), rng_.Below(window->height()));
@@ -456,18 +461,18 @@ void Monkey::Click() {
         // Half of the clicks go to what has a procedure: the buttons and the link.
         std::vector<const platform::Control*> controls;
         const bool active = rng_.Chance(50);
-        for (const platform::Control& c : form.layout().controls)
-            if (!active || c.kind == platform::Kind::Button || qstrcmp(c.name, "Label6") == 0)
+        for (const platform::Control& c : shown->controls)
+            if (!active || c.kind == platform::Kind::Button || Is(c, ui::kWebLink))
                 controls.push_back(&c);
         auto pick = [&] { return controls[static_cast<std::size_t>(rng_.Below(int(controls.size())))]; };
         const platform::Control* chosen = pick();
         // The close buttons end the program; fewer of them let programs live longer.
-        const bool closes = (n == 4 && qstrcmp(chosen->name, "Command4") == 0) ||
-                            (n <= 3 && qstrcmp(chosen->name, "Command3") == 0);
+        const bool closes = (shown == &ui::MenuLayout() && Is(*chosen, ui::kMenuCloseButton)) ||
+                            (ui::CalculatorOf(*shown) && Is(*chosen, ui::kCloseButton));
         if (closes && rng_.Chance(70))
             chosen = pick();
         const platform::Control& c = *chosen;
-        QRect r = form.Control({c.name, c.index})->geometry();
+        QRect r = Form(shown).Control({c.name, c.index})->geometry();
         if (c.kind == platform::Kind::Button)
             r = r.marginsRemoved(QMargins(r.width() / 4, r.height() / 4, r.width() / 4, r.height() / 4));
         point = r.topLeft() + QPoint(rng_.Below(r.width()), rng_.Below(r.height()));
@@ -479,9 +484,8 @@ void Monkey::Click() {
         hit = hit->parentWidget();
     const Qt::KeyboardModifiers modifiers = rng_.Chance(90) ? Qt::NoModifier : FewModifiers(rng_);
     const QString control = hit ? hit->objectName() : QString();
-    Note(QStringLiteral("click Form%1.%2 at (%3,%4)%5")
-             .arg(n)
-             .arg(hit ? control : QStringLiteral("<window>"))
+    Note(QStringLiteral("click %1.%2 at (%3,%4)%5")
+             .arg(QLatin1String(shown->name), hit ? control : QStringLiteral("<window>"))
              .arg(point.x())
              .arg(point.y())
              .arg(modifiers == Qt::NoModifier      ? QString()
@@ -489,65 +493,61 @@ void Monkey::Click() {
                                                    : QStringLiteral(" with Ctrl")));
     QTest::mouseClick(window->windowHandle(), Qt::LeftButton, modifiers, point);
     if (hit)
-        Clicked(n, control);
+        Clicked(shown, control);
 }
 
 // Text put into a field as a paste over its whole content would.
 void Monkey::TypeText() {
-    std::vector<int> calculators;
-    for (int n : Shown())
-        if (n <= 3)
-            calculators.push_back(n);
+    std::vector<Layout> calculators;
+    for (Layout window : Shown())
+        if (ui::CalculatorOf(*window))
+            calculators.push_back(window);
     if (calculators.empty())
         return Click();
-    const int n = calculators[static_cast<std::size_t>(rng_.Below(int(calculators.size())))];
-    const QStringList fields = Fields(n);
+    const Layout window = calculators[static_cast<std::size_t>(rng_.Below(int(calculators.size())))];
+    const QStringList fields = Fields(*ui::CalculatorOf(*window));
     const QString field = fields[rng_.Below(int(fields.size()))];
     const QString text = AnyText(rng_);
-    Note(QStringLiteral("set Form%1.%2 to %3").arg(n).arg(field, Quote(text)));
-    Harness::Edit(Form(n), {qPrintable(field)})->setText(text);
-    model_.fields[static_cast<std::size_t>(n)][field] = text;
+    Note(QStringLiteral("set %1.%2 to %3").arg(QLatin1String(window->name), field, Quote(text)));
+    Harness::Edit(Form(window), {qPrintable(field)})->setText(text);
+    model_.fields[window][field] = text;
 }
 
 // A number typed key by key into whatever has the focus in a window.
 void Monkey::TypeKeys() {
-    const int n = AnyShown(true);
+    const Layout window = AnyShown(true);
     QString text = NumberText(rng_);
     if (rng_.Chance(10))
         text += QStringLiteral("mm");
-    QWidget* focus = Form(n).window()->focusWidget();
-    Note(QStringLiteral("type %1 into Form%2 (focus %3)")
-             .arg(Quote(text))
-             .arg(n)
-             .arg(focus ? focus->objectName() : "-"));
+    QWidget* focus = Form(window).window()->focusWidget();
+    Note(QStringLiteral("type %1 into %2 (focus %3)")
+             .arg(Quote(text), QLatin1String(window->name), focus ? focus->objectName() : "-"));
     for (QChar c : text) {
-        SendKey(n, CharacterKey(c.toLatin1()));
-        if (model_.ended || !model_.shown[static_cast<std::size_t>(n)])
+        SendKey(window, CharacterKey(c.toLatin1()));
+        if (model_.ended || !model_.shown.count(window))
             break;
     }
 }
 
 void Monkey::PressKey() {
-    const int n = AnyShown(true);
+    const Layout window = AnyShown(true);
     const Key key = AnyKey(rng_);
-    QWidget* focus = Form(n).window()->focusWidget();
-    Note(QStringLiteral("key %1 in Form%2 (focus %3)")
-             .arg(KeyName(key))
-             .arg(n)
-             .arg(focus ? focus->objectName() : "-"));
-    SendKey(n, key);
+    QWidget* focus = Form(window).window()->focusWidget();
+    Note(QStringLiteral("key %1 in %2 (focus %3)")
+             .arg(KeyName(key), QLatin1String(window->name), focus ? focus->objectName() : "-"));
+    SendKey(window, key);
 }
 
 // Delivers a key to the window; its focus widget gets it. The text it leaves
 // in a field is what an untouched line edit makes of the same key at the same
 // caret and selection; Space, Enter and Return on a button click it.
-void Monkey::SendKey(int n, const Key& key) {
-    platform::FormWindow* window = Form(n).window();
+void Monkey::SendKey(Layout shown, const Key& key) {
+    platform::FormWindow* window = Form(shown).window();
     QWidget* target = window->focusWidget();
     auto* edit = qobject_cast<QLineEdit*>(target);
     QString expected;
     if (edit) {
-        shadow_.setText(model_.fields[static_cast<std::size_t>(n)].value(edit->objectName()));
+        shadow_.setText(model_.fields[shown].value(edit->objectName()));
         if (edit->hasSelectedText()) {
             const int start = edit->selectionStart(), length = edit->selectionLength();
             if (edit->cursorPosition() == start)
@@ -568,102 +568,83 @@ void Monkey::SendKey(int n, const Key& key) {
     const QString control = target ? target->objectName() : QString();
     KeyClick(window->windowHandle(), key);
     if (edit) {
-        QString& text = model_.fields[static_cast<std::size_t>(n)][control];
+        QString& text = model_.fields[shown][control];
         if (text != expected)
             ++tally_[QStringLiteral("field edits by key")];
         text = expected;
     }
     if (clicks)
-        Clicked(n, control);
+        Clicked(shown, control);
 }
 
 void Monkey::CloseTitleBar() {
-    const int n = AnyShown(false);
+    const Layout window = AnyShown(false);
     ++tally_[QStringLiteral("title-bar closes")];
-    Note(QStringLiteral("title-bar close Form%1").arg(n));
-    Form(n).window()->close();
-    Unload(n);
+    Note(QStringLiteral("title-bar close %1").arg(QLatin1String(window->name)));
+    Form(window).window()->close();
+    Unload(window);
     EndIfNoneShown();
 }
 
-void Monkey::Clicked(int n, const QString& control) {
-    if (model_.ended || !model_.shown[static_cast<std::size_t>(n)])
+void Monkey::Clicked(Layout window, const QString& control) {
+    if (model_.ended || !model_.shown.count(window))
         return;
-    static const QString kNames[] = {QString(),
-                                     QStringLiteral("calculator"),
-                                     QStringLiteral("calculator"),
-                                     QStringLiteral("calculator"),
-                                     QStringLiteral("menu"),
-                                     QStringLiteral("sheet")};
-    ++tally_[kNames[n] + QLatin1Char(' ') + control];
-    if (n == 4) { // the menu: bending, blanking, drawing, close
-        const int target = control == QLatin1String("Command1")   ? 3
-                           : control == QLatin1String("Command2") ? 1
-                           : control == QLatin1String("Command3") ? 2
-                                                                  : 0;
-        if (target) {
-            Show(target);
-            Unload(4);
-        } else if (control == QLatin1String("Command4")) {
+    const ui::Calculator* calculator = ui::CalculatorOf(*window);
+    const bool menu = window == &ui::MenuLayout();
+    ++tally_[QString::fromLatin1(calculator ? "calculator " : menu ? "menu " : "sheet ") + control];
+    if (menu) {
+        for (calc::Formula formula :
+             {calc::Formula::Blanking, calc::Formula::Drawing, calc::Formula::Bending})
+            if (Is(control, Harness::MenuButton(formula))) {
+                Show(&Harness::Calculator(formula).layout);
+                Unload(window);
+            }
+        if (Is(control, ui::kMenuCloseButton))
             End();
-        }
-        return;
-    }
-    if (n == 5) { // the material sheet's 关闭
-        if (control == QLatin1String("Command1")) {
-            Unload(5);
+    } else if (!calculator) { // the material sheet
+        if (Is(control, ui::kSheetCloseButton)) {
+            Unload(window);
             EndIfNoneShown();
         }
-        return;
-    }
-    auto& fields = model_.fields[static_cast<std::size_t>(n)];
-    if (control == QLatin1String("Command1")) { // 计算
-        const Calculation c = Calculate(n, fields);
+    } else if (Is(control, ui::kCalculateButton)) {
+        const Calculation c = Calculate(*calculator, model_.fields[window]);
         if (c.faults) {
             model_.reports << ui::FloatingPointReport(c.faults);
             ++tally_[QStringLiteral("faults reported")];
         } else {
-            fields[QStringLiteral("Text5")] = c.result;
+            model_.fields[window][platform::ToString(ui::kResultField)] = c.result;
         }
-    } else if (control == QLatin1String("Command2")) { // 清除
-        for (const QString& field : Fields(n))
-            fields[field] = QString();
-        expectedFocus_ = {n, QStringLiteral("Text1")};
-    } else if (control == QLatin1String("Command3")) { // 关闭
+    } else if (Is(control, ui::kClearButton)) {
+        for (const QString& field : Fields(*calculator))
+            model_.fields[window][field] = QString();
+        expectedFocus_ = {window, platform::ToString(ui::kFirstField)};
+    } else if (Is(control, ui::kCloseButton)) {
         End();
-    } else if (control == QLatin1String("Command4")) { // 返回
-        Show(4);
-        Unload(n);
-    } else if (control == QLatin1String("Command5")) { // 查询
-        Show(5);
-        expectedFocus_ = {n, LookupField(n)};
-    } else if (control == QLatin1String("Label6")) {
+    } else if (Is(control, ui::kBackButton)) {
+        Show(&ui::MenuLayout());
+        Unload(window);
+    } else if (Is(control, ui::kMaterialButton)) {
+        Show(&ui::MaterialLayout());
+        expectedFocus_ = {window, QString::fromLatin1(calculator->lookupField)};
+    } else if (Is(control, ui::kWebLink)) {
         ++model_.opened;
     }
 }
 
-void Monkey::Show(int n) {
-    auto& shown = model_.shown[static_cast<std::size_t>(n)];
-    if (shown)
+// A calculator shows with its fields empty.
+void Monkey::Show(Layout window) {
+    if (!model_.shown.insert(window).second)
         return;
-    shown = true;
-    if (n <= 3) {
-        auto& fields = model_.fields[static_cast<std::size_t>(n)];
+    if (const ui::Calculator* calculator = ui::CalculatorOf(*window)) {
+        auto& fields = model_.fields[window];
         fields.clear();
-        for (const QString& field : Fields(n))
+        for (const QString& field : Fields(*calculator))
             fields[field] = QString();
     }
 }
 
-void Monkey::Unload(int n) { model_.shown[static_cast<std::size_t>(n)] = false; }
-
-void Monkey::EndIfNoneShown() {
-    if (Shown().empty())
-        model_.ended = true;
-}
-
 void Monkey::End() {
-    model_.shown.fill(false);
+    model_.shown.clear();
     model_.ended = true;
 }
 
@@ -696,45 +677,43 @@ QString Monkey::Check() {
 
     int menuOrCalculators = 0;
     QList<QWidget*> windows;
-    for (int n = 1; n <= 5; ++n) {
-        const bool shown = RealShown(n);
-        if (shown != model_.shown[static_cast<std::size_t>(n)])
-            return QStringLiteral("Form%1 %2, expected %3")
-                .arg(n)
-                .arg(shown ? "shown" : "not shown", shown ? "not shown" : "shown");
+    for (Layout window : windows_) {
+        const bool shown = RealShown(window);
+        if (shown != bool(model_.shown.count(window)))
+            return QStringLiteral("%1 %2, expected %3")
+                .arg(QLatin1String(window->name), shown ? "shown" : "not shown",
+                     shown ? "not shown" : "shown");
         if (!shown)
             continue;
-        menuOrCalculators += n <= 4;
-        windows << Form(n).window();
+        menuOrCalculators += window != &ui::MaterialLayout();
+        windows << Form(window).window();
     }
     if (menuOrCalculators > 1)
-        return QStringLiteral("%1 of Form1 to Form4 shown at once").arg(menuOrCalculators);
+        return QStringLiteral("%1 of the menu and the calculators shown at once").arg(menuOrCalculators);
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->isVisible() && !windows.contains(w))
             return QStringLiteral("a stray window is visible: %1 \"%2\"")
                 .arg(QString::fromLatin1(w->metaObject()->className()), w->windowTitle());
 
-    for (int n = 1; n <= 3; ++n) {
-        if (!model_.shown[static_cast<std::size_t>(n)])
-            continue;
-        platform::Form& form = Form(n);
-        for (const QString& field : Fields(n)) {
-            const QString expected = model_.fields[static_cast<std::size_t>(n)].value(field);
-            const QString text = Harness::Text(form, {qPrintable(field)});
+    for (Layout window : Shown()) {
+        const ui::Calculator* calculator = ui::CalculatorOf(*window);
+        for (const QString& field : calculator ? Fields(*calculator) : QStringList()) {
+            const QString expected = model_.fields[window].value(field);
+            const QString text = Harness::Text(Form(window), {qPrintable(field)});
             if (text != expected)
-                return QStringLiteral("Form%1.%2 holds %3, expected %4")
-                    .arg(n)
-                    .arg(field, Quote(text), Quote(expected));
+                return QStringLiteral("%1.%2 holds %3, expected %4")
+                    .arg(QLatin1String(window->name), field, Quote(text), Quote(expected));
         }
     }
     if (expectedFocus_) {
-        const auto [n, control] = *expectedFocus_;
+        const auto [window, control] = *expectedFocus_;
         expectedFocus_.reset();
-        if (model_.shown[static_cast<std::size_t>(n)]) {
-            QWidget* focus = Form(n).window()->focusWidget();
+        if (model_.shown.count(window)) {
+            QWidget* focus = Form(window).window()->focusWidget();
             const QString name = focus ? focus->objectName() : QStringLiteral("nothing");
             if (name != control)
-                return QStringLiteral("the focus in Form%1 is on %2, expected %3").arg(n).arg(name, control);
+                return QStringLiteral("the focus in %1 is on %2, expected %3")
+                    .arg(QLatin1String(window->name), name, control);
         }
     }
     return {};

@@ -15,14 +15,21 @@ private slots:
 
 namespace {
 enum Call { ShowCall, UnloadCall, FetchCall, SetCall, FocusCall };
+// The blanking window's control a call is on; none for the window's own calls.
+platform::ControlName On(int call) {
+    return call == FetchCall   ? ui::kFirstField
+           : call == SetCall   ? ui::kResultField
+           : call == FocusCall ? Harness::Inputs(calc::Formula::Blanking)[1]
+                               : platform::ControlName{nullptr};
+}
 void Make(Harness& h, int call) {
     platform::Form& form = h.project.Form1();
     switch (call) {
     case ShowCall: h.runtime.Show(form); break;
     case UnloadCall: h.runtime.Unload(form); break;
-    case FetchCall: (void)h.runtime.FetchText(form, {"Text1"}); break;
-    case SetCall: h.runtime.SetText(form, {"Text5"}, "x"); break;
-    default: h.runtime.SetFocus(form, {"Text2"}); break;
+    case FetchCall: (void)h.runtime.FetchText(form, On(call)); break;
+    case SetCall: h.runtime.SetText(form, On(call), "x"); break;
+    default: h.runtime.SetFocus(form, On(call)); break;
     }
 }
 } // namespace
@@ -47,10 +54,7 @@ void TestRuntime::checkedCalls() {
                                         platform::Member::FetchText, platform::Member::SetText,
                                         platform::Member::SetFocusTextBox};
     if (fails)
-        h.failing = std::make_pair(members[call], call <= UnloadCall  ? QStringLiteral("Form1")
-                                                  : call == FetchCall ? QStringLiteral("Form1.Text1")
-                                                  : call == SetCall   ? QStringLiteral("Form1.Text5")
-                                                                      : QStringLiteral("Form1.Text2"));
+        h.failing = std::make_pair(members[call], Harness::Object(ui::BlankingCalculator().layout, On(call)));
     bool thrown = false;
     try {
         Make(h, call);
