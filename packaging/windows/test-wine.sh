@@ -58,8 +58,9 @@ cleanup() {
     stop_display
 }
 trap cleanup EXIT
-# Room for the windows at 150 % too.
-start_display "$build" -screen 0 2400x1500x24 || fail "Xvfb did not start"
+# The screen the windows are laid out for, at 150 %: room for them at 144 dpi too.
+source "$PF_LAYOUT_FACTS"
+start_display "$build" -screen 0 "$((${SCREEN%x*} * 3 / 2))x$((${SCREEN#*x} * 3 / 2))x24" || fail "Xvfb did not start"
 start_openbox "$build" || fail "openbox did not start"
 
 step "preparing the Wine prefix"

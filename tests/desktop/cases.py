@@ -158,6 +158,12 @@ class Program:
     focused_text() and, where it sees the focus, focused()."""
 
     key_delay = KEY_DELAY
+    # Whether the window manager's active window follows the program's
+    # activation at once. Wine's does not after 查询: X may still name the
+    # sheet, which Wine maps without activating it, while Windows' active
+    # window, which gets the keys, is the calculator. There the digits that
+    # land tell.
+    follows_activation = True
 
     def __init__(self, command, scale=1.0, **popen):
         self.scale = scale
@@ -333,7 +339,8 @@ def lookup_keeps_the_calculator_active(p):
             p.window("SHEET")
             p.key(typed[-1])
             expect(p, field, typed, f"{name}: {typed[-1]} typed after 查询 ({len(typed)})")
-            p.wait_active(name)
+            if p.follows_activation:
+                p.wait_active(name)
         p.click("SHEET")
         tab_cycle(p, "SHEET")
         p.key("Return")
@@ -346,10 +353,12 @@ def lookup_keeps_the_calculator_active(p):
 
 
 def typing_at_once(p):
-    """Keys typed right after 查询 pressed from the keyboard land in the look-up
-    field, whatever the window manager activates meanwhile: the first and the
-    second press, with Space and with Enter, each followed at once by a digit,
-    and by another once the sheet is there; the calculator stays active."""
+    """Keys typed right after a button pressed from the keyboard land where the
+    button's procedure left the focus, whatever the window manager activates
+    meanwhile: after the menu's, in the new calculator's first field; after
+    查询, the first and the second press, with Space and with Enter, each
+    followed at once by a digit, and by another once the sheet is there, in
+    the look-up field, the calculator staying active."""
     for n, name in enumerate(EXAMPLES):
         menu_to(p, f"MENU_{name}")
         p.key(("space", "Return")[n % 2])
@@ -363,7 +372,8 @@ def typing_at_once(p):
                 typed, at = typed + "7", field
                 expect(p, field, typed, f"{name}: 7 typed at once after {press} on 查询 ({nth})")
                 p.window("SHEET")
-                p.wait_active(name)
+                if p.follows_activation:
+                    p.wait_active(name)
                 p.key("8")
                 typed += "8"
                 expect(p, field, typed, f"{name}: 8 typed after {press} on 查询 ({nth})")

@@ -24,8 +24,9 @@ wine_run() {
     WINEPREFIX=$runtime/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=C.UTF-8 bash -c '
         source "$1"
         trap "wineserver -k 2> /dev/null; stop_display" EXIT
-        source "$PF_LAYOUT_FACTS"
-        start_display "$2" -screen 0 "${SCREEN}x24" && start_openbox "$2" || exit 1
+        source "$PF_LAYOUT_FACTS"  # the screen at 150 %, as test-wine.sh has it
+        start_display "$2" -screen 0 "$((${SCREEN%x*} * 3 / 2))x$((${SCREEN#*x} * 3 / 2))x24" &&
+            start_openbox "$2" || exit 1
         /usr/lib/wine/wine64 wineboot --init > /dev/null 2>&1
         /usr/bin/python3 "$3" "$4" "${@:5}"' _ "$here/../../tools/xdisplay.sh" "$runtime" \
         "$here/wine.py" "$program" "$@"

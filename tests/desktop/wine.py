@@ -33,6 +33,7 @@ class WineProgram(cases.Program):
     for this machine."""
 
     key_delay = 150
+    follows_activation = False
 
     def __init__(self, exe, env=None, scale=1.0):
         command = [WINE, exe] if exe.lower().endswith(".exe") else [exe]
