@@ -1,6 +1,6 @@
 #include "platform/activation.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QTimerEvent>
@@ -12,7 +12,13 @@
 namespace platform {
 
 Activation::Activation() = default;
-Activation::~Activation() = default;
+Activation::~Activation() {
+    for (const auto& list : {procedureRetired_, retired_})
+        for (const QPointer<QWidget>& w : list)
+            delete w.data();
+}
+
+void Activation::Retire(QWidget* window) { procedureRetired_.emplace_back(window); }
 
 void Activation::Show(QWidget* window, bool inProcedure) {
     // In a procedure the window manager must not activate the window it maps:
@@ -35,14 +41,21 @@ void Activation::Request(QWidget* window, bool inProcedure) {
 
 void Activation::ProcedureReturned() {
     std::vector<QPointer<QWidget>> shown = std::exchange(procedureShown_, {});
+    std::vector<QPointer<QWidget>> retired = std::exchange(procedureRetired_, {});
     if (QWidget* w = std::exchange(pending_, nullptr); w && w->isVisible()) {
         w->activateWindow();
-        Hold(w, std::move(shown));
+        Hold(w, std::move(shown), retired);
+    } else {
+        retired_.insert(retired_.end(), retired.begin(), retired.end());
+        HideRetired();
     }
 }
 
-void Activation::Hold(QWidget* target, std::vector<QPointer<QWidget>> shown) {
+void Activation::Hold(QWidget* target, std::vector<QPointer<QWidget>> shown,
+                      const std::vector<QPointer<QWidget>>& retired) {
     Release();
+    retired_.insert(retired_.end(), retired.begin(), retired.end());
+    shown.insert(shown.end(), retired.begin(), retired.end());
     std::erase_if(shown, [&](const QPointer<QWidget>& w) { return !w || w == target; });
     if (shown.empty())
         return;
@@ -54,7 +67,7 @@ void Activation::Hold(QWidget* target, std::vector<QPointer<QWidget>> shown) {
     expiry_.start(kHoldMilliseconds, this);
 }
 
-bool Activation::Kept(const QObject* receiver) const {
+bool Activation::Kept(const QObject* receiver, const std::vector<QPointer<QWidget>>& windows) const {
     const auto is = [&](const QPointer<QWidget>& w) {
         if (!w)
             return false;
@@ -62,25 +75,36 @@ bool Activation::Kept(const QObject* receiver) const {
             return w->windowHandle() == receiver;
         return receiver->isWidgetType() && static_cast<const QWidget*>(receiver)->window() == w;
     };
-    return std::any_of(shown_.begin(), shown_.end(), is);
+    return std::any_of(windows.begin(), windows.end(), is);
 }
 
 bool Activation::eventFilter(QObject* receiver, QEvent* event) {
     switch (event->type()) {
+    // A retired window takes no clicks.
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick: return Kept(receiver, retired_);
     // Choosing a window takes the pointer; a click on a title bar reaches
     // only the window manager, which then activates another window.
     case QEvent::MouseButtonPress:
     case QEvent::NonClientAreaMouseButtonPress:
     case QEvent::TouchBegin:
-    case QEvent::TabletPress: Release(); return false;
+    case QEvent::TabletPress:
+        if (Kept(receiver, retired_))
+            return true;
+        Release();
+        return false;
     // Typing chooses no window: what reaches a window the procedure showed
-    // goes on to the control the procedure left the focus in, in order.
+    // goes on to the control the procedure left the focus in, in order; what
+    // reaches a retired window, even late (a screen reader's bridge holds each
+    // key until the reader has seen it), goes on to the focus.
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
     case QEvent::InputMethod:
-        if (target_ && Kept(receiver)) {
-            QCoreApplication::sendEvent(target_->focusWidget() ? target_->focusWidget() : target_.data(),
-                                        event);
+        if ((target_ && Kept(receiver, shown_)) || Kept(receiver, retired_)) {
+            QWidget* to = target_ ? (target_->focusWidget() ? target_->focusWidget() : target_.data())
+                                  : QApplication::focusWidget();
+            if (to && !Kept(to, retired_))
+                QCoreApplication::sendEvent(to, event);
             return true;
         }
         return false;
@@ -93,6 +117,18 @@ void Activation::timerEvent(QTimerEvent* event) {
         expiry_.stop();
         if (!settle_.isActive())
             Release();
+    } else if (event->timerId() == retiredHide_.timerId()) {
+        retiredHide_.stop();
+        for (const QPointer<QWidget>& w : retired_)
+            if (w)
+                w->hide();
+        retiredExpiry_.start(kHoldMilliseconds, this);
+    } else if (event->timerId() == retiredExpiry_.timerId()) {
+        retiredExpiry_.stop();
+        for (const QPointer<QWidget>& w : std::exchange(retired_, {}))
+            if (w)
+                w->deleteLater();
+        Unfilter();
     } else if (event->timerId() == settle_.timerId()) {
         settle_.stop();
         // A moved pointer may have chosen the window that is active now.
@@ -116,9 +152,10 @@ void Activation::Activated(QWindow* window) {
         return;
     if (target_ && target_->windowHandle() == window) {
         settle_.stop();
+        HideRetired();
         if (answered_)
             Release();
-    } else if (!answered_ && Kept(window)) {
+    } else if (!answered_ && Kept(window, shown_)) {
         settle_.start(kSettleMilliseconds, this);
     } else {
         Release();
@@ -126,13 +163,24 @@ void Activation::Activated(QWindow* window) {
 }
 
 void Activation::Release() {
-    qApp->removeEventFilter(this);
     disconnect(qApp, nullptr, this, nullptr);
     expiry_.stop();
     settle_.stop();
     target_ = nullptr;
     shown_.clear();
     answered_ = false;
+    HideRetired();
+}
+
+void Activation::HideRetired() {
+    if (!retired_.empty() && !retiredHide_.isActive() && !retiredExpiry_.isActive())
+        retiredHide_.start(kSettleMilliseconds, this);
+    Unfilter();
+}
+
+void Activation::Unfilter() {
+    if (!target_ && retired_.empty())
+        qApp->removeEventFilter(this);
 }
 
 } // namespace platform

@@ -45,30 +45,43 @@ public:
     void Request(QWidget* window, bool inProcedure);
     // The procedure has returned: its last request is made, and held.
     void ProcedureReturned();
+    // Keeps `window`, unloaded in a procedure while it had the focus, on the
+    // screen until the window the procedure requests is active or the hold
+    // ends, then hidden for a hold's time more, passing on the keys it gets.
+    void Retire(QWidget* window);
     // True while keys typed are kept for the requested window.
     bool Holding() const { return !target_.isNull(); }
+    bool Retiring(const QWidget* window) const { return Kept(window, retired_); }
+    // Lets the keys go, and hides the windows retired.
+    void Release();
 
 protected:
     bool eventFilter(QObject* receiver, QEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
 
 private:
-    void Hold(QWidget* target, std::vector<QPointer<QWidget>> shown);
+    void Hold(QWidget* target, std::vector<QPointer<QWidget>> shown,
+              const std::vector<QPointer<QWidget>>& retired);
     void Activated(QWindow* window);
     // The window of `receiver`, a QWindow or a widget, is one the hold keeps keys for.
-    bool Kept(const QObject* receiver) const;
-    void Release();
+    bool Kept(const QObject* receiver, const std::vector<QPointer<QWidget>>& windows) const;
+    // Hides the retired windows once the window system has had a settle's
+    // time to give the focus on (Qt may tell of an activation before the X
+    // server has moved the focus), and destroys them a hold's time later.
+    void HideRetired();
+    void Unfilter();
 
     // The procedure's last request, and the windows it showed or raised.
     QPointer<QWidget> pending_;
-    std::vector<QPointer<QWidget>> procedureShown_;
+    std::vector<QPointer<QWidget>> procedureShown_, procedureRetired_;
     // While holding: the requested window, the others shown, the pointer then.
     QPointer<QWidget> target_;
-    std::vector<QPointer<QWidget>> shown_;
+    std::vector<QPointer<QWidget>> shown_, retired_;
     QPoint pointer_;
     bool answered_ = false; // asked once more; a later activation stands
     QBasicTimer expiry_;
     QBasicTimer settle_;
+    QBasicTimer retiredHide_, retiredExpiry_;
 };
 
 } // namespace platform

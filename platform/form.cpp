@@ -58,12 +58,16 @@ void Form::Load() {
     BindEvents();
 }
 
-void Form::Destroy() {
+void Form::Destroy(const std::function<void(QWidget*)>& retire) {
     if (!window_)
         return;
     FormWindow* w = window_.data();
     window_ = nullptr;
     w->onTitleBarClose = nullptr;
+    if (retire && w->isActiveWindow()) {
+        retire(w);
+        return;
+    }
     w->hide();
     // A procedure of this window may still be running: delete once it has returned.
     w->deleteLater();

@@ -43,7 +43,9 @@ protected:
 private:
     friend class Runtime;
     void Load();
-    void Destroy();
+    // Unloads the window. Where `retire` is given, a window that has the focus
+    // stays on the screen and goes to `retire`, which destroys it later.
+    void Destroy(const std::function<void(QWidget*)>& retire = {});
 
     Runtime& runtime_;
     const Window& layout_;

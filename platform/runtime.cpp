@@ -86,7 +86,12 @@ void Runtime::Show(Form& form) {
 
 void Runtime::Unload(Form& form) {
     Call(Member::Unload, "Global", form.Name(), [&] {
-        form.Destroy();
+        // Unloaded by a procedure, the window with the focus keeps it until the
+        // window the procedure activates has it: the keys typed meanwhile go there.
+        if (depth_ > 0)
+            form.Destroy([this](QWidget* w) { activation_->Retire(w); });
+        else
+            form.Destroy();
         return kOk;
     });
     if (depth_ == 0)
@@ -191,10 +196,13 @@ int Runtime::ShownCount() const {
 
 bool Runtime::HoldingActivation() const { return activation_->Holding(); }
 
+bool Runtime::Retiring(const QWidget* window) const { return activation_->Retiring(window); }
+
 void Runtime::EndProgram(int exitCode) {
     if (ended_)
         return;
     ended_ = true;
+    activation_->Release();
     for (const auto& f : forms_)
         f->Destroy();
     hooks_.endProgram(exitCode);

@@ -79,6 +79,9 @@ public:
     int ShownCount() const;
     // True while keys typed after a procedure are kept for the window it activated.
     bool HoldingActivation() const;
+    // Whether `window` is an unloaded window still on the screen until the
+    // window activated after it has the focus.
+    bool Retiring(const QWidget* window) const;
 
     // The windows' fonts, asked whenever a window with text is built.
     const LoaderFonts& Fonts() { return fonts_(); }

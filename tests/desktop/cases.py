@@ -361,7 +361,8 @@ def typing_at_once(p):
     the look-up field, the calculator staying active."""
     for n, name in enumerate(EXAMPLES):
         menu_to(p, f"MENU_{name}")
-        p.key(("space", "Return")[n % 2])
+        p.key(("space", "Return")[n % 2], "1", "2", delay=40)
+        expect(p, f"{name}_FIELD1", "12", f"{name}: 12 typed at once after the menu's button")
         p.window(name)
         p.wait_active(name)
         field, at, typed = lookup_field(name), tabs(name)[0], ""

@@ -691,7 +691,7 @@ QString Monkey::Check() {
     if (menuOrCalculators > 1)
         return QStringLiteral("%1 of the menu and the calculators shown at once").arg(menuOrCalculators);
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible() && !windows.contains(w))
+        if (w->isVisible() && !windows.contains(w) && !h_->runtime.Retiring(w))
             return QStringLiteral("a stray window is visible: %1 \"%2\"")
                 .arg(QString::fromLatin1(w->metaObject()->className()), w->windowTitle());
 
