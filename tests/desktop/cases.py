@@ -222,7 +222,8 @@ class Program:
             x += right
         x, y = round(x * self.scale), round(y * self.scale)
         wait_for(f"{target} on the screen", lambda: on_screen(x_id, (x, y)))
-        run("xdotool", "mousemove", "--window", str(x_id), str(x), str(y), "click", "--repeat", str(repeat), "--delay", "80", "1")
+        run("xdotool", "mousemove", "--window", str(x_id), str(x), str(y), "click", "--repeat", str(repeat),
+            "--delay", "80", "1")
 
     def key(self, *keys, delay=None):
         run("xdotool", "key", "--delay", str(delay or self.key_delay), *keys)
@@ -288,11 +289,19 @@ def read(p, control, want, what):
     expect(p, control, want, what)
 
 
-def tab(p, at, to):
-    """Tabs forward (or back) from the control `at` to `to`, in their window's tab order."""
+def moves(at, to, back=False):
+    """The keys that take the focus from the control `at` to `to` in their
+    window's tab order: Tab forward, or Shift+Tab back, round the end."""
     order = tabs(at.split("_")[0])
-    if n := order.index(to) - order.index(at):
-        p.key(*["Tab" if n > 0 else "shift+Tab"] * abs(n))
+    n = order.index(to) - order.index(at)
+    return ["shift+Tab"] * (-n % len(order)) if back else ["Tab"] * (n % len(order))
+
+
+def tab(p, at, to):
+    """Tabs forward (or back, if nearer) from the control `at` to `to`."""
+    keys = min(moves(at, to), moves(at, to, back=True), key=len)
+    if keys:
+        p.key(*keys)
     p.wait_focus(to)
     return to
 

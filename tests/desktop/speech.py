@@ -17,7 +17,8 @@ import time
 
 from orca import orca_platform
 
-from atspi_tools import CALCULATORS, KEYS, LOOKUP, MENU, MENU_TABS, RESULT_NAME, Failure, start, stop, wait_for
+from atspi_tools import CALCULATORS, FACTS, KEYS, LOOKUP, MENU, MENU_TABS, RESULT_NAME, Failure, start, stop, wait_for
+from cases import lookup_field, moves
 
 STEP_WAIT = 5.0  # seconds for Orca to say what a step must make it say
 GIVE_UP = 8  # failed steps after which the walk stops
@@ -27,7 +28,7 @@ SPOKEN = re.compile(r"SPEECH OUTPUT: '(.*)'\s*(\{.*\})?$", re.DOTALL)
 QUEUE = re.compile(r"EVENT MANAGER: (Queueing|Dequeued|Pruning (?!event queue))")
 ESPEAK_MODULE = "/usr/lib/speech-dispatcher-modules/sd_espeak-ng"
 UNSELECTED = "Text unselected."  # a box that loses the focus drops its selection: no news
-SHEET_OPENED = "材料性能 材料性能表：十三种常用板料的抗剪强度和抗拉强度。"
+SHEET_OPENED = f"{FACTS['SHEET_TITLE']} {FACTS['SHEET_DESCRIPTION']}"
 
 # How Orca words what it says: 43 (Debian 12) and 48 (Debian 13) differ in a
 # button's role and in saying a notification's role apart from its text.
@@ -174,41 +175,40 @@ class Orca:
 
 def walk(orca, entry, values, result, fault):
     menu_button, title, lookup, fields, _ = entry
-    names, result_name = list(fields), RESULT_NAME[title]
-    if MENU_TABS.index(menu_button):  # the first has the focus, and has been said
-        orca.expect(f"{title}: Tab to {menu_button!r}",
-                    ["Tab"] * MENU_TABS.index(menu_button), [button(menu_button)])
+    names, result_name, w = list(fields), RESULT_NAME[title], KEYS[title]
+    if keys := moves(FACTS["MENU_TABS"].split()[0], f"MENU_{w}"):  # the first has the focus, and has been said
+        orca.expect(f"{title}: Tab to {menu_button!r}", keys, [button(menu_button)])
     orca.expect(f"{title}: Space opens it", ["space"], [opened(names[0])])
     # Each value typed, then the first Tab into the next field: its name and unit.
     for i, value in enumerate(values):
         following = f"{names[i + 1]} text." if i + 1 < len(names) else button(lookup)
         orca.expect(f"{title}: {value}, Tab", [("type", value), "Tab"], [following])
-    orca.expect(f"{title}: Tab to 计算", ["Tab"], [button("计算")])
+    orca.expect(f"{title}: Tab to 计算", moves(f"{w}_LOOKUP", f"{w}_CALCULATE"), [button("计算")])
     orca.expect(f"{title}: Enter on 计算", ["Return"], notified(f"{result_name} {result}"))
     if fault:
         field, value, message = fault
         values = values[:field] + [value] + values[field + 1:]
-        orca.expect(f"{title}: back to {names[field]}", ["shift+Tab"] * (len(names) - field + 1),
+        orca.expect(f"{title}: back to {names[field]}", moves(f"{w}_CALCULATE", f"{w}_FIELD{field + 1}", back=True),
                     [f"{names[field]} text."])
-        orca.expect(f"{title}: {value} and 计算", [("type", value), "Tab", "Tab", "Return"], [message])
+        orca.expect(f"{title}: {value} and 计算",
+                    [("type", value), *moves(f"{w}_FIELD{field + 1}", f"{w}_CALCULATE"), "Return"], [message])
         orca.expect(f"{title}: Enter closes the report", ["Return"], [button("计算")])
     # Back through the fields: each value read whole.
-    orca.expect(f"{title}: Shift+Tab to {lookup!r}", ["shift+Tab"], [button(lookup)])
+    orca.expect(f"{title}: Shift+Tab to {lookup!r}", moves(f"{w}_CALCULATE", f"{w}_LOOKUP", back=True),
+                [button(lookup)])
     for name, value in reversed(list(zip(names, values))):
         orca.expect(f"{title}: Shift+Tab to {name}", ["shift+Tab"], [f"{name} text.", f"{value} selected."],
                     unsaid=[UNSELECTED])
-    orca.expect(f"{title}: Shift+Tab past the picture to the result", ["shift+Tab", "shift+Tab"],
+    orca.expect(f"{title}: Shift+Tab past the picture to the result", moves(f"{w}_FIELD1", f"{w}_RESULT", back=True),
                 [f"{result_name} text.", f"{result} selected."])
-    orca.expect(f"{title}: Shift+Tab to 清除", ["shift+Tab"] * 3, [button("清除")])
+    orca.expect(f"{title}: Shift+Tab to 清除", moves(f"{w}_RESULT", f"{w}_CLEAR", back=True), [button("清除")])
     orca.expect(f"{title}: Space on 清除", ["space"], [f"{names[0]} text."])
-    lookup_field = LOOKUP[title]
-    orca.expect(f"{title}: Tab to {lookup!r}", ["Tab"] * len(names), [button(lookup)])
+    orca.expect(f"{title}: Tab to {lookup!r}", moves(f"{w}_FIELD1", f"{w}_LOOKUP"), [button(lookup)])
     # The window manager may activate the sheet before the calculator gets the
     # activation back: then the sheet's opening is told before the field.
-    orca.expect(f"{title}: Space on {lookup!r}", ["space"], [f"{lookup_field} text.", *notified(SHEET_OPENED)],
+    orca.expect(f"{title}: Space on {lookup!r}", ["space"], [f"{LOOKUP[title]} text.", *notified(SHEET_OPENED)],
                 ordered=False)
-    orca.expect(f"{title}: Tab to 返回", ["Tab"] * (len(names) - names.index(lookup_field) + 3),
-                [button("返回")])
+    orca.expect(f"{title}: Tab to 返回", moves(lookup_field(w), f"{w}_BACK"), [button("返回")])
     orca.expect(f"{title}: Space on 返回", ["space"], [button(MENU_TABS[0])])
 
 
