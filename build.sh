@@ -3,6 +3,8 @@
 #   ./build.sh run     build and start the program
 #   ./build.sh test    build and run the whole test suite
 #   ./build.sh bench   build and run the benchmarks
+#   ./build.sh loop [RUNS]   build, and run every desktop and screen-reader test
+#                            RUNS times (20) while both cores are kept busy
 #   ./build.sh windows       cross-build the Windows zip and installer
 #   ./build.sh windows-test  the same, then test them under Wine
 #   ./build.sh windows-bench the Windows start-up under Wine, static against shared Qt
@@ -100,6 +102,12 @@ test)
     packaging/test-package.sh build
     fuzz/run.sh 20
     ;;
+loop)
+    install_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" stress-ng
+    build build -DPF_BUILD_TESTS=ON -DPF_BUILD_BENCH=OFF "${werror[@]}"
+    PF_LAYOUT_FACTS=$PWD/build/layout_facts.sh tests/desktop/loop.sh build/ui/pressforce "${2:-20}" \
+        "desktop.py speech.py drive.py" "openbox xfwm4 mutter kwin_x11"
+    ;;
 bench)
     install_packages "${BUILD_PACKAGES[@]}" "${REFERENCE_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${BENCH_PACKAGES[@]}"
     build build -DPF_BUILD_BENCH=ON "${werror[@]}"
@@ -130,7 +138,7 @@ windows-bench)
     bench/wine_startup.sh build-win/bench-static build-win/bench-shared
     ;;
 *)
-    echo "usage: $0 run|test|bench|windows|windows-test|windows-bench" >&2
+    echo "usage: $0 run|test|loop|bench|windows|windows-test|windows-bench" >&2
     exit 2
     ;;
 esac

@@ -36,18 +36,23 @@ wine_run() {
 }
 
 [ "$wms" = wine ] && scripts=wine.py
-for script in $scripts; do
-    for wm in $wms; do
-        passed=0
-        for ((i = 1; i <= runs; i++)); do
+# Round after round, so that a loop cut short has counted every test alike.
+declare -A passed
+for ((i = 1; i <= runs; i++)); do
+    for script in $scripts; do
+        for wm in $wms; do
             log=$logs/${script%.py}-$wm-$i.log
             if if [ "$wm" = wine ]; then wine_run "$@"; else PF_CASES="$*" "$here/run.sh" "$script" "$program" "$wm"; fi > "$log" 2>&1; then
-                passed=$((passed + 1))
+                passed[$script $wm]=$((${passed[$script $wm]:-0} + 1))
             else
                 echo "loop: $script under $wm, run $i failed: $(grep -m1 FAILED "$log" || tail -n1 "$log")"
             fi
         done
-        echo "loop: $script under $wm: $passed of $runs passed"
+    done
+    for script in $scripts; do
+        for wm in $wms; do
+            echo "loop: $script under $wm: ${passed[$script $wm]:-0} of $i passed"
+        done
     done
 done
 echo "loop: logs in $logs"
