@@ -13,7 +13,7 @@ namespace platform {
 
 Activation::Activation() = default;
 Activation::~Activation() {
-    for (const auto& list : {procedureRetired_, retired_})
+    for (const auto& list : {procedureRetired_, retired_, hidden_})
         for (const QPointer<QWidget>& w : list)
             delete w.data();
 }
@@ -100,10 +100,10 @@ bool Activation::eventFilter(QObject* receiver, QEvent* event) {
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
     case QEvent::InputMethod:
-        if ((target_ && Kept(receiver, shown_)) || Kept(receiver, retired_)) {
+        if ((target_ && Kept(receiver, shown_)) || Retiring(receiver)) {
             QWidget* to = target_ ? (target_->focusWidget() ? target_->focusWidget() : target_.data())
                                   : QApplication::focusWidget();
-            if (to && !Kept(to, retired_))
+            if (to && !Retiring(to))
                 QCoreApplication::sendEvent(to, event);
             return true;
         }
@@ -119,13 +119,15 @@ void Activation::timerEvent(QTimerEvent* event) {
             Release();
     } else if (event->timerId() == retiredHide_.timerId()) {
         retiredHide_.stop();
-        for (const QPointer<QWidget>& w : retired_)
-            if (w)
+        for (const QPointer<QWidget>& w : std::exchange(retired_, {}))
+            if (w) {
                 w->hide();
+                hidden_.push_back(w);
+            }
         retiredExpiry_.start(kHoldMilliseconds, this);
     } else if (event->timerId() == retiredExpiry_.timerId()) {
         retiredExpiry_.stop();
-        for (const QPointer<QWidget>& w : std::exchange(retired_, {}))
+        for (const QPointer<QWidget>& w : std::exchange(hidden_, {}))
             if (w)
                 w->deleteLater();
         Unfilter();
@@ -173,13 +175,13 @@ void Activation::Release() {
 }
 
 void Activation::HideRetired() {
-    if (!retired_.empty() && !retiredHide_.isActive() && !retiredExpiry_.isActive())
+    if (!retired_.empty() && !retiredHide_.isActive())
         retiredHide_.start(kSettleMilliseconds, this);
     Unfilter();
 }
 
 void Activation::Unfilter() {
-    if (!target_ && retired_.empty())
+    if (!target_ && retired_.empty() && hidden_.empty())
         qApp->removeEventFilter(this);
 }
 

@@ -15,6 +15,15 @@
 // window the procedure showed goes on to the requested window's focus
 // control, and once such a window has been active for kSettleMilliseconds
 // with no further activation, the requested window is asked for once more.
+//
+// Why a window unloaded by the procedure may stay: unmapped at once while it
+// has the focus, it leaves the X focus on no window of the program until the
+// window manager focuses the requested one, and keys typed in that gap are
+// lost (mutter, Wine). So it stays on the screen, inert, passing on the keys
+// it gets, until the requested window has been active for kSettleMilliseconds
+// (Qt may tell of an activation before the X server has moved the focus) or
+// the hold ends; then hidden, it passes on late keys (a screen reader's
+// bridge holds each key until the reader has seen it) for kHoldMilliseconds.
 #pragma once
 
 #include <QBasicTimer>
@@ -45,13 +54,14 @@ public:
     void Request(QWidget* window, bool inProcedure);
     // The procedure has returned: its last request is made, and held.
     void ProcedureReturned();
-    // Keeps `window`, unloaded in a procedure while it had the focus, on the
-    // screen until the window the procedure requests is active or the hold
-    // ends, then hidden for a hold's time more, passing on the keys it gets.
+    // Keeps `window`, unloaded in a procedure while it had the focus, as above.
     void Retire(QWidget* window);
     // True while keys typed are kept for the requested window.
     bool Holding() const { return !target_.isNull(); }
-    bool Retiring(const QWidget* window) const { return Kept(window, retired_); }
+    // Whether `receiver` is, or is in, an unloaded window not yet destroyed.
+    bool Retiring(const QObject* receiver) const {
+        return Kept(receiver, retired_) || Kept(receiver, hidden_);
+    }
     // Lets the keys go, and hides the windows retired.
     void Release();
 
@@ -65,9 +75,7 @@ private:
     void Activated(QWindow* window);
     // The window of `receiver`, a QWindow or a widget, is one the hold keeps keys for.
     bool Kept(const QObject* receiver, const std::vector<QPointer<QWidget>>& windows) const;
-    // Hides the retired windows once the window system has had a settle's
-    // time to give the focus on (Qt may tell of an activation before the X
-    // server has moved the focus), and destroys them a hold's time later.
+    // Hides the retired windows a settle's time from now.
     void HideRetired();
     void Unfilter();
 
@@ -76,7 +84,9 @@ private:
     std::vector<QPointer<QWidget>> procedureShown_, procedureRetired_;
     // While holding: the requested window, the others shown, the pointer then.
     QPointer<QWidget> target_;
-    std::vector<QPointer<QWidget>> shown_, retired_;
+    std::vector<QPointer<QWidget>> shown_;
+    // Unloaded windows still on the screen, and those hidden, not yet destroyed.
+    std::vector<QPointer<QWidget>> retired_, hidden_;
     QPoint pointer_;
     bool answered_ = false; // asked once more; a later activation stands
     QBasicTimer expiry_;
