@@ -390,6 +390,7 @@ def typing_at_once(p):
             p.close_by_title_bar("SHEET")
             p.gone("SHEET")
             p.click(field)  # back into the calculator, wherever the window manager went
+            expect(p, field, typed, f"{name}: the look-up field clicked into")  # the click has landed
             p.key("End")
         tab(p, field, f"{name}_BACK")
         p.key("Return")
