@@ -505,7 +505,7 @@ def computes_and_reports_a_fault(p):
     p.click("BLANKING_CLEAR")
     fill(p, "BLANKING", FAULT_INPUTS)
     p.click("BLANKING_CALCULATE")
-    p.window("REPORT")
+    p.wait_active("REPORT")  # Enter as a person presses it: on the box they see
     p.shot("fault-message", "REPORT")
     p.key("Return")
     p.gone("REPORT")
