@@ -45,9 +45,12 @@ void Activation::ProcedureReturned() {
     if (QWidget* w = std::exchange(pending_, nullptr); w && w->isVisible()) {
         w->activateWindow();
         Hold(w, std::move(shown), retired);
-    } else {
-        retired_.insert(retired_.end(), retired.begin(), retired.end());
-        HideRetired();
+    } else { // no window to pass the focus to
+        for (const QPointer<QWidget>& w : retired)
+            if (w) {
+                w->hide();
+                w->deleteLater();
+            }
     }
 }
 

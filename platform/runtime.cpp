@@ -86,9 +86,7 @@ void Runtime::Show(Form& form) {
 
 void Runtime::Unload(Form& form) {
     Call(Member::Unload, "Global", form.Name(), [&] {
-        // Unloaded by a procedure, the window with the focus keeps it until the
-        // window the procedure activates has it: the keys typed meanwhile go there.
-        if (depth_ > 0)
+        if (depth_ > 0 && RetiresUnloadedWindows())
             form.Destroy([this](QWidget* w) { activation_->Retire(w); });
         else
             form.Destroy();
@@ -193,6 +191,8 @@ int Runtime::ShownCount() const {
     return static_cast<int>(
         std::count_if(forms_.begin(), forms_.end(), [](const auto& f) { return f->IsShown(); }));
 }
+
+bool Runtime::RetiresUnloadedWindows() { return QGuiApplication::platformName() != QLatin1String("windows"); }
 
 bool Runtime::HoldingActivation() const { return activation_->Holding(); }
 

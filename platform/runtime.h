@@ -79,6 +79,11 @@ public:
     int ShownCount() const;
     // True while keys typed after a procedure are kept for the window it activated.
     bool HoldingActivation() const;
+    // Whether a window unloaded by a procedure while it has the focus keeps
+    // it until the window the procedure activates has it, so that the keys
+    // typed meanwhile go there. Not on Windows: there, under Wine, keeping it
+    // disturbed the activation that follows.
+    static bool RetiresUnloadedWindows();
     // Whether `window` is an unloaded window still on the screen until the
     // window activated after it has the focus.
     bool Retiring(const QWidget* window) const;
