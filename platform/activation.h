@@ -19,7 +19,7 @@
 // Why a window unloaded by the procedure may stay: unmapped at once while it
 // has the focus, it leaves the X focus on no window of the program until the
 // window manager focuses the requested one, and keys typed in that gap are
-// lost (mutter, Wine). So it stays on the screen, inert, passing on the keys
+// lost (mutter). So it stays on the screen, inert, passing on the keys
 // it gets, until the requested window has been active for kSettleMilliseconds
 // (Qt may tell of an activation before the X server has moved the focus) or
 // the hold ends; then hidden, it passes on late keys (a screen reader's

@@ -84,8 +84,8 @@ public:
     // typed meanwhile go there. Not on Windows: there, under Wine, keeping it
     // disturbed the activation that follows.
     static bool RetiresUnloadedWindows();
-    // Whether `window` is an unloaded window still on the screen until the
-    // window activated after it has the focus.
+    // Whether `window` is an unloaded window kept so (on the screen, or
+    // hidden and not yet destroyed).
     bool Retiring(const QWidget* window) const;
 
     // The windows' fonts, asked whenever a window with text is built.
