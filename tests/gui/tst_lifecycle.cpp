@@ -81,8 +81,7 @@ void TestLifecycle::menuButtons() {
     QVERIFY(!h.exitCode);
     QVERIFY(QTest::qWaitForWindowActive(h.Form(formula).window()));
     QCOMPARE(Harness::FocusName(), QString::fromLatin1(ui::kFirstField.name));
-    if (platform::Runtime::RetiresUnloadedWindows())
-        QCOMPARE(Harness::Text(h.Form(formula), ui::kFirstField), QStringLiteral("1"));
+    QCOMPARE(Harness::Text(h.Form(formula), ui::kFirstField), QStringLiteral("1"));
 }
 
 void TestLifecycle::backGivesAFreshWindow_data() { Harness::CalculatorRows(); }
