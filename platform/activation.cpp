@@ -11,9 +11,7 @@
 
 namespace platform {
 
-Activation::Activation() {
-    connect(qApp, &QGuiApplication::focusWindowChanged, this, &Activation::Activated);
-}
+Activation::Activation() = default;
 Activation::~Activation() {
     for (const auto& list : {procedureRetired_, retired_, hidden_})
         for (const QPointer<QWidget>& w : list)
@@ -48,8 +46,11 @@ void Activation::ProcedureReturned() {
         w->activateWindow();
         Hold(w, std::move(shown), retired);
     } else { // no window to pass the focus to
-        retired_.insert(retired_.end(), retired.begin(), retired.end());
-        Bury();
+        for (const QPointer<QWidget>& w : retired)
+            if (w) {
+                w->hide();
+                w->deleteLater();
+            }
     }
 }
 
@@ -57,8 +58,6 @@ void Activation::Hold(QWidget* target, std::vector<QPointer<QWidget>> shown,
                       const std::vector<QPointer<QWidget>>& retired) {
     Release();
     retired_.insert(retired_.end(), retired.begin(), retired.end());
-    if (!retired.empty())
-        heir_ = target;
     shown.insert(shown.end(), retired.begin(), retired.end());
     std::erase_if(shown, [&](const QPointer<QWidget>& w) { return !w || w == target; });
     if (shown.empty())
@@ -67,6 +66,7 @@ void Activation::Hold(QWidget* target, std::vector<QPointer<QWidget>> shown,
     shown_ = std::move(shown);
     pointer_ = QCursor::pos();
     qApp->installEventFilter(this);
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, &Activation::Activated);
     expiry_.start(kHoldMilliseconds, this);
 }
 
@@ -104,10 +104,8 @@ bool Activation::eventFilter(QObject* receiver, QEvent* event) {
     case QEvent::KeyRelease:
     case QEvent::InputMethod:
         if ((target_ && Kept(receiver, shown_)) || Retiring(receiver)) {
-            const auto focusIn = [](QWidget* w) { return w && w->focusWidget() ? w->focusWidget() : w; };
-            QWidget* to = target_ ? focusIn(target_) : QApplication::focusWidget();
-            if (!to || Retiring(to))
-                to = focusIn(heir_);
+            QWidget* to = target_ ? (target_->focusWidget() ? target_->focusWidget() : target_.data())
+                                  : QApplication::focusWidget();
             if (to && !Retiring(to))
                 QCoreApplication::sendEvent(to, event);
             return true;
@@ -157,16 +155,7 @@ void Activation::timerEvent(QTimerEvent* event) {
 void Activation::Activated(QWindow* window) {
     if (!window)
         return;
-    // The window system may hand the activation back to an unloaded window
-    // still on the screen (Wine does): the user did not choose it.
-    if (Retiring(window)) {
-        if (heir_ && heir_->isVisible())
-            heir_->activateWindow();
-        return;
-    }
-    if (!target_)
-        return;
-    if (target_->windowHandle() == window) {
+    if (target_ && target_->windowHandle() == window) {
         settle_.stop();
         HideRetired();
         if (answered_)
@@ -179,29 +168,13 @@ void Activation::Activated(QWindow* window) {
 }
 
 void Activation::Release() {
+    disconnect(qApp, nullptr, this, nullptr);
     expiry_.stop();
     settle_.stop();
     target_ = nullptr;
     shown_.clear();
     answered_ = false;
     HideRetired();
-}
-
-void Activation::End() {
-    Release();
-    Bury();
-}
-
-void Activation::Bury() {
-    retiredHide_.stop();
-    retiredExpiry_.stop();
-    for (const auto& list : {std::exchange(retired_, {}), std::exchange(hidden_, {})})
-        for (const QPointer<QWidget>& w : list)
-            if (w) {
-                w->hide();
-                w->deleteLater();
-            }
-    Unfilter();
 }
 
 void Activation::HideRetired() {

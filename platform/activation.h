@@ -24,10 +24,6 @@
 // (Qt may tell of an activation before the X server has moved the focus) or
 // the hold ends; then hidden, it passes on late keys (a screen reader's
 // bridge holds each key until the reader has seen it) for kHoldMilliseconds.
-// Its keys and its activation belong to the window it passed the focus to:
-// Wine, which leaves the X focus on it, may activate it again, and then that
-// window is asked for. With no window to pass them to (the program ends, or
-// the procedure activates none) unloaded windows go at once.
 #pragma once
 
 #include <QBasicTimer>
@@ -66,8 +62,8 @@ public:
     bool Retiring(const QObject* receiver) const {
         return Kept(receiver, retired_) || Kept(receiver, hidden_);
     }
-    // The program ends: the keys are let go and every unloaded window goes at once.
-    void End();
+    // Lets the keys go, and hides the windows retired.
+    void Release();
 
 protected:
     bool eventFilter(QObject* receiver, QEvent* event) override;
@@ -77,10 +73,6 @@ private:
     void Hold(QWidget* target, std::vector<QPointer<QWidget>> shown,
               const std::vector<QPointer<QWidget>>& retired);
     void Activated(QWindow* window);
-    // Lets the keys go, and hides the windows retired a settle's time from now.
-    void Release();
-    // Every unloaded window goes at once: there is no window to pass its keys to.
-    void Bury();
     // The window of `receiver`, a QWindow or a widget, is one the hold keeps keys for.
     bool Kept(const QObject* receiver, const std::vector<QPointer<QWidget>>& windows) const;
     // Hides the retired windows a settle's time from now.
@@ -95,8 +87,6 @@ private:
     std::vector<QPointer<QWidget>> shown_;
     // Unloaded windows still on the screen, and those hidden, not yet destroyed.
     std::vector<QPointer<QWidget>> retired_, hidden_;
-    // The window the retired ones pass the focus to.
-    QPointer<QWidget> heir_;
     QPoint pointer_;
     bool answered_ = false; // asked once more; a later activation stands
     QBasicTimer expiry_;

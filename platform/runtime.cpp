@@ -86,7 +86,7 @@ void Runtime::Show(Form& form) {
 
 void Runtime::Unload(Form& form) {
     Call(Member::Unload, "Global", form.Name(), [&] {
-        if (depth_ > 0)
+        if (depth_ > 0 && RetiresUnloadedWindows())
             form.Destroy([this](QWidget* w) { activation_->Retire(w); });
         else
             form.Destroy();
@@ -192,6 +192,8 @@ int Runtime::ShownCount() const {
         std::count_if(forms_.begin(), forms_.end(), [](const auto& f) { return f->IsShown(); }));
 }
 
+bool Runtime::RetiresUnloadedWindows() { return QGuiApplication::platformName() != QLatin1String("windows"); }
+
 bool Runtime::HoldingActivation() const { return activation_->Holding(); }
 
 bool Runtime::Retiring(const QWidget* window) const { return activation_->Retiring(window); }
@@ -200,7 +202,7 @@ void Runtime::EndProgram(int exitCode) {
     if (ended_)
         return;
     ended_ = true;
-    activation_->End();
+    activation_->Release();
     for (const auto& f : forms_)
         f->Destroy();
     hooks_.endProgram(exitCode);

@@ -81,7 +81,8 @@ void TestLifecycle::menuButtons() {
     QVERIFY(!h.exitCode);
     QVERIFY(QTest::qWaitForWindowActive(h.Form(formula).window()));
     QCOMPARE(Harness::FocusName(), QString::fromLatin1(ui::kFirstField.name));
-    QCOMPARE(Harness::Text(h.Form(formula), ui::kFirstField), QStringLiteral("1"));
+    if (platform::Runtime::RetiresUnloadedWindows())
+        QCOMPARE(Harness::Text(h.Form(formula), ui::kFirstField), QStringLiteral("1"));
 }
 
 void TestLifecycle::backGivesAFreshWindow_data() { Harness::CalculatorRows(); }
