@@ -14,8 +14,9 @@ runs=${2:?} scripts=${3:?} wms=${4:?}
 shift 4
 logs=$(mktemp -d)
 # PF_LOOP_STRESS=0 when another loop on the machine already keeps both cores busy.
-if [ "${PF_LOOP_STRESS:-2}" -gt 0 ]; then
-    stress-ng --cpu "${PF_LOOP_STRESS:-2}" --quiet &
+workers=${PF_LOOP_STRESS:-2}
+if [ "$workers" -gt 0 ]; then
+    stress-ng --cpu "$workers" --quiet &
     trap "kill $! 2> /dev/null || true" EXIT
 fi
 
