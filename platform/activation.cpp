@@ -1,7 +1,6 @@
 #include "platform/activation.h"
 
 #include <QApplication>
-#include <QCursor>
 #include <QGuiApplication>
 #include <QTimerEvent>
 #include <QWindow>
@@ -11,7 +10,7 @@
 
 namespace platform {
 
-Activation::Activation() = default;
+Activation::Activation(std::function<QPoint()> pointer) : pointer_(std::move(pointer)) {}
 Activation::~Activation() {
     for (const auto& list : {procedureRetired_, retired_, hidden_})
         for (const QPointer<QWidget>& w : list)
@@ -64,7 +63,7 @@ void Activation::Hold(QWidget* target, std::vector<QPointer<QWidget>> shown,
         return;
     target_ = target;
     shown_ = std::move(shown);
-    pointer_ = QCursor::pos();
+    pointerAtHold_ = pointer_();
     qApp->installEventFilter(this);
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &Activation::Activated);
     expiry_.start(kHoldMilliseconds, this);
@@ -137,7 +136,7 @@ void Activation::timerEvent(QTimerEvent* event) {
     } else if (event->timerId() == settle_.timerId()) {
         settle_.stop();
         // A moved pointer may have chosen the window that is active now.
-        if (QCursor::pos() != pointer_ || !target_ || !target_->isVisible()) {
+        if (pointer_() != pointerAtHold_ || !target_ || !target_->isVisible()) {
             Release();
             return;
         }
@@ -162,7 +161,7 @@ void Activation::Activated(QWindow* window) {
             Release();
     } else if (!answered_ && Kept(window, shown_)) {
         settle_.start(kSettleMilliseconds, this);
-    } else {
+    } else if (!Retiring(window)) { // Wine may give it back to an unloaded window
         Release();
     }
 }
@@ -175,6 +174,23 @@ void Activation::Release() {
     shown_.clear();
     answered_ = false;
     HideRetired();
+}
+
+void Activation::End() {
+    Release();
+    Bury();
+}
+
+void Activation::Bury() {
+    retiredHide_.stop();
+    retiredExpiry_.stop();
+    for (const auto& list : {std::exchange(retired_, {}), std::exchange(hidden_, {})})
+        for (const QPointer<QWidget>& w : list)
+            if (w) {
+                w->hide();
+                w->deleteLater();
+            }
+    Unfilter();
 }
 
 void Activation::HideRetired() {

@@ -24,6 +24,9 @@
 // (Qt may tell of an activation before the X server has moved the focus) or
 // the hold ends; then hidden, it passes on late keys (a screen reader's
 // bridge holds each key until the reader has seen it) for kHoldMilliseconds.
+// An activation of it chooses nothing (Wine, which leaves the X focus on it,
+// may give it the activation back). When the program ends, every unloaded
+// window goes at once.
 #pragma once
 
 #include <QBasicTimer>
@@ -32,6 +35,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
 #include <vector>
 
 class QWindow;
@@ -45,7 +49,8 @@ public:
     // The quiet after the last activation before the hold asks again.
     static constexpr int kSettleMilliseconds = 100;
 
-    Activation();
+    // `pointer` tells where the pointer is.
+    explicit Activation(std::function<QPoint()> pointer);
     ~Activation() override;
 
     // Shows and raises `window`; in a procedure without activating it.
@@ -62,8 +67,8 @@ public:
     bool Retiring(const QObject* receiver) const {
         return Kept(receiver, retired_) || Kept(receiver, hidden_);
     }
-    // Lets the keys go, and hides the windows retired.
-    void Release();
+    // The program ends: the keys are let go and every unloaded window goes at once.
+    void End();
 
 protected:
     bool eventFilter(QObject* receiver, QEvent* event) override;
@@ -73,6 +78,10 @@ private:
     void Hold(QWidget* target, std::vector<QPointer<QWidget>> shown,
               const std::vector<QPointer<QWidget>>& retired);
     void Activated(QWindow* window);
+    // Lets the keys go, and hides the windows retired a settle's time from now.
+    void Release();
+    // Every unloaded window goes at once.
+    void Bury();
     // The window of `receiver`, a QWindow or a widget, is one the hold keeps keys for.
     bool Kept(const QObject* receiver, const std::vector<QPointer<QWidget>>& windows) const;
     // Hides the retired windows a settle's time from now.
@@ -87,7 +96,8 @@ private:
     std::vector<QPointer<QWidget>> shown_;
     // Unloaded windows still on the screen, and those hidden, not yet destroyed.
     std::vector<QPointer<QWidget>> retired_, hidden_;
-    QPoint pointer_;
+    std::function<QPoint()> pointer_;
+    QPoint pointerAtHold_;
     bool answered_ = false; // asked once more; a later activation stands
     QBasicTimer expiry_;
     QBasicTimer settle_;

@@ -5,6 +5,7 @@
 #include "platform/form.h"
 
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -38,8 +39,7 @@ QString ToString(ControlName control) { return ObjectName(control.name, control.
 
 Runtime::Runtime(std::vector<const Window*> arrangement, std::function<const LoaderFonts&()> fonts,
                  RuntimeHooks hooks)
-    : arrangement_(std::move(arrangement)), fonts_(std::move(fonts)), hooks_(std::move(hooks)),
-      activation_(std::make_unique<Activation>()) {
+    : arrangement_(std::move(arrangement)), fonts_(std::move(fonts)), hooks_(std::move(hooks)) {
     if (!hooks_.report)
         hooks_.report = [this](const QString& text) {
             (void)Fonts(); // the report is in Chinese
@@ -58,6 +58,9 @@ Runtime::Runtime(std::vector<const Window*> arrangement, std::function<const Loa
             const QScreen* primary = QGuiApplication::primaryScreen();
             return primary ? ScreenArea{primary->geometry(), primary->availableGeometry()} : ScreenArea{};
         };
+    if (!hooks_.pointer)
+        hooks_.pointer = [] { return QCursor::pos(); };
+    activation_ = std::make_unique<Activation>(hooks_.pointer);
 }
 
 Runtime::~Runtime() = default;
@@ -86,7 +89,7 @@ void Runtime::Show(Form& form) {
 
 void Runtime::Unload(Form& form) {
     Call(Member::Unload, "Global", form.Name(), [&] {
-        if (depth_ > 0 && RetiresUnloadedWindows())
+        if (depth_ > 0)
             form.Destroy([this](QWidget* w) { activation_->Retire(w); });
         else
             form.Destroy();
@@ -192,8 +195,6 @@ int Runtime::ShownCount() const {
         std::count_if(forms_.begin(), forms_.end(), [](const auto& f) { return f->IsShown(); }));
 }
 
-bool Runtime::RetiresUnloadedWindows() { return QGuiApplication::platformName() != QLatin1String("windows"); }
-
 bool Runtime::HoldingActivation() const { return activation_->Holding(); }
 
 bool Runtime::Retiring(const QWidget* window) const { return activation_->Retiring(window); }
@@ -202,7 +203,7 @@ void Runtime::EndProgram(int exitCode) {
     if (ended_)
         return;
     ended_ = true;
-    activation_->Release();
+    activation_->End();
     for (const auto& f : forms_)
         f->Destroy();
     hooks_.endProgram(exitCode);

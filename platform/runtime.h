@@ -38,6 +38,8 @@ struct RuntimeHooks {
     std::function<bool(const QUrl&)> openUrl;
     // The screen windows open on: the primary screen.
     std::function<ScreenArea()> screen;
+    // Where the pointer is on the screen.
+    std::function<QPoint()> pointer;
 };
 
 class Runtime {
@@ -79,13 +81,9 @@ public:
     int ShownCount() const;
     // True while keys typed after a procedure are kept for the window it activated.
     bool HoldingActivation() const;
-    // Whether a window unloaded by a procedure while it has the focus keeps
-    // it until the window the procedure activates has it, so that the keys
-    // typed meanwhile go there. Not on Windows: there, under Wine, keeping it
-    // disturbed the activation that follows.
-    static bool RetiresUnloadedWindows();
-    // Whether `window` is an unloaded window kept so (on the screen, or
-    // hidden and not yet destroyed).
+    // Whether `window` is unloaded by a procedure while it had the focus and
+    // kept until the window the procedure activates has it, so that the keys
+    // typed meanwhile go there (on the screen, or hidden and not yet destroyed).
     bool Retiring(const QWidget* window) const;
 
     // The windows' fonts, asked whenever a window with text is built.

@@ -15,17 +15,21 @@ display_lock=
 # Each display number is claimed with a lock file that every process started
 # here inherits, so a number is free again only once the last of them, the X
 # server included, has ended. An X server that is ending can remove the socket
-# of a new one on its number, which no client can then reach.
+# of a new one on its number, which no client can then reach. Clients try a
+# number's abstract socket first, which a server in another root (a Debian
+# root on the same machine) shares: a number with one is taken, and the
+# servers started here make none.
 start_display() {
     local dir=$1 n pid
     shift
     for ((n = 0; n < 64; n++)); do
         exec {display_lock}> "/tmp/.pressforce-X$n.lock"
-        if flock -n "$display_lock" && ! [ -e "/tmp/.X11-unix/X$n" ]; then
+        if flock -n "$display_lock" && ! [ -e "/tmp/.X11-unix/X$n" ] &&
+            ! grep -q "@/tmp/.X11-unix/X$n\$" /proc/net/unix 2> /dev/null; then
             : > "$dir/display"
             # No autorepeat (-r): a busy machine that delays a synthetic key's
             # release past the repeat delay would otherwise type it twice.
-            Xvfb ":$n" -displayfd 3 -nolisten tcp -r "$@" 3> "$dir/display" 2> "$dir/xvfb.log" &
+            Xvfb ":$n" -displayfd 3 -nolisten tcp -nolisten local -r "$@" 3> "$dir/display" 2> "$dir/xvfb.log" &
             pid=$!
             for _ in $(seq 300); do
                 [ -s "$dir/display" ] && break

@@ -164,9 +164,6 @@ class Program:
     # window, which gets the keys, is the calculator. There the digits that
     # land tell.
     follows_activation = True
-    # Whether keys typed at once after the menu's button reach the new
-    # calculator: not yet under Wine, where the menu goes at once.
-    keeps_keys_after_a_switch = True
 
     def __init__(self, command, scale=1.0, **popen):
         self.scale = scale
@@ -373,11 +370,8 @@ def typing_at_once(p):
     the look-up field, the calculator staying active."""
     for n, name in enumerate(EXAMPLES):
         menu_to(p, f"MENU_{name}")
-        if p.keeps_keys_after_a_switch:
-            p.key(("space", "Return")[n % 2], "1", "2", delay=40)
-            expect(p, f"{name}_FIELD1", "12", f"{name}: 12 typed at once after the menu's button")
-        else:
-            p.key(("space", "Return")[n % 2])
+        p.key(("space", "Return")[n % 2], "1", "2", delay=40)
+        expect(p, f"{name}_FIELD1", "12", f"{name}: 12 typed at once after the menu's button")
         p.window(name)
         p.wait_active(name)
         field, at, typed = lookup_field(name), tabs(name)[0], ""

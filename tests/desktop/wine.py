@@ -34,7 +34,6 @@ class WineProgram(cases.Program):
 
     key_delay = 150
     follows_activation = False
-    keeps_keys_after_a_switch = False
 
     def __init__(self, exe, env=None, scale=1.0):
         command = [WINE, exe] if exe.lower().endswith(".exe") else [exe]

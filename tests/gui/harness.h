@@ -35,6 +35,8 @@ struct Harness {
     std::function<void()> onReport; // runs while a report is shown
     // The screen windows open on: large enough for every layout position.
     platform::ScreenArea screen{QRect(0, 0, 1920, 1080), QRect(0, 0, 1920, 1080)};
+    // Where the pointer is: moved only by the test (Wine does not always move the real one).
+    QPoint pointer{960, 540};
 
     ui::Environment& environment;
     platform::Runtime runtime{
@@ -61,6 +63,7 @@ struct Harness {
             return browserWorks;
         };
         hooks.screen = [this] { return screen; };
+        hooks.pointer = [this] { return pointer; };
         return hooks;
     }
 

@@ -81,8 +81,7 @@ void TestLifecycle::menuButtons() {
     QVERIFY(!h.exitCode);
     QVERIFY(QTest::qWaitForWindowActive(h.Form(formula).window()));
     QCOMPARE(Harness::FocusName(), QString::fromLatin1(ui::kFirstField.name));
-    if (platform::Runtime::RetiresUnloadedWindows())
-        QCOMPARE(Harness::Text(h.Form(formula), ui::kFirstField), QStringLiteral("1"));
+    QCOMPARE(Harness::Text(h.Form(formula), ui::kFirstField), QStringLiteral("1"));
 }
 
 void TestLifecycle::backGivesAFreshWindow_data() { Harness::CalculatorRows(); }
@@ -203,7 +202,6 @@ void TestLifecycle::windowManagerActivatesTheSheet() {
     QFETCH(QString, lookup);
     Harness h(*environment_);
     platform::Form& form = h.OpenCalculator(calc::Formula::Blanking);
-    QCursor::setPos(form.window()->geometry().center());
     for (int press = 0; press < 2; ++press) {
         Harness::Click(form, ui::kMaterialButton);
         QTRY_COMPARE(QApplication::activeWindow(), form.window());
@@ -230,7 +228,7 @@ void TestLifecycle::windowManagerActivatesTheSheet() {
             }
         });
     } else if (before == "pointer") {
-        QCursor::setPos(form.window()->geometry().center() + QPoint(0, 10));
+        h.pointer += QPoint(0, 10);
     } else if (before == "click") {
         QTest::mouseClick(form.Control(ui::kFirstField), Qt::LeftButton);
     }
