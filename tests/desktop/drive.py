@@ -8,6 +8,7 @@ back to the menu and finally ends the program with the menu's "关闭".
 
 Usage: drive.py PROGRAM   (in a session with a D-Bus session bus and an X display)
 """
+# Under one window manager: what AT-SPI tells of the windows does not depend on it.
 
 import sys
 
