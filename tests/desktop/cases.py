@@ -367,11 +367,14 @@ def typing_at_once(p):
     meanwhile: after the menu's, in the new calculator's first field; after
     查询, the first and the second press, with Space and with Enter, each
     followed at once by a digit, and by another once the sheet is there, in
-    the look-up field, the calculator staying active."""
+    the look-up field, the calculator staying active; after 返回, in the menu,
+    whose first button has the focus as it shows."""
+    menu_to(p, tabs("MENU")[0])
+    back = []  # 返回 in the calculator before, pressed with the keys that follow
     for n, name in enumerate(EXAMPLES):
-        menu_to(p, f"MENU_{name}")
-        p.key(("space", "Return")[n % 2], "1", "2", delay=40)
-        expect(p, f"{name}_FIELD1", "12", f"{name}: 12 typed at once after the menu's button")
+        p.key(*back, *moves(tabs("MENU")[0], f"MENU_{name}"), ("space", "Return")[n % 2], "1", "2", delay=40)
+        after = "返回, Tab to the menu's button, the button" if back else "the menu's button"
+        expect(p, f"{name}_FIELD1", "12", f"{name}: 12 typed at once after {after}")
         p.window(name)
         p.wait_active(name)
         field, at, typed = lookup_field(name), tabs(name)[0], ""
@@ -393,11 +396,9 @@ def typing_at_once(p):
             expect(p, field, typed, f"{name}: the look-up field clicked into")  # the click has landed
             p.key("End")
         tab(p, field, f"{name}_BACK")
-        p.key("Return")
-        p.gone(name)
-    menu_to(p, "MENU_CLOSE")
-    p.key("space")
-    p.ended("Space on the menu's 关闭")
+        back = ["Return"]
+    p.key(*back, *moves(tabs("MENU")[0], "MENU_CLOSE"), "space", delay=40)
+    p.ended("返回, Tab to the menu's 关闭 and Space typed at once")
 
 
 def keyboard_only(p):
