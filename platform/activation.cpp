@@ -61,6 +61,9 @@ void Activation::Hold(QWidget* target, std::vector<QPointer<QWidget>> shown,
     std::erase_if(shown, [&](const QPointer<QWidget>& w) { return !w || w == target; });
     if (shown.empty())
         return;
+    // Windows retired before stay with these until this window is active: one
+    // hidden now while it has the X focus would open the gap again.
+    retiredHide_.stop();
     target_ = target;
     shown_ = std::move(shown);
     pointerAtHold_ = pointer_();
