@@ -36,12 +36,13 @@ start_display() {
                 kill -0 "$pid" 2> /dev/null || break
                 sleep 0.1
             done
-            if [ -s "$dir/display" ]; then
+            if [ -s "$dir/display" ] && display_answers ":$n" "$dir"; then
                 display_pids+=("$pid")
                 export DISPLAY=:$n
                 return 0
             fi
-            # A server not started here took the number meanwhile, or Xvfb failed.
+            # A server not started here took the number meanwhile, Xvfb failed,
+            # or it never let a client in.
             kill "$pid" 2> /dev/null && wait "$pid" 2> /dev/null || true
         fi
         exec {display_lock}>&-
@@ -49,6 +50,20 @@ start_display() {
     display_lock=
     echo "Xvfb did not start" >&2
     cat "$dir/xvfb.log" >&2
+    return 1
+}
+
+# Whether a client can open the display that Xvfb has just reported ready.
+# Rarely, on a busy machine with a Debian root running displays too, none can;
+# said on stderr, with what the client said, so that the next number is tried.
+display_answers() {
+    command -v xdpyinfo > /dev/null || return 0
+    local _
+    for _ in $(seq 30); do
+        DISPLAY=$1 xdpyinfo > /dev/null 2> "$2/client.log" && return 0
+        sleep 0.1
+    done
+    echo "Xvfb reported $1 ready but let no client in: $(head -n 1 "$2/client.log"); another number" >&2
     return 1
 }
 
