@@ -42,6 +42,7 @@ void Activation::ProcedureReturned() {
     std::vector<QPointer<QWidget>> shown = std::exchange(procedureShown_, {});
     std::vector<QPointer<QWidget>> retired = std::exchange(procedureRetired_, {});
     if (QWidget* w = std::exchange(pending_, nullptr); w && w->isVisible()) {
+        requested_ = w;
         w->activateWindow();
         Hold(w, std::move(shown), retired);
     } else { // no window to pass the focus to
@@ -105,9 +106,15 @@ bool Activation::eventFilter(QObject* receiver, QEvent* event) {
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
     case QEvent::InputMethod:
+        // Retired windows are hidden in a pause of the typing: a window
+        // unmapped as a key is pressed can cost that key (mutter 48).
+        if (retiredHide_.isActive())
+            retiredHide_.start(kSettleMilliseconds, this);
         if ((target_ && Kept(receiver, shown_)) || Retiring(receiver)) {
-            QWidget* to = target_ ? (target_->focusWidget() ? target_->focusWidget() : target_.data())
-                                  : QApplication::focusWidget();
+            const auto focusIn = [](QWidget* w) { return w && w->focusWidget() ? w->focusWidget() : w; };
+            QWidget* to = target_ ? focusIn(target_) : QApplication::focusWidget();
+            if (!to || Retiring(to)) // the focus still in a retired window: the last one asked for
+                to = focusIn(requested_);
             if (to && !Retiring(to))
                 QCoreApplication::sendEvent(to, event);
             return true;

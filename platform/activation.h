@@ -96,6 +96,9 @@ private:
     std::vector<QPointer<QWidget>> shown_;
     // Unloaded windows still on the screen, and those hidden, not yet destroyed.
     std::vector<QPointer<QWidget>> retired_, hidden_;
+    // The window last asked for, which gets the keys reaching a retired
+    // window while the focus is still in one.
+    QPointer<QWidget> requested_;
     std::function<QPoint()> pointer_;
     QPoint pointerAtHold_;
     bool answered_ = false; // asked once more; a later activation stands

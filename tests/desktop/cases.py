@@ -261,7 +261,14 @@ class Program:
         try:
             code = self.process.wait(timeout=30)
         except subprocess.TimeoutExpired:
-            raise Failure(f"the program did not end after {what}") from None
+            shown = shown_windows()
+            active = next((t for t, x in shown.items() if x == active_window()), None)
+            focus = self.focused("MENU") if FACTS["MENU_TITLE"] in shown else None
+            x_focus = subprocess.run(["xdotool", "getwindowfocus", "-f"], capture_output=True, text=True).stdout.strip()
+            x_name = subprocess.run(["xprop", "-id", x_focus or "0", "WM_NAME", "WM_CLASS"], capture_output=True,
+                                    text=True).stdout.replace("\n", "; ")
+            raise Failure(f"the program did not end after {what} (shown: {sorted(shown)}, active: {active}, "
+                          f"the menu's focus: {focus}, X focus: {x_focus} {x_name})") from None
         if code != 0:
             raise Failure(f"the program ended with exit code {code} after {what}")
 

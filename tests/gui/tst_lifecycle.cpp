@@ -5,6 +5,7 @@
 #include "platform/activation.h"
 #include "platform/controls.h"
 
+#include <QAbstractButton>
 #include <QProxyStyle>
 #include <QStyleFactory>
 #include <QStyleOption>
@@ -15,6 +16,7 @@ private slots:
     void startShowsOnlyTheMenu();
     void menuButtons_data();
     void menuButtons();
+    void backAndAMenuButtonAtOnce();
     void backGivesAFreshWindow_data();
     void backGivesAFreshWindow();
     void ending_data();
@@ -82,6 +84,21 @@ void TestLifecycle::menuButtons() {
     QVERIFY(QTest::qWaitForWindowActive(h.Form(formula).window()));
     QCOMPARE(Harness::FocusName(), QString::fromLatin1(ui::kFirstField.name));
     QCOMPARE(Harness::Text(h.Form(formula), ui::kFirstField), QStringLiteral("1"));
+}
+
+// 返回 and a menu button pressed before the window manager has moved the
+// focus: a key still reaching the calculator left goes to the one opened.
+void TestLifecycle::backAndAMenuButtonAtOnce() {
+    Harness h(*environment_);
+    QWidget* left = h.OpenCalculator(calc::Formula::Blanking).window();
+    QWidget* back = h.Form(calc::Formula::Blanking).Control(ui::kBackButton);
+    back->setFocus();
+    QTest::keyClick(back, Qt::Key_Space);
+    qobject_cast<QAbstractButton*>(h.project.Form4().Control(Harness::MenuButton(calc::Formula::Drawing)))
+        ->click();
+    QVERIFY(h.runtime.Retiring(left));
+    QTest::keyClick(left, Qt::Key_1);
+    QCOMPARE(Harness::Text(h.Form(calc::Formula::Drawing), ui::kFirstField), QStringLiteral("1"));
 }
 
 void TestLifecycle::backGivesAFreshWindow_data() { Harness::CalculatorRows(); }
