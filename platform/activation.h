@@ -20,13 +20,15 @@
 // has the focus, it leaves the X focus on no window of the program until the
 // window manager focuses the requested one, and keys typed in that gap are
 // lost (mutter). So it stays on the screen, inert, passing on the keys
-// it gets, until the requested window has been active for kSettleMilliseconds
-// (Qt may tell of an activation before the X server has moved the focus) or
-// the hold ends; then hidden, it passes on late keys (a screen reader's
-// bridge holds each key until the reader has seen it) for kHoldMilliseconds.
-// An activation of it chooses nothing (Wine, which leaves the X focus on it,
-// may give it the activation back). When the program ends, every unloaded
-// window goes at once.
+// it gets (to the window last asked for while the focus is still in it),
+// until the requested window has been active for kSettleMilliseconds (Qt may
+// tell of an activation before the X server has moved the focus) or the hold
+// ends, and no key has come for as long (mutter 48 can lose a key pressed as
+// a window is unmapped); then hidden, it passes on late keys (a screen
+// reader's bridge holds each key until the reader has seen it) for
+// kHoldMilliseconds. An activation of it chooses nothing (Wine, which leaves
+// the X focus on it, may give it the activation back). When the program
+// ends, every unloaded window goes at once.
 #pragma once
 
 #include <QBasicTimer>
