@@ -124,6 +124,7 @@ start_wm() {
     fi
     cat "$dir/$wm.log" "$dir/probe.log" >&2
     wmctrl -m >&2
+    ls -la --time-style=full-iso /tmp/.X11-unix /tmp/.X*-lock >&2 2> /dev/null
     display_log "$dir"
     return 1
 }

@@ -77,8 +77,8 @@ class AtspiProgram(cases.Program):
     def caret(self, control, text):
         """Where the caret is in `control` once it reads `text`, focused or not."""
         def reads():
-            win = self.accessible(control.split("_")[0])[0]
-            found = [a for a in find_all(win, pyatspi.ROLE_TEXT) if a.name == FACTS[f"{control}_NAME"]]
+            win = self.accessible(control.split("_")[0])[0]  # None a moment as windows come and go
+            found = win and [a for a in find_all(win, pyatspi.ROLE_TEXT) if a.name == FACTS[f"{control}_NAME"]]
             return found and text_of(found[0]) == text and found[0]
         return cases.wait_for(f"{control} = {text!r}", reads, passing=UNSEEN).queryText().caretOffset
 
