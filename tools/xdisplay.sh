@@ -17,8 +17,7 @@ display_lock=
 # server included, has ended. An X server that is ending can remove the socket
 # of a new one on its number, which no client can then reach. Clients try a
 # number's abstract socket first, which a server in another root (a Debian
-# root on the same machine) shares: a number with one is taken, and the
-# servers started here make none.
+# root on the same machine) shares: a number with one is taken.
 start_display() {
     local dir=$1 n pid
     shift
@@ -29,7 +28,7 @@ start_display() {
             : > "$dir/display"
             # No autorepeat (-r): a busy machine that delays a synthetic key's
             # release past the repeat delay would otherwise type it twice.
-            Xvfb ":$n" -displayfd 3 -nolisten tcp -nolisten local -r "$@" 3> "$dir/display" 2> "$dir/xvfb.log" &
+            Xvfb ":$n" -displayfd 3 -nolisten tcp -r "$@" 3> "$dir/display" 2> "$dir/xvfb.log" &
             pid=$!
             for _ in $(seq 300); do
                 [ -s "$dir/display" ] && break
