@@ -25,7 +25,10 @@ start_display() {
             : > "$dir/display"
             # No autorepeat (-r): a busy machine that delays a synthetic key's
             # release past the repeat delay would otherwise type it twice.
-            Xvfb ":$n" -displayfd 3 -nolisten tcp -r "$@" 3> "$dir/display" 2> "$dir/xvfb.log" &
+            # No reset (-noreset): a server resets when its last client leaves
+            # and drops a client still connecting, so a window manager that
+            # connects as the first probe leaves could not open the display.
+            Xvfb ":$n" -displayfd 3 -nolisten tcp -r -noreset "$@" 3> "$dir/display" 2> "$dir/xvfb.log" &
             pid=$!
             for _ in $(seq 300); do
                 [ -s "$dir/display" ] && break
