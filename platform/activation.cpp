@@ -65,6 +65,7 @@ void Activation::Hold(QWidget* target, std::vector<QPointer<QWidget>> shown,
     // Windows retired before stay with these until this window is active: one
     // hidden now while it has the X focus would open the gap again.
     retiredHide_.stop();
+    typed_ = false;
     target_ = target;
     shown_ = std::move(shown);
     pointerAtHold_ = pointer_();
@@ -107,9 +108,11 @@ bool Activation::eventFilter(QObject* receiver, QEvent* event) {
     case QEvent::KeyRelease:
     case QEvent::InputMethod:
         // Retired windows are hidden in a pause of the typing: a window
-        // unmapped as a key is pressed can cost that key (mutter 48).
+        // unmapped as a key is pressed can cost that key (mutter), and a
+        // settle's pause comes between most keys a person types.
+        typed_ = true;
         if (retiredHide_.isActive())
-            retiredHide_.start(kSettleMilliseconds, this);
+            retiredHide_.start(kHoldMilliseconds, this);
         if ((target_ && Kept(receiver, shown_)) || Retiring(receiver)) {
             const auto focusIn = [](QWidget* w) { return w && w->focusWidget() ? w->focusWidget() : w; };
             QWidget* to = target_ ? focusIn(target_) : QApplication::focusWidget();
@@ -205,7 +208,7 @@ void Activation::Bury() {
 
 void Activation::HideRetired() {
     if (!retired_.empty() && !retiredHide_.isActive())
-        retiredHide_.start(kSettleMilliseconds, this);
+        retiredHide_.start(typed_ ? kHoldMilliseconds : kSettleMilliseconds, this);
     Unfilter();
 }
 

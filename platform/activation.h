@@ -23,10 +23,11 @@
 // it gets (to the window last asked for while the focus is still in it),
 // until the requested window has been active for kSettleMilliseconds (Qt may
 // tell of an activation before the X server has moved the focus) or the hold
-// ends, and no key has come for as long (mutter 48 can lose a key pressed as
-// a window is unmapped); then hidden, it passes on late keys (a screen
-// reader's bridge holds each key until the reader has seen it) for
-// kHoldMilliseconds. An activation of it chooses nothing (Wine, which leaves
+// ends, and no key has come for as long, or for kHoldMilliseconds once the
+// user has typed since the switch (mutter can lose a key pressed as a window
+// is unmapped, and a person's keys come a settle's time apart); then hidden,
+// it passes on late keys (a screen reader's bridge holds each key until the
+// reader has seen it) for kHoldMilliseconds. An activation of it chooses nothing (Wine, which leaves
 // the X focus on it, may give it the activation back). When the program
 // ends, every unloaded window goes at once.
 #pragma once
@@ -104,6 +105,7 @@ private:
     std::function<QPoint()> pointer_;
     QPoint pointerAtHold_;
     bool answered_ = false; // asked once more; a later activation stands
+    bool typed_ = false;    // a key came since the hold began
     QBasicTimer expiry_;
     QBasicTimer settle_;
     QBasicTimer retiredHide_, retiredExpiry_;
