@@ -27,9 +27,9 @@
 // user has typed since the switch (mutter can lose a key pressed as a window
 // is unmapped, and a person's keys come a settle's time apart); then hidden,
 // it passes on late keys (a screen reader's bridge holds each key until the
-// reader has seen it) for kHoldMilliseconds. An activation of it chooses nothing (Wine, which leaves
-// the X focus on it, may give it the activation back). When the program
-// ends, every unloaded window goes at once.
+// reader has seen it) for kHoldMilliseconds. An activation of it chooses
+// nothing (Wine, which leaves the X focus on it, may give it the activation
+// back). When the program ends, every unloaded window goes at once.
 #pragma once
 
 #include <QBasicTimer>
