@@ -10,9 +10,9 @@
 
 namespace platform {
 
-Activation::Activation(std::function<QPoint()> pointer) : pointer_(std::move(pointer)) {}
+Activation::Activation(std::function<QPoint()> pointer) : pointer_(std::move(pointer)) { clock_.start(); }
 Activation::~Activation() {
-    for (const auto& list : {procedureRetired_, retired_, hidden_})
+    for (const auto& list : {procedureRetired_, retired_.TakeAll()})
         for (const QPointer<QWidget>& w : list)
             delete w.data();
 }
@@ -56,16 +56,17 @@ void Activation::ProcedureReturned() {
 
 void Activation::Hold(QWidget* target, std::vector<QPointer<QWidget>> shown,
                       const std::vector<QPointer<QWidget>>& retired) {
-    Release();
-    retired_.insert(retired_.end(), retired.begin(), retired.end());
+    // Windows retired before and still kept stay with these until this window
+    // is active: one hidden now while it has the X focus would open the gap again.
+    LetGo();
+    for (const QPointer<QWidget>& w : retired)
+        retired_.Retire(w);
     shown.insert(shown.end(), retired.begin(), retired.end());
     std::erase_if(shown, [&](const QPointer<QWidget>& w) { return !w || w == target; });
-    if (shown.empty())
+    if (shown.empty()) {
+        Settle();
         return;
-    // Windows retired before stay with these until this window is active: one
-    // hidden now while it has the X focus would open the gap again.
-    retiredHide_.stop();
-    typed_ = false;
+    }
     target_ = target;
     shown_ = std::move(shown);
     pointerAtHold_ = pointer_();
@@ -74,29 +75,34 @@ void Activation::Hold(QWidget* target, std::vector<QPointer<QWidget>> shown,
     expiry_.start(kHoldMilliseconds, this);
 }
 
-bool Activation::Kept(const QObject* receiver, const std::vector<QPointer<QWidget>>& windows) const {
-    const auto is = [&](const QPointer<QWidget>& w) {
-        if (!w)
-            return false;
-        if (receiver->isWindowType())
-            return w->windowHandle() == receiver;
-        return receiver->isWidgetType() && static_cast<const QWidget*>(receiver)->window() == w;
-    };
-    return std::any_of(windows.begin(), windows.end(), is);
+bool Activation::In(const QObject* receiver, const QWidget* window) {
+    if (!window)
+        return false;
+    if (receiver->isWindowType())
+        return window->windowHandle() == receiver;
+    return receiver->isWidgetType() && static_cast<const QWidget*>(receiver)->window() == window;
+}
+
+bool Activation::Shown(const QObject* receiver) const {
+    return std::any_of(shown_.begin(), shown_.end(), [&](const QPointer<QWidget>& w) { return In(receiver, w); });
+}
+
+bool Activation::Retiring(const QObject* receiver) const {
+    return retired_.AnyOf([&](const QPointer<QWidget>& w) { return In(receiver, w); });
 }
 
 bool Activation::eventFilter(QObject* receiver, QEvent* event) {
     switch (event->type()) {
     // A retired window takes no clicks.
     case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick: return Kept(receiver, retired_);
+    case QEvent::MouseButtonDblClick: return Retiring(receiver);
     // Choosing a window takes the pointer; a click on a title bar reaches
     // only the window manager, which then activates another window.
     case QEvent::MouseButtonPress:
     case QEvent::NonClientAreaMouseButtonPress:
     case QEvent::TouchBegin:
     case QEvent::TabletPress:
-        if (Kept(receiver, retired_))
+        if (Retiring(receiver))
             return true;
         Release();
         return false;
@@ -107,13 +113,10 @@ bool Activation::eventFilter(QObject* receiver, QEvent* event) {
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
     case QEvent::InputMethod:
-        // Retired windows are hidden in a pause of the typing: a window
-        // unmapped as a key is pressed can cost that key (mutter), and a
-        // settle's pause comes between most keys a person types.
-        typed_ = true;
-        if (retiredHide_.isActive())
-            retiredHide_.start(kHoldMilliseconds, this);
-        if ((target_ && Kept(receiver, shown_)) || Retiring(receiver)) {
+        // Retired windows are hidden in a pause of the typing.
+        retired_.Key(clock_.elapsed());
+        ScheduleDepartures();
+        if ((target_ && Shown(receiver)) || Retiring(receiver)) {
             const auto focusIn = [](QWidget* w) { return w && w->focusWidget() ? w->focusWidget() : w; };
             QWidget* to = target_ ? focusIn(target_) : QApplication::focusWidget();
             if (!to || Retiring(to)) // the focus still in a retired window: the last one asked for
@@ -132,19 +135,15 @@ void Activation::timerEvent(QTimerEvent* event) {
         expiry_.stop();
         if (!settle_.isActive())
             Release();
-    } else if (event->timerId() == retiredHide_.timerId()) {
-        retiredHide_.stop();
-        for (const QPointer<QWidget>& w : std::exchange(retired_, {}))
-            if (w) {
+    } else if (event->timerId() == departure_.timerId()) {
+        auto [hide, destroy] = retired_.Take(clock_.elapsed());
+        for (const QPointer<QWidget>& w : hide)
+            if (w)
                 w->hide();
-                hidden_.push_back(w);
-            }
-        retiredExpiry_.start(kHoldMilliseconds, this);
-    } else if (event->timerId() == retiredExpiry_.timerId()) {
-        retiredExpiry_.stop();
-        for (const QPointer<QWidget>& w : std::exchange(hidden_, {}))
+        for (const QPointer<QWidget>& w : destroy)
             if (w)
                 w->deleteLater();
+        ScheduleDepartures();
         Unfilter();
     } else if (event->timerId() == settle_.timerId()) {
         settle_.stop();
@@ -169,24 +168,28 @@ void Activation::Activated(QWindow* window) {
         return;
     if (target_ && target_->windowHandle() == window) {
         settle_.stop();
-        HideRetired();
+        Settle();
         if (answered_)
             Release();
-    } else if (!answered_ && Kept(window, shown_)) {
+    } else if (!answered_ && Shown(window)) {
         settle_.start(kSettleMilliseconds, this);
     } else if (!Retiring(window)) { // Wine may give it back to an unloaded window
         Release();
     }
 }
 
-void Activation::Release() {
+void Activation::LetGo() {
     disconnect(qApp, nullptr, this, nullptr);
     expiry_.stop();
     settle_.stop();
     target_ = nullptr;
     shown_.clear();
     answered_ = false;
-    HideRetired();
+}
+
+void Activation::Release() {
+    LetGo();
+    Settle();
 }
 
 void Activation::End() {
@@ -195,25 +198,30 @@ void Activation::End() {
 }
 
 void Activation::Bury() {
-    retiredHide_.stop();
-    retiredExpiry_.stop();
-    for (const auto& list : {std::exchange(retired_, {}), std::exchange(hidden_, {})})
-        for (const QPointer<QWidget>& w : list)
-            if (w) {
-                w->hide();
-                w->deleteLater();
-            }
+    departure_.stop();
+    for (const QPointer<QWidget>& w : retired_.TakeAll())
+        if (w) {
+            w->hide();
+            w->deleteLater();
+        }
     Unfilter();
 }
 
-void Activation::HideRetired() {
-    if (!retired_.empty() && !retiredHide_.isActive())
-        retiredHide_.start(typed_ ? kHoldMilliseconds : kSettleMilliseconds, this);
+void Activation::Settle() {
+    retired_.Settle(clock_.elapsed());
+    ScheduleDepartures();
     Unfilter();
+}
+
+void Activation::ScheduleDepartures() {
+    if (const std::optional<qint64> due = retired_.Next())
+        departure_.start(static_cast<int>(std::max<qint64>(0, *due - clock_.elapsed())), this);
+    else
+        departure_.stop();
 }
 
 void Activation::Unfilter() {
-    if (!target_ && retired_.empty() && hidden_.empty())
+    if (!target_ && retired_.Empty())
         qApp->removeEventFilter(this);
 }
 

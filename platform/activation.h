@@ -19,20 +19,22 @@
 // Why a window unloaded by the procedure may stay: unmapped at once while it
 // has the focus, it leaves the X focus on no window of the program until the
 // window manager focuses the requested one, and keys typed in that gap are
-// lost (mutter). So it stays on the screen, inert, passing on the keys
-// it gets (to the window last asked for while the focus is still in it),
-// until the requested window has been active for kSettleMilliseconds (Qt may
-// tell of an activation before the X server has moved the focus) or the hold
-// ends, and no key has come for as long, or for kHoldMilliseconds once the
-// user has typed since the switch (mutter can lose a key pressed as a window
-// is unmapped, and a person's keys come a settle's time apart); then hidden,
-// it passes on late keys (a screen reader's bridge holds each key until the
-// reader has seen it) for kHoldMilliseconds. An activation of it chooses
-// nothing (Wine, which leaves the X focus on it, may give it the activation
-// back). When the program ends, every unloaded window goes at once.
+// lost (mutter). So it stays on the screen, inert, passing on the keys it gets
+// (to the window last asked for while the focus is still in it), until the
+// requested window has been active (Qt may tell of an activation before the X
+// server has moved the focus) or the hold ends; then it leaves as
+// RetiredWindows says, with kSettleMilliseconds and kHoldMilliseconds (mutter
+// can lose a key pressed as a window is unmapped, and a person's keys come
+// about a settle's time apart). Hidden, it still passes on late keys (a screen
+// reader's bridge holds each key until the reader has seen it). An activation
+// of it chooses nothing (Wine, which leaves the X focus on it, may give it the
+// activation back). When the program ends, every unloaded window goes at once.
 #pragma once
 
+#include "platform/retired.h"
+
 #include <QBasicTimer>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
@@ -67,9 +69,7 @@ public:
     // True while keys typed are kept for the requested window.
     bool Holding() const { return !target_.isNull(); }
     // Whether `receiver` is, or is in, an unloaded window not yet destroyed.
-    bool Retiring(const QObject* receiver) const {
-        return Kept(receiver, retired_) || Kept(receiver, hidden_);
-    }
+    bool Retiring(const QObject* receiver) const;
     // The program ends: the keys are let go and every unloaded window goes at once.
     void End();
 
@@ -81,14 +81,19 @@ private:
     void Hold(QWidget* target, std::vector<QPointer<QWidget>> shown,
               const std::vector<QPointer<QWidget>>& retired);
     void Activated(QWindow* window);
-    // Lets the keys go, and hides the windows retired a settle's time from now.
+    // The window of `receiver`, a QWindow or a widget, is `window`.
+    static bool In(const QObject* receiver, const QWidget* window);
+    // It is one the hold keeps keys for.
+    bool Shown(const QObject* receiver) const;
+    // Lets the keys go.
+    void LetGo();
+    // Lets the keys go; the retired windows leave.
     void Release();
+    // The retired windows leave, as RetiredWindows says.
+    void Settle();
+    void ScheduleDepartures();
     // Every unloaded window goes at once.
     void Bury();
-    // The window of `receiver`, a QWindow or a widget, is one the hold keeps keys for.
-    bool Kept(const QObject* receiver, const std::vector<QPointer<QWidget>>& windows) const;
-    // Hides the retired windows a settle's time from now.
-    void HideRetired();
     void Unfilter();
 
     // The procedure's last request, and the windows it showed or raised.
@@ -97,18 +102,18 @@ private:
     // While holding: the requested window, the others shown, the pointer then.
     QPointer<QWidget> target_;
     std::vector<QPointer<QWidget>> shown_;
-    // Unloaded windows still on the screen, and those hidden, not yet destroyed.
-    std::vector<QPointer<QWidget>> retired_, hidden_;
+    // Unloaded windows not yet destroyed.
+    RetiredWindows<QPointer<QWidget>> retired_{kSettleMilliseconds, kHoldMilliseconds};
+    QElapsedTimer clock_;
     // The window last asked for, which gets the keys reaching a retired
     // window while the focus is still in one.
     QPointer<QWidget> requested_;
     std::function<QPoint()> pointer_;
     QPoint pointerAtHold_;
     bool answered_ = false; // asked once more; a later activation stands
-    bool typed_ = false;    // a key came since the hold began
     QBasicTimer expiry_;
     QBasicTimer settle_;
-    QBasicTimer retiredHide_, retiredExpiry_;
+    QBasicTimer departure_;
 };
 
 } // namespace platform
