@@ -84,7 +84,8 @@ bool Activation::In(const QObject* receiver, const QWidget* window) {
 }
 
 bool Activation::Shown(const QObject* receiver) const {
-    return std::any_of(shown_.begin(), shown_.end(), [&](const QPointer<QWidget>& w) { return In(receiver, w); });
+    return std::any_of(shown_.begin(), shown_.end(),
+                       [&](const QPointer<QWidget>& w) { return In(receiver, w); });
 }
 
 bool Activation::Retiring(const QObject* receiver) const {

@@ -19,8 +19,7 @@
 
 namespace platform {
 
-template <class W>
-class RetiredWindows {
+template <class W> class RetiredWindows {
 public:
     using Time = std::int64_t;
 
@@ -76,8 +75,7 @@ public:
     }
 
     bool Empty() const { return windows_.empty(); }
-    template <class Predicate>
-    bool AnyOf(Predicate is) const {
+    template <class Predicate> bool AnyOf(Predicate is) const {
         return std::any_of(windows_.begin(), windows_.end(), [&](const Entry& e) { return is(e.window); });
     }
 
