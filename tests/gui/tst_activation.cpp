@@ -3,7 +3,10 @@
 #include "platform/activation.h"
 #include "platform/retired.h"
 
+#include <QPointer>
 #include <QTest>
+
+#include <memory>
 
 namespace {
 
@@ -19,16 +22,17 @@ QByteArray Hidden(Retired& r, Retired::Time now) {
 
 } // namespace
 
-class TestRetired : public QObject {
+class TestActivation : public QObject {
     Q_OBJECT
 private slots:
     void leaves_data();
     void leaves();
     void keptThroughALaterSwitch();
     void switchingFastKeepsFew();
+    void keptWhileTheWindowAskedForIsNotActive();
 };
 
-void TestRetired::leaves_data() {
+void TestActivation::leaves_data() {
     QTest::addColumn<Retired::Time>("key"); // -1: none
     QTest::addColumn<Retired::Time>("settled");
     QTest::addColumn<Retired::Time>("hidden");
@@ -40,7 +44,7 @@ void TestRetired::leaves_data() {
     row("a key long before: a settle", 0, 5000, 5000 + kSettle);
 }
 
-void TestRetired::leaves() {
+void TestActivation::leaves() {
     QFETCH(Retired::Time, key);
     QFETCH(Retired::Time, settled);
     QFETCH(Retired::Time, hidden);
@@ -63,7 +67,7 @@ void TestRetired::leaves() {
 
 // A switch before the window asked for is active keeps the window it left
 // (it may hold the focus); one settled before goes on its own time.
-void TestRetired::keptThroughALaterSwitch() {
+void TestActivation::keptThroughALaterSwitch() {
     Retired r = Schedule();
     r.Retire('a');
     r.Retire('b');
@@ -79,7 +83,7 @@ void TestRetired::keptThroughALaterSwitch() {
 
 // Switching faster than a settle, as a long session's clicks do, keeps no
 // more windows than the time they take to leave holds.
-void TestRetired::switchingFastKeepsFew() {
+void TestActivation::switchingFastKeepsFew() {
     constexpr Retired::Time kPeriod = 50;
     constexpr int kSwitches = 200;
     Retired r = Schedule();
@@ -93,5 +97,33 @@ void TestRetired::switchingFastKeepsFew() {
     QVERIFY2(kSwitches - destroyed <= (kSettle + kHold) / kPeriod + 2, QByteArray::number(destroyed));
 }
 
-QTEST_GUILESS_MAIN(TestRetired)
-#include "tst_retired.moc"
+// Two switches, the windows they ask for never active (the offscreen platform
+// activates any other window as it is shown): the window the first switch left
+// stays on the screen until the second's hold lets go.
+void TestActivation::keptWhileTheWindowAskedForIsNotActive() {
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        QSKIP("a window that is never active is made so on the offscreen platform");
+    platform::Activation activation([] { return QPoint(); });
+    constexpr Qt::WindowFlags kNeverActive = Qt::ToolTip | Qt::WindowDoesNotAcceptFocus;
+    QPointer<QWidget> left = new QWidget, between = new QWidget(nullptr, kNeverActive);
+    const auto next = std::make_unique<QWidget>(nullptr, kNeverActive);
+    left->show();
+    QVERIFY(QTest::qWaitForWindowActive(left));
+    activation.Retire(left);
+    activation.Show(between, true);
+    activation.ProcedureReturned();
+    activation.Retire(between);
+    activation.Show(next.get(), true);
+    activation.ProcedureReturned();
+    int holdingWhenHidden = -1;
+    QObject watch;
+    connect(left->windowHandle(), &QWindow::visibleChanged, &watch, [&](bool visible) {
+        if (!visible)
+            holdingWhenHidden = activation.Holding();
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(!left, 4 * platform::Activation::kHoldMilliseconds);
+    QCOMPARE(holdingWhenHidden, 0);
+}
+
+QTEST_MAIN(TestActivation)
+#include "tst_activation.moc"
