@@ -21,14 +21,15 @@
 // window manager focuses the requested one, and keys typed in that gap are
 // lost (mutter). So it stays on the screen, inert, passing on the keys it gets
 // (to the window last asked for while the focus is still in it), until the
-// requested window has been active (Qt may tell of an activation before the X
-// server has moved the focus) or the hold ends; then it leaves as
-// RetiredWindows says, with kSettleMilliseconds and kHoldMilliseconds (mutter
-// can lose a key pressed as a window is unmapped, and a person's keys come
-// about a settle's time apart). Hidden, it still passes on late keys (a screen
-// reader's bridge holds each key until the reader has seen it). An activation
-// of it chooses nothing (Wine, which leaves the X focus on it, may give it the
-// activation back). When the program ends, every unloaded window goes at once.
+// requested window has been active or the hold ends, and leaves as
+// RetiredWindows says: kSettleMilliseconds later (Qt may tell of an activation
+// before the X server has moved the focus), and not within kHoldMilliseconds of
+// a key (mutter can lose a key pressed as a window is unmapped, and a person's
+// keys come about a settle's time apart). Hidden, it still passes on late
+// keys (a screen reader's bridge holds each key until the reader has seen it).
+// An activation of it chooses nothing (Wine, which leaves the X focus on it,
+// may give it the activation back). When the program ends, every unloaded
+// window goes at once.
 #pragma once
 
 #include "platform/retired.h"
