@@ -228,6 +228,11 @@ def run(program):
             walk(orca, *w)
         if orca.failures:
             raise Failure(f"{len(orca.failures)} steps failed:\n" + "\n".join(orca.failures))
+    except Failure:
+        # What Orca last logged tells whether it heard the program's events.
+        with open(orca.log, errors="replace") as f:
+            print("speech: the end of Orca's log:\n" + "".join(f.readlines()[-80:]), file=sys.stderr)
+        raise
     finally:
         # Stopped, not ended with 关闭: Qt 6.4 leaks a key event that it forwarded to
         # the screen reader when its window has gone before the answer, and a
