@@ -9,7 +9,7 @@
 # Removes the package again unless it was installed before.
 #   packaging/test-package.sh BUILD_DIR
 # Needs (Debian): cmake, g++, git, binutils, dpkg-dev, devscripts, file, lintian, desktop-file-utils, appstream, xvfb,
-# xauth, xdotool.
+# util-linux, xdotool.
 set -euo pipefail
 
 build=$(cd "${1:?usage: test-package.sh BUILD_DIR}" && pwd)
@@ -24,10 +24,10 @@ fail() {
 step() { echo "test-package: $*"; }
 
 for tool in cpack c++ git objdump readelf dpkg-shlibdeps hardening-check file lintian desktop-file-validate appstreamcli \
-    xvfb-run xauth xdotool; do
+    Xvfb flock xdotool; do
     command -v "$tool" > /dev/null ||
         fail "$tool is missing (Debian: cmake g++ git binutils dpkg-dev devscripts file lintian desktop-file-utils" \
-            "appstream xvfb xauth xdotool)"
+            "appstream xvfb util-linux xdotool)"
 done
 [ -f "$build/CPackConfig.cmake" ] || fail "$build has no CPack configuration: is packaging/ part of the build?"
 
@@ -150,29 +150,29 @@ version=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM /usr/bin/pressfor
     fail "pressforce --version printed \"$version\""
 
 step "starting /usr/bin/pressforce"
-# The installed program alone: no build tree, no test platform.
+# The installed program alone: no build tree, no test platform; on a display of
+# its own, as the desktop tests that may run meanwhile have theirs.
+xdisplay=$(cd "$(dirname "$0")/.." && pwd)/tools/xdisplay.sh
 (
     cd /
-    env -u QT_QPA_PLATFORM -u QT_SCALE_FACTOR xvfb-run -a -s "-screen 0 ${SCREEN}x24 -nolisten tcp" bash -c '
-        title=$1
-        /usr/bin/pressforce & pid=$!
-        # Titles compared as getwindowname reads them (_NET_WM_NAME): the
-        # pattern of search --name misses Chinese titles on some systems.
-        for _ in $(seq 150); do
-            for window in $(xdotool search --onlyvisible --name . 2> /dev/null); do
-                [ "$(xdotool getwindowname "$window" 2> /dev/null)" = "$title" ] || continue
-                echo "test-package: the main menu window $window is shown"
-                kill "$pid"
-                wait "$pid" 2> /dev/null || true
-                exit 0
-            done
-            kill -0 "$pid" 2> /dev/null || { echo "test-package: the program ended early" >&2; exit 1; }
-            sleep 0.1
+    source "$xdisplay"
+    logs=$(mktemp -d)
+    trap 'kill "$pid" 2> /dev/null; stop_display; rm -rf "$logs"' EXIT
+    start_display "$logs" -screen 0 "${SCREEN}x24" || exit 1
+    env -u QT_QPA_PLATFORM -u QT_SCALE_FACTOR /usr/bin/pressforce & pid=$!
+    # Titles compared as getwindowname reads them (_NET_WM_NAME): the
+    # pattern of search --name misses Chinese titles on some systems.
+    for _ in $(seq 150); do
+        for window in $(xdotool search --onlyvisible --name . 2> /dev/null); do
+            [ "$(xdotool getwindowname "$window" 2> /dev/null)" = "$MENU_TITLE" ] || continue
+            echo "test-package: the main menu window $window is shown"
+            exit 0
         done
-        echo "test-package: no window \"$title\" within 15 s" >&2
-        kill "$pid"
-        exit 1
-    ' bash "$MENU_TITLE"
+        kill -0 "$pid" 2> /dev/null || { echo "test-package: the program ended early" >&2; exit 1; }
+        sleep 0.1
+    done
+    echo "test-package: no window \"$MENU_TITLE\" within 15 s" >&2
+    exit 1
 ) || fail "the installed program did not show its main menu"
 
 step "all checks passed"

@@ -18,7 +18,7 @@
 #     tools/standin_font.py), the windows' face test again, and screenshots
 #     in that face (BUILD_DIR/wine-screens/simsun/).
 #   packaging/windows/test-wine.sh BUILD_DIR
-# Needs (Debian): wine64 xvfb xauth openbox wmctrl xdotool x11-utils xclip imagemagick
+# Needs (Debian): wine64 xvfb openbox wmctrl xdotool x11-utils xclip imagemagick
 # python3-fonttools fonts-arphic-uming.
 set -euo pipefail
 
