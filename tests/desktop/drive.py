@@ -59,8 +59,15 @@ def run(program):
                 # The sheet's own "关闭" closes it alone; the calculator keeps its values.
                 press_button(sheet, FACTS["SHEET_CLOSE_NAME"])
                 gone(app, SHEET)
-                if not windows(app, title) or text_of(find(calc, pyatspi.ROLE_TEXT, RESULT_NAME[title])) != expected:
-                    raise Failure(f"{title}: closing the material window changed the calculator")
+                # Waited for, as every read here: a busy program answers AT-SPI late, and a query
+                # that fails meanwhile reads as a window not shown.
+                def kept():
+                    result = windows(app, title) and find(calc, pyatspi.ROLE_TEXT, RESULT_NAME[title])
+                    return result and text_of(result) == expected
+                try:
+                    wait_for(f"{title}: the calculator as it was", kept)
+                except Failure as e:
+                    raise Failure(f"{title}: closing the material window changed the calculator ({e})") from None
             press_button(calc, spoken(title, "BACK"))
             window(app, MENU)
             gone(app, title)
