@@ -5,6 +5,8 @@
 #   tests/desktop/run.sh SCRIPT PROGRAM [WM]    WM: openbox (default), xfwm4,
 #                                             mutter or kwin_x11
 # PF_CASES, if set, names the script's cases to run (all by default).
+# PF_LAYOUT_FACTS names the build's layout_facts.sh; unset, it is that of the
+# build tree PROGRAM lies in.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 usage="usage: run.sh SCRIPT PROGRAM [openbox|xfwm4|mutter|kwin_x11]"
@@ -23,7 +25,13 @@ if [ ${#missing[@]} -gt 0 ]; then
     exit 1
 fi
 [ -x "$program" ] || { echo "desktop: no program at $program" >&2; exit 1; }
-[ -s "${PF_LAYOUT_FACTS:-}" ] || { echo "desktop: PF_LAYOUT_FACTS names no layout_facts.sh" >&2; exit 1; }
+if [ -z "${PF_LAYOUT_FACTS:-}" ]; then
+    tree=$(dirname "$(realpath "$program")")
+    while [ "$tree" != / ] && [ ! -f "$tree/CMakeCache.txt" ]; do tree=$(dirname "$tree"); done
+    export PF_LAYOUT_FACTS=${tree%/}/layout_facts.sh
+fi
+[ -s "$PF_LAYOUT_FACTS" ] ||
+    { echo "desktop: no layout_facts.sh at '$PF_LAYOUT_FACTS': set PF_LAYOUT_FACTS, or build the program's tree" >&2; exit 1; }
 
 runtime=$(mktemp -d)
 # Services the bus started (xfconfd) may still be writing there as they end.
