@@ -7,6 +7,7 @@
 
 #include <QStringList>
 
+#include <cstdio>
 #include <vector>
 
 struct WorkedExample {
@@ -18,6 +19,18 @@ struct WorkedExample {
     bool desktop;       // the example the desktop and speech tests type
 };
 
+// A float's value written out in full, every digit: "100531.203125", "-0".
+inline QString ExactDecimal(float value) {
+    char digits[200]; // 39 digits before the point and 149 after at most
+    std::snprintf(digits, sizeof digits, "%.149f", double(value));
+    QString text = QString::fromLatin1(digits);
+    while (text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return text;
+}
+
 inline std::vector<WorkedExample> WorkedExamples() {
     const QStringList formulas{"blanking", "drawing", "bending"}; // calc::Formula's order
     std::vector<WorkedExample> examples;
@@ -26,10 +39,10 @@ inline std::vector<WorkedExample> WorkedExamples() {
         if (line.startsWith(QLatin1Char('#')))
             continue;
         const QStringList cell = line.split(QLatin1Char('\t'));
-        bool exact = false;
-        const float value = cell.value(4).toFloat(&exact);
+        bool read = false;
+        const float value = cell.value(4).toFloat(&read);
         const qsizetype formula = formulas.indexOf(cell.value(1));
-        if (cell.size() < 5 || formula < 0 || !exact)
+        if (cell.size() < 5 || formula < 0 || !read || cell[4] != ExactDecimal(value))
             qFatal("worked_examples.tsv: %s", qPrintable(line));
         examples.push_back({cell[0], calc::Formula(formula), cell[2].split(QLatin1Char(' ')), cell[3], value,
                             cell.value(5) == QLatin1String("desktop")});

@@ -82,7 +82,8 @@ bool SaysNoDisplay(const HeldMessage& m) {
 }
 
 void Pass(QtMessageHandler handler, const HeldMessage& m) {
-    const QMessageLogContext context(m.file.constData(), m.line, m.function.constData(), m.category.constData());
+    const QMessageLogContext context(m.file.constData(), m.line, m.function.constData(),
+                                     m.category.constData());
     handler(m.type, context, m.text);
 }
 
