@@ -6,6 +6,7 @@
 #include "platform/controls.h"
 
 #include <QAbstractButton>
+#include <QKeySequence>
 #include <QProxyStyle>
 #include <QStyleFactory>
 #include <QStyleOption>
@@ -15,13 +16,9 @@ class TestLifecycle : public GuiTest {
 private slots:
     void walks_data();
     void walks();
-    void menuButtons_data();
-    void menuButtons();
     void backAndAMenuButtonAtOnce();
     void windowManagerActivatesTheSheet_data();
     void windowManagerActivatesTheSheet();
-    void keys_data();
-    void keys();
     void failedCalls_data();
     void failedCalls();
     void reloadedButtonsFindTheirFacePictures_data();
@@ -66,6 +63,11 @@ platform::ControlName Control(const QByteArray& role, const QByteArray& word) {
     for (const auto& [caption, name] : captions)
         if (word == caption)
             return name;
+    for (const Harness::WindowCase& w : Harness::Windows()) // a calculator's menu button
+        if (role == "menu" && word == w.role)
+            for (calc::Formula f : {calc::Formula::Blanking, calc::Formula::Drawing, calc::Formula::Bending})
+                if (&Harness::Calculator(f).layout == w.layout)
+                    return Harness::MenuButton(f);
     return {word.constData()}; // the word outlives the step
 }
 } // namespace
@@ -73,7 +75,8 @@ platform::ControlName Control(const QByteArray& role, const QByteArray& word) {
 void TestLifecycle::walks_data() {
     QTest::addColumn<QString>("steps");
     // Steps, separated by "; ": start; open R (from the menu); click R C; close
-    // R (its title bar); type R C TEXT. Checks: created R... (exactly these
+    // R (its title bar); type R C TEXT; focus R C (R activated, C focused); key
+    // R C KEY (a key pressed in C); mouse R (a click in R's corner). Checks: created R... (exactly these
     // instances exist); shown R; unloaded R; gone R (no window of it on
     // the screen, at once) or leaves R (once it has settled); once R (one window
     // of it on the screen); active R C (R active, the focus on C); text R C
@@ -119,6 +122,35 @@ void TestLifecycle::walks_data() {
            "折弯; "
            "shown bending; same sheet; click bending 返回; click sheet 关闭; unloaded sheet; shown menu; "
            "runs";
+    // Pressed from the keyboard with a digit typed at once: until the window
+    // manager gives the new calculator the focus, the window system still hands
+    // the keys to the menu, which stays on the screen till then. The menu button
+    // of a calculator R is "R".
+    eachCalculator(
+        "menu button for %s from the keyboard, a digit typed at once",
+        "start; active menu 折弯; focus menu R; key menu R Space; key menu R 1; shown R; unloaded menu; "
+        "count 1; leaves menu; created menu R; runs; active R Text1; text R Text1 1");
+    // Keys on a focused control; the sheet chosen as a person does right after 查询: with the mouse.
+    const char* menu = "start; focus menu 折弯; key menu 折弯 ";
+    const char* sheet =
+        "open blanking; type blanking Text1 100; click blanking 查询; mouse sheet; focus sheet 关闭; "
+        "key sheet 关闭 ";
+    const char* blanking = "open blanking; type blanking Text1 100; focus blanking ";
+    const std::pair<const char*, QString> keys[] = {
+        {"menu Enter on the focused bending button", menu + QString("Return; shown bending; unloaded menu")},
+        {"menu Space on the focused bending button", menu + QString("Space; shown bending; unloaded menu")},
+        {"menu Escape does nothing", menu + QString("Escape; shown menu; created menu")},
+        {"sheet Enter closes it", sheet + QString("Enter; unloaded sheet; shown blanking")},
+        {"sheet Space closes it", sheet + QString("Space; unloaded sheet; shown blanking")},
+        {"sheet Escape does nothing", sheet + QString("Escape; shown sheet")},
+        {"calculator Enter in a field is no default button",
+         blanking + QString("Text1; key blanking Text1 Return; text blanking Text5")},
+        {"calculator Escape is no cancel button",
+         blanking + QString("Text1; key blanking Text1 Escape; text blanking Text5")},
+        {"calculator Enter on the focused 计算",
+         blanking + QString("计算; key blanking 计算 Return; text blanking Text5 0")}};
+    for (const auto& [name, steps] : keys)
+        QTest::newRow(name) << steps + QStringLiteral("; runs");
     // Opened again, it is the same sheet, built afresh.
     QTest::newRow("closing the material window keeps typed values")
         << "open drawing; type drawing Text1 314.16; click drawing 查询; click sheet 关闭; unloaded sheet; "
@@ -147,6 +179,13 @@ void TestLifecycle::walks() {
         } else if (verb == "close") {
             form(1).window()->close();
             Harness::Flush();
+        } else if (verb == "focus") {
+            form(1).window()->activateWindow();
+            form(1).Control(control(2))->setFocus();
+        } else if (verb == "key") {
+            QTest::keyClick(form(1).Control(control(2)), Qt::Key(QKeySequence::fromString(w[3])[0].key()));
+        } else if (verb == "mouse") {
+            QTest::mouseClick(form(1).window(), Qt::LeftButton, {}, QPoint(1, 1));
         } else if (verb == "type") {
             Harness::Type(form(1), control(2), QString::fromUtf8(w.value(3)));
         } else if (verb == "created") {
@@ -179,34 +218,6 @@ void TestLifecycle::walks() {
         }
     }
     QCOMPARE(h.reports, QStringList());
-}
-
-void TestLifecycle::menuButtons_data() { Harness::CalculatorRows(); }
-
-// Pressed from the keyboard with a digit typed at once: until the window
-// manager gives the new calculator the focus, the window system still hands
-// the keys to the menu, which stays on the screen till then.
-void TestLifecycle::menuButtons() {
-    QFETCH(calc::Formula, formula);
-    Harness h(*environment_);
-    h.project.Start();
-    QVERIFY(QTest::qWaitForWindowActive(h.project.Form4().window()));
-    QWidget* button = h.project.Form4().Control(Harness::MenuButton(formula));
-    button->setFocus();
-    QTest::keyClick(button, Qt::Key_Space);
-    QTest::keyClick(button, Qt::Key_1);
-    QVERIFY(h.Form(formula).IsShown());
-    QVERIFY(!h.project.Form4().IsShown());
-    QCOMPARE(h.runtime.ShownCount(), 1);
-    QTRY_COMPARE(VisibleWindows(ui::MenuLayout()), 0);
-    for (const platform::Window* layout : ui::Arrangement()) // the chosen calculator's instance is made
-        QVERIFY2(h.project.IsCreated(*layout) ==
-                     (layout == &Harness::Calculator(formula).layout || layout == &ui::MenuLayout()),
-                 layout->name);
-    QVERIFY(!h.exitCode);
-    QVERIFY(QTest::qWaitForWindowActive(h.Form(formula).window()));
-    QCOMPARE(Harness::FocusName(), QString::fromLatin1(ui::kFirstField.name));
-    QCOMPARE(Harness::Text(h.Form(formula), ui::kFirstField), QStringLiteral("1"));
 }
 
 // 返回 and a menu button pressed before the window manager has moved the
@@ -281,74 +292,6 @@ void TestLifecycle::windowManagerActivatesTheSheet() {
     QTRY_VERIFY_WITH_TIMEOUT(!h.runtime.HoldingActivation(), 4 * platform::Activation::kHoldMilliseconds);
     QTRY_COMPARE(QApplication::activeWindow(), calculatorActive ? form.window() : sheet);
     QCOMPARE(Harness::Text(form, {Harness::Calculator(calc::Formula::Blanking).lookupField}), lookup);
-}
-
-void TestLifecycle::keys_data() {
-    QTest::addColumn<const platform::Window*>("window"); // the sheet beside the blanking window
-    QTest::addColumn<platform::ControlName>("control");
-    const platform::Window *menu = &ui::MenuLayout(), *sheet = &ui::MaterialLayout(),
-                           *blanking = &ui::BlankingCalculator().layout;
-    QTest::addColumn<int>("key");
-    QTest::addColumn<QString>("outcome");
-    QTest::newRow("menu Enter on the focused bending button")
-        << menu << ui::kMenuBendingButton << int(Qt::Key_Return) << "bending shown";
-    QTest::newRow("menu Space on the focused bending button")
-        << menu << ui::kMenuBendingButton << int(Qt::Key_Space) << "bending shown";
-    QTest::newRow("menu Escape does nothing")
-        << menu << ui::kMenuBendingButton << int(Qt::Key_Escape) << "menu stays";
-    QTest::newRow("sheet Enter closes it")
-        << sheet << ui::kSheetCloseButton << int(Qt::Key_Enter) << "sheet closed";
-    QTest::newRow("sheet Space closes it")
-        << sheet << ui::kSheetCloseButton << int(Qt::Key_Space) << "sheet closed";
-    QTest::newRow("sheet Escape does nothing")
-        << sheet << ui::kSheetCloseButton << int(Qt::Key_Escape) << "sheet stays";
-    QTest::newRow("calculator Enter in a field is no default button")
-        << blanking << ui::kFirstField << int(Qt::Key_Return) << "no result";
-    QTest::newRow("calculator Escape is no cancel button")
-        << blanking << ui::kFirstField << int(Qt::Key_Escape) << "no result";
-    QTest::newRow("calculator Enter on the focused 计算")
-        << blanking << ui::kCalculateButton << int(Qt::Key_Return) << "result";
-}
-
-void TestLifecycle::keys() {
-    QFETCH(const platform::Window*, window);
-    QFETCH(platform::ControlName, control);
-    QFETCH(int, key);
-    QFETCH(QString, outcome);
-    Harness h(*environment_);
-    platform::Form* form = nullptr;
-    if (window == &ui::MenuLayout()) {
-        h.project.Start();
-        form = &h.project.Form4();
-    } else {
-        platform::Form& blanking = h.OpenCalculator(calc::Formula::Blanking);
-        Harness::Type(blanking, ui::kFirstField, "100");
-        if (window == &ui::MaterialLayout()) {
-            Harness::Click(blanking, ui::kMaterialButton);
-            form = &h.project.Form5();
-        } else {
-            form = &blanking;
-        }
-    }
-    QWidget* w = form->Control(control);
-    if (window == &ui::MaterialLayout()) // chosen as a person does right after 查询: with the mouse
-        QTest::mouseClick(form->window(), Qt::LeftButton, {}, QPoint(1, 1));
-    form->window()->activateWindow();
-    w->setFocus();
-    QTest::keyClick(w, Qt::Key(key));
-    Harness::Flush();
-    if (outcome == "bending shown")
-        QVERIFY(h.project.Form3().IsShown() && !h.project.Form4().IsShown());
-    else if (outcome == "menu stays")
-        QVERIFY(h.project.Form4().IsShown() && !h.project.IsCreated(ui::BendingCalculator().layout));
-    else if (outcome == "sheet closed")
-        QVERIFY(!h.project.Form5().IsShown() && h.project.Form1().IsShown());
-    else if (outcome == "sheet stays")
-        QVERIFY(h.project.Form5().IsShown());
-    else
-        QCOMPARE(Harness::Text(h.project.Form1(), ui::kResultField),
-                 outcome == "result" ? QStringLiteral("0") : QString());
-    QVERIFY(!h.exitCode);
 }
 
 void TestLifecycle::failedCalls_data() {
