@@ -83,7 +83,7 @@ build_windows() {
     "$qt/bin/qt-cmake" -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
         -DPF_PICTURE_COMPILER="$PWD/build-win/host/assets/picture_compiler" \
-        -DPF_LAYOUT_FACTS="$PWD/build-win/host/ui/layout_facts" "${werror[@]}" "$@"
+        -DPF_LAYOUT_FACTS="$PWD/build-win/host/tools/layout_facts" "${werror[@]}" "$@"
     cmake --build "$dir" -j"$(nproc)"
 }
 

@@ -200,11 +200,12 @@ void Activation::End() {
 
 void Activation::Bury() {
     departure_.stop();
-    for (const QPointer<QWidget>& w : retired_.TakeAll())
-        if (w) {
-            w->hide();
-            w->deleteLater();
-        }
+    for (const auto& list : {std::exchange(procedureRetired_, {}), retired_.TakeAll()})
+        for (const QPointer<QWidget>& w : list)
+            if (w) {
+                w->hide();
+                w->deleteLater();
+            }
     Unfilter();
 }
 

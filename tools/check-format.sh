@@ -11,6 +11,6 @@ if [ "$version" != 14 ]; then
     echo "check-format: $tool is version ${version:-unknown}; the sources are formatted with version 14"
     exit 77
 fi
-find calc platform ui tests bench fuzz assets \( -name '*.cpp' -o -name '*.h' \) -print0 |
+find calc platform ui tests bench fuzz assets tools \( -name '*.cpp' -o -name '*.h' \) -print0 |
     xargs -0 "$tool" --dry-run -Werror
 echo "check-format: all sources formatted"

@@ -3,8 +3,8 @@
 #include "platform/accessible.h"
 #include "ui/project.h"
 
-#include <array>
-#include <string_view>
+#include <string>
+#include <vector>
 
 namespace ui {
 
@@ -36,23 +36,15 @@ QString FloatingPointReport(unsigned flags) {
 void CalculatorForm::Calculate() {
     // The calculation clears the floating-point status right after it reads
     // each text, as after a fetch: fetching all first changes nothing.
-    std::array<QString, 4> texts;
-    std::array<std::u16string_view, 4> fields;
-    const auto inputs = calculator_.inputs;
-    for (std::size_t i = 0; i < inputs.size(); ++i) {
-        texts[i] = runtime().FetchText(*this, {inputs[i]});
-        fields[i] = {QStringView(texts[i]).utf16(), static_cast<std::size_t>(texts[i].size())};
-    }
-    std::array<char16_t, calc::kSingleTextCapacity> result;
-    std::size_t size = 0;
-    try {
-        size = calc::Calculate(calculator_.formula, std::span(fields.data(), inputs.size()), status_, result);
-    } catch (const calc::FloatingPointError& e) {
-        // The calculation stopped at its fault check; nothing was changed.
-        runtime().Report(FloatingPointReport(e.Flags()));
+    std::vector<std::u16string> texts;
+    for (const char* input : calculator_.inputs)
+        texts.push_back(runtime().FetchText(*this, {input}).toStdU16String());
+    const calc::Result result = calc::Calculate(calculator_.formula, texts, status_);
+    if (result.fault) { // the calculation stopped at its fault check; nothing was changed
+        runtime().Report(FloatingPointReport(result.flags));
         return;
     }
-    const QString text = QString::fromUtf16(result.data(), static_cast<qsizetype>(size));
+    const QString text = QString::fromUtf16(result.text.data(), static_cast<qsizetype>(result.size));
     runtime().SetText(*this, kResultField, text);
     // The focus stays where it is: screen readers speak the result at once.
     platform::Announce(window(), Control(kResultField)->accessibleName() + QLatin1Char(' ') + text);

@@ -42,6 +42,16 @@ inline constexpr platform::ControlName kPicture{"Picture1"};
 // What makes one calculator window: its layout, its formula, its input fields
 // in the formula's reading order, its look-up field and its arrow-key moves.
 struct Calculator {
+    // A window has an input field for each of its formula's operands, no more and no fewer.
+    template <std::size_t N, std::size_t M>
+    consteval Calculator(const platform::Window& layout, calc::Formula formula,
+                         const char* const (&inputs)[N], const char* lookupField,
+                         const ArrowMoves (&arrows)[M])
+        : layout(layout), formula(formula), inputs(inputs), lookupField(lookupField), arrows(arrows) {
+        if (N != calc::FieldCount(formula))
+            throw "a calculator's input fields are its formula's operands";
+    }
+
     const platform::Window& layout;
     calc::Formula formula;
     std::span<const char* const> inputs;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -74,12 +75,31 @@ struct DisplayWatch {
 };
 DisplayWatch* watch = nullptr;
 
+// The platform plugin's own word that it found no display to connect to: X11's, Wayland's.
+bool SaysNoDisplay(const HeldMessage& m) {
+    return m.text.startsWith(QLatin1String("could not connect to display")) ||
+           m.text.startsWith(QLatin1String("Failed to create wl_display"));
+}
+
+void Pass(QtMessageHandler handler, const HeldMessage& m) {
+    const QMessageLogContext context(m.file.constData(), m.line, m.function.constData(),
+                                     m.category.constData());
+    handler(m.type, context, m.text);
+}
+
+// Qt could not start: one line when there is no display, otherwise Qt's own
+// messages, which name the cause (a plugin missing or broken), without the abort.
 void HoldOrExit(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (type == QtFatalMsg) {
-        std::fprintf(stderr, "%s\n", NoDisplayMessage(watch->platform).toLocal8Bit().constData());
-        std::_Exit(1);
-    }
     watch->held.push_back({type, context.file, context.function, context.category, context.line, text});
+    if (type != QtFatalMsg)
+        return;
+    if (std::any_of(watch->held.begin(), watch->held.end(), SaysNoDisplay)) {
+        std::fprintf(stderr, "%s\n", NoDisplayMessage(watch->platform).toLocal8Bit().constData());
+    } else {
+        for (const HeldMessage& m : watch->held)
+            Pass(watch->previous, m);
+    }
+    std::_Exit(1);
 }
 
 } // namespace
@@ -146,11 +166,8 @@ std::unique_ptr<QApplication> OpenDisplay(QtArguments& arguments, const QString&
     auto app = std::make_unique<QApplication>(arguments.argc(), arguments.argv());
     qInstallMessageHandler(current.previous);
     watch = nullptr;
-    for (const HeldMessage& m : current.held) {
-        const QMessageLogContext context(m.file.constData(), m.line, m.function.constData(),
-                                         m.category.constData());
-        qt_message_output(m.type, context, m.text);
-    }
+    for (const HeldMessage& m : current.held)
+        Pass(qt_message_output, m);
     return app;
 }
 

@@ -47,7 +47,8 @@ private:
 
 // Creates the application on its display platform and names its desktop
 // entry. If no display can be opened, prints NoDisplayMessage and ends the
-// process with status 1.
+// process with status 1; if Qt cannot start for another reason, prints Qt's
+// messages, which say why, and ends the same way, without an abort.
 std::unique_ptr<QApplication> OpenDisplay(QtArguments& arguments, const QString& platform);
 
 // The one line, in Chinese and English, that says no display could be opened.

@@ -107,7 +107,8 @@ void TestNumconv::singleToText_data() {
     QTest::addColumn<float>("value");
     QTest::addColumn<QString>("text");
     for (const WorkedExample& e : WorkedExamples())
-        QTest::newRow(qPrintable(e.name)) << e.value << e.shown;
+        if (!e.fault)
+            QTest::newRow(qPrintable(e.name)) << e.value << e.shown;
     QTest::newRow("ten million plain") << 10000000.0f << "10000000";
     QTest::newRow("small plain") << 0.000001f << "0.000001";
     QTest::newRow("below 1e-6 exponent form") << 1.5e-7f << "1.5e-7";

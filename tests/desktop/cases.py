@@ -543,7 +543,11 @@ def main(tag, start, argv, usage, extra=()):
         return 2
     way = functools.partial(start, argv[1])
     every = CASES + list(extra)
-    chosen = argv[2:] or [case.__name__ for case in every]
+    known = [case.__name__ for case in every]
+    chosen = argv[2:] or known
+    if unknown := [name for name in chosen if name not in known]:
+        print(f"{tag}: no case named {' '.join(unknown)}; the cases are {' '.join(known)}", flush=True)
+        return 2
     failed = 0
     for case in every:
         if case.__name__ not in chosen:

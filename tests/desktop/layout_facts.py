@@ -1,5 +1,5 @@
 """What the build knows of the program's windows: layout_facts.sh in the build
-tree, KEY='VALUE' lines written from the layout tables (ui/layout_facts.cpp
+tree, KEY='VALUE' lines written from the layout tables (tools/layout_facts.cpp
 says which keys there are)."""
 
 import os

@@ -101,23 +101,38 @@ struct Harness {
         QTest::newRow("bending") << calc::Formula::Bending;
     }
 
-    // A few places in pixels, worked out by hand from the tables' twips (15 to
-    // the pixel at 96 dpi, rounded to nearest): columns "window", "control" (a
-    // null name: the window's client area on the screen) and "rect".
+    // The windows by their roles, with their client areas on a screen at the
+    // origin: places in pixels worked out by hand from the tables' twips (15 to
+    // the pixel at 96 dpi, rounded to nearest).
+    struct WindowCase {
+        const char* role;
+        const platform::Window* layout;
+        QRect rect;
+    };
+    static std::vector<WindowCase> Windows() {
+        return {{"blanking", &ui::BlankingCalculator().layout, QRect(769, 99, 420, 380)},
+                {"drawing", &ui::DrawingCalculator().layout, QRect(764, 99, 420, 390)},
+                {"bending", &ui::BendingCalculator().layout, QRect(764, 95, 421, 390)},
+                {"menu", &ui::MenuLayout(), QRect(764, 99, 300, 159)},
+                {"sheet", &ui::MaterialLayout(), QRect(382, 97, 381, 371)}};
+    }
+    static QRect WindowRect(const platform::Window& layout) {
+        for (const WindowCase& w : Windows())
+            if (w.layout == &layout)
+                return w.rect;
+        return {};
+    }
+
+    // The windows' client areas and a few controls' places: columns "window",
+    // "control" (a null name: the window's client area on the screen) and "rect".
     static void GeometryRows() {
         QTest::addColumn<const platform::Window*>("window");
         QTest::addColumn<platform::ControlName>("control");
         QTest::addColumn<QRect>("rect");
         const platform::Window *blanking = &ui::BlankingCalculator().layout, *menu = &ui::MenuLayout(),
                                *sheet = &ui::MaterialLayout();
-        const platform::ControlName window{nullptr};
-        QTest::newRow("blanking window") << blanking << window << QRect(769, 99, 420, 380);
-        QTest::newRow("drawing window")
-            << &ui::DrawingCalculator().layout << window << QRect(764, 99, 420, 390);
-        QTest::newRow("bending window")
-            << &ui::BendingCalculator().layout << window << QRect(764, 95, 421, 390);
-        QTest::newRow("menu window") << menu << window << QRect(764, 99, 300, 159);
-        QTest::newRow("sheet window") << sheet << window << QRect(382, 97, 381, 371);
+        for (const WindowCase& w : Windows())
+            QTest::addRow("%s window", w.role) << w.layout << platform::ControlName{nullptr} << w.rect;
         QTest::newRow("blanking L field") << blanking << ui::kFirstField << QRect(112, 24, 57, 27);
         QTest::newRow("blanking look-up button")
             << blanking << ui::kMaterialButton << QRect(16, 152, 153, 33);
@@ -133,11 +148,8 @@ struct Harness {
     // Data rows named after the windows' roles: column "window", the layout table.
     static void WindowRows() {
         QTest::addColumn<const platform::Window*>("window");
-        QTest::newRow("blanking") << &ui::BlankingCalculator().layout;
-        QTest::newRow("drawing") << &ui::DrawingCalculator().layout;
-        QTest::newRow("bending") << &ui::BendingCalculator().layout;
-        QTest::newRow("menu") << &ui::MenuLayout();
-        QTest::newRow("sheet") << &ui::MaterialLayout();
+        for (const WindowCase& w : Windows())
+            QTest::newRow(w.role) << w.layout;
     }
 
     // A window or one of its controls as the runtime names it in a report: "Form1", "Form1.Text3".

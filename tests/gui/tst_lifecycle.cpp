@@ -6,6 +6,7 @@
 #include "platform/controls.h"
 
 #include <QAbstractButton>
+#include <QKeySequence>
 #include <QProxyStyle>
 #include <QStyleFactory>
 #include <QStyleOption>
@@ -13,26 +14,13 @@
 class TestLifecycle : public GuiTest {
     Q_OBJECT
 private slots:
-    void startShowsOnlyTheMenu();
-    void menuButtons_data();
-    void menuButtons();
+    void walks_data();
+    void walks();
     void backAndAMenuButtonAtOnce();
-    void backGivesAFreshWindow_data();
-    void backGivesAFreshWindow();
-    void ending_data();
-    void ending();
-    void materialWindow_data();
-    void materialWindow();
     void windowManagerActivatesTheSheet_data();
     void windowManagerActivatesTheSheet();
-    void materialWindowOutlivesSwitches();
-    void closingTheMaterialWindowKeepsTypedValues();
-    void materialWindowLastClosedEnds();
-    void keys_data();
-    void keys();
     void failedCalls_data();
     void failedCalls();
-    void failingShowLeavesTheSourceShown();
     void reloadedButtonsFindTheirFacePictures_data();
     void reloadedButtonsFindTheirFacePictures();
 };
@@ -44,46 +32,192 @@ int VisibleWindows(const platform::Window& layout) {
         n += w->objectName() == QLatin1String(layout.name) && w->isVisible();
     return n;
 }
-} // namespace
 
-void TestLifecycle::startShowsOnlyTheMenu() {
-    Harness h(*environment_);
-    QVERIFY(!h.project.IsCreated(ui::MenuLayout()));
-    h.project.Start();
-    for (const platform::Window* layout : ui::Arrangement())
-        QVERIFY2(h.project.IsCreated(*layout) == (layout == &ui::MenuLayout()), layout->name);
-    QVERIFY(h.project.Form4().IsShown());
-    QVERIFY(QTest::qWaitForWindowActive(h.project.Form4().window()));
-    QCOMPARE(Harness::FocusName(), QString::fromLatin1(ui::kMenuBendingButton.name));
-    QCOMPARE(h.runtime.ShownCount(), 1);
+// A window by its role: menu, blanking, drawing, bending or sheet.
+const platform::Window& Layout(const QByteArray& role) {
+    for (const Harness::WindowCase& w : Harness::Windows())
+        if (role == w.role)
+            return *w.layout;
+    qFatal("no window %s", role.constData());
 }
 
-void TestLifecycle::menuButtons_data() { Harness::CalculatorRows(); }
+// A control of a window by its caption, "lookup" (a calculator's look-up
+// field), or its name.
+platform::ControlName Control(const QByteArray& role, const QByteArray& word) {
+    const platform::Window& layout = Layout(role);
+    for (const ui::Calculator* c :
+         {&ui::BlankingCalculator(), &ui::DrawingCalculator(), &ui::BendingCalculator()})
+        if (&c->layout == &layout && word == "lookup")
+            return {c->lookupField};
+    const std::pair<const char*, platform::ControlName> captions[] = {
+        {"查询", ui::kMaterialButton},
+        {"返回", ui::kBackButton},
+        {"计算", ui::kCalculateButton},
+        {"清除", ui::kClearButton},
+        {"冲裁", ui::kMenuBlankingButton},
+        {"拉伸", ui::kMenuDrawingButton},
+        {"折弯", ui::kMenuBendingButton},
+        {"关闭", role == "menu"    ? ui::kMenuCloseButton
+                 : role == "sheet" ? ui::kSheetCloseButton
+                                   : ui::kCloseButton}};
+    for (const auto& [caption, name] : captions)
+        if (word == caption)
+            return name;
+    for (const Harness::WindowCase& w : Harness::Windows()) // a calculator's menu button
+        if (role == "menu" && word == w.role)
+            for (calc::Formula f : {calc::Formula::Blanking, calc::Formula::Drawing, calc::Formula::Bending})
+                if (&Harness::Calculator(f).layout == w.layout)
+                    return Harness::MenuButton(f);
+    return {word.constData()}; // the word outlives the step
+}
+} // namespace
 
-// Pressed from the keyboard with a digit typed at once: until the window
-// manager gives the new calculator the focus, the window system still hands
-// the keys to the menu, which stays on the screen till then.
-void TestLifecycle::menuButtons() {
-    QFETCH(calc::Formula, formula);
+void TestLifecycle::walks_data() {
+    QTest::addColumn<QString>("steps");
+    // Steps, separated by "; ": start; open R (from the menu); click R C; close
+    // R (its title bar); type R C TEXT; focus R C (R activated, C focused); key
+    // R C KEY (a key pressed in C); mouse R (a click in R's corner). Checks: created R... (exactly these
+    // instances exist); shown R; unloaded R; gone R (no window of it on
+    // the screen, at once) or leaves R (once it has settled); once R (one window
+    // of it on the screen); active R C (R active, the focus on C); text R C
+    // [TEXT]; count N (windows shown); keep R, then same R (the very window);
+    // runs; ends N. A walk reports nothing.
+    QTest::newRow("start shows only the menu")
+        << "created; start; created menu; shown menu; active menu 折弯; count 1";
+    // Steps for each calculator R.
+    const auto eachCalculator = [](const char* name, const char* steps) {
+        for (const char* r : {"blanking", "drawing", "bending"})
+            QTest::addRow(name, r) << QString::fromUtf8(steps).replace(u'R', QLatin1String(r));
+    };
+    eachCalculator("返回 gives a fresh %s window",
+                   "open R; type R Text1 100; type R Text5 36000; click R 返回; unloaded R; shown menu; "
+                   "active menu 折弯; leaves R; open R; text R Text1; text R Text5; active R Text1; runs");
+    QTest::newRow("ending: menu close button")
+        << "start; click menu 关闭; ends 0; unloaded menu; gone menu; count 0";
+    QTest::newRow("ending: menu close button with the material window")
+        << "start; open drawing; click drawing 查询; click drawing 返回; shown sheet; click menu 关闭; ends "
+           "0; "
+           "unloaded menu; gone menu; count 0";
+    QTest::newRow("ending: menu title bar right after start")
+        << "start; close menu; ends 0; unloaded menu; gone menu; count 0";
+    QTest::newRow("ending: calculator close button")
+        << "open blanking; click blanking 关闭; ends 0; unloaded blanking; gone blanking; count 0";
+    QTest::newRow("ending: calculator close button with the material window")
+        << "open drawing; click drawing 查询; shown sheet; click drawing 关闭; ends 0; unloaded drawing; "
+           "gone drawing; count 0";
+    QTest::newRow("ending: calculator title bar alone")
+        << "open bending; close bending; ends 0; unloaded bending; gone bending; count 0";
+    // The menu does not come back.
+    QTest::newRow("ending: calculator title bar with the material window")
+        << "open bending; click bending 查询; shown sheet; close bending; runs; unloaded bending; gone "
+           "bending; "
+           "shown sheet; unloaded menu; click sheet 关闭; ends 0";
+    QTest::newRow("ending: the material window closed last by its title bar")
+        << "open blanking; click blanking 查询; close blanking; runs; close sheet; ends 0";
+    // Two clicks leave one material window, and the caret goes back to the look-up field.
+    eachCalculator("查询 twice from %s", "open R; click R 查询; shown sheet; once sheet; active R lookup; "
+                                         "click R 查询; shown sheet; once sheet; active R lookup; count 2");
+    QTest::newRow("the material window outlives switches")
+        << "open blanking; click blanking 查询; keep sheet; click blanking 返回; shown menu; click menu "
+           "折弯; "
+           "shown bending; same sheet; click bending 返回; click sheet 关闭; unloaded sheet; shown menu; "
+           "runs";
+    // Pressed from the keyboard with a digit typed at once: until the window
+    // manager gives the new calculator the focus, the window system still hands
+    // the keys to the menu, which stays on the screen till then. The menu button
+    // of a calculator R is "R".
+    eachCalculator(
+        "menu button for %s from the keyboard, a digit typed at once",
+        "start; active menu 折弯; focus menu R; key menu R Space; key menu R 1; shown R; unloaded menu; "
+        "count 1; leaves menu; created menu R; runs; active R Text1; text R Text1 1");
+    // Keys on a focused control; the sheet chosen as a person does right after 查询: with the mouse.
+    const char* menu = "start; focus menu 折弯; key menu 折弯 ";
+    const char* sheet =
+        "open blanking; type blanking Text1 100; click blanking 查询; mouse sheet; focus sheet 关闭; "
+        "key sheet 关闭 ";
+    const char* blanking = "open blanking; type blanking Text1 100; focus blanking ";
+    const std::pair<const char*, QString> keys[] = {
+        {"menu Enter on the focused bending button", menu + QString("Return; shown bending; unloaded menu")},
+        {"menu Space on the focused bending button", menu + QString("Space; shown bending; unloaded menu")},
+        {"menu Escape does nothing", menu + QString("Escape; shown menu; created menu")},
+        {"sheet Enter closes it", sheet + QString("Enter; unloaded sheet; shown blanking")},
+        {"sheet Space closes it", sheet + QString("Space; unloaded sheet; shown blanking")},
+        {"sheet Escape does nothing", sheet + QString("Escape; shown sheet")},
+        {"calculator Enter in a field is no default button",
+         blanking + QString("Text1; key blanking Text1 Return; text blanking Text5")},
+        {"calculator Escape is no cancel button",
+         blanking + QString("Text1; key blanking Text1 Escape; text blanking Text5")},
+        {"calculator Enter on the focused 计算",
+         blanking + QString("计算; key blanking 计算 Return; text blanking Text5 0")}};
+    for (const auto& [name, steps] : keys)
+        QTest::newRow(name) << steps + QStringLiteral("; runs");
+    // Opened again, it is the same sheet, built afresh.
+    QTest::newRow("closing the material window keeps typed values")
+        << "open drawing; type drawing Text1 314.16; click drawing 查询; click sheet 关闭; unloaded sheet; "
+           "shown drawing; text drawing Text1 314.16; click drawing 查询; shown sheet; runs";
+}
+
+void TestLifecycle::walks() {
+    QFETCH(QString, steps);
     Harness h(*environment_);
-    h.project.Start();
-    QVERIFY(QTest::qWaitForWindowActive(h.project.Form4().window()));
-    QWidget* button = h.project.Form4().Control(Harness::MenuButton(formula));
-    button->setFocus();
-    QTest::keyClick(button, Qt::Key_Space);
-    QTest::keyClick(button, Qt::Key_1);
-    QVERIFY(h.Form(formula).IsShown());
-    QVERIFY(!h.project.Form4().IsShown());
-    QCOMPARE(h.runtime.ShownCount(), 1);
-    QTRY_COMPARE(VisibleWindows(ui::MenuLayout()), 0);
-    for (const platform::Window* layout : ui::Arrangement()) // the chosen calculator's instance is made
-        QVERIFY2(h.project.IsCreated(*layout) ==
-                     (layout == &Harness::Calculator(formula).layout || layout == &ui::MenuLayout()),
-                 layout->name);
-    QVERIFY(!h.exitCode);
-    QVERIFY(QTest::qWaitForWindowActive(h.Form(formula).window()));
-    QCOMPARE(Harness::FocusName(), QString::fromLatin1(ui::kFirstField.name));
-    QCOMPARE(Harness::Text(h.Form(formula), ui::kFirstField), QStringLiteral("1"));
+    QPointer<QWidget> kept;
+    for (const QString& step : steps.split(QStringLiteral("; "))) {
+        const QList<QByteArray> w = step.toUtf8().split(' ');
+        const QByteArray& verb = w[0];
+        const auto form = [&](qsizetype i) -> platform::Form& { return h.Form(Layout(w[i])); };
+        const auto control = [&](qsizetype i) { return Control(w[i - 1], w[i]); };
+        if (verb == "start") {
+            h.project.Start();
+        } else if (verb == "open") {
+            const ui::Calculator* c = nullptr;
+            for (const ui::Calculator* each :
+                 {&ui::BlankingCalculator(), &ui::DrawingCalculator(), &ui::BendingCalculator()})
+                c = &each->layout == &Layout(w[1]) ? each : c;
+            h.OpenCalculator(c->formula);
+        } else if (verb == "click") {
+            Harness::Click(form(1), control(2));
+        } else if (verb == "close") {
+            form(1).window()->close();
+            Harness::Flush();
+        } else if (verb == "focus") {
+            form(1).window()->activateWindow();
+            form(1).Control(control(2))->setFocus();
+        } else if (verb == "key") {
+            QTest::keyClick(form(1).Control(control(2)), Qt::Key(QKeySequence::fromString(w[3])[0].key()));
+        } else if (verb == "mouse") {
+            QTest::mouseClick(form(1).window(), Qt::LeftButton, {}, QPoint(1, 1));
+        } else if (verb == "type") {
+            Harness::Type(form(1), control(2), QString::fromUtf8(w.value(3)));
+        } else if (verb == "created") {
+            for (const Harness::WindowCase& c : Harness::Windows())
+                QVERIFY2(h.project.IsCreated(*c.layout) == w.contains(c.role), qPrintable(step));
+        } else if (verb == "shown" || verb == "unloaded") {
+            QVERIFY2(form(1).IsShown() == (verb == "shown"), qPrintable(step));
+        } else if (verb == "gone") {
+            QCOMPARE(VisibleWindows(Layout(w[1])), 0);
+        } else if (verb == "leaves") {
+            QTRY_COMPARE(VisibleWindows(Layout(w[1])), 0);
+        } else if (verb == "once") {
+            QCOMPARE(VisibleWindows(Layout(w[1])), 1);
+        } else if (verb == "active") {
+            QVERIFY2(QTest::qWaitForWindowActive(form(1).window()), qPrintable(step));
+            QCOMPARE(QApplication::activeWindow(), form(1).window());
+            QCOMPARE(Harness::FocusName(), QString::fromLatin1(control(2).name));
+        } else if (verb == "text") {
+            QCOMPARE(Harness::Text(form(1), control(2)), QString::fromUtf8(w.value(3)));
+        } else if (verb == "count") {
+            QCOMPARE(h.runtime.ShownCount(), w[1].toInt());
+        } else if (verb == "keep" || verb == "same") {
+            if (verb == "same")
+                QCOMPARE(form(1).window(), kept.data()); // never reloaded
+            kept = form(1).window();
+        } else if (verb == "runs" || verb == "ends") {
+            QCOMPARE(h.exitCode, verb == "runs" ? std::nullopt : std::optional<int>(w[1].toInt()));
+        } else {
+            QFAIL(qPrintable(QStringLiteral("no step ") + step));
+        }
+    }
+    QCOMPARE(h.reports, QStringList());
 }
 
 // 返回 and a menu button pressed before the window manager has moved the
@@ -99,102 +233,6 @@ void TestLifecycle::backAndAMenuButtonAtOnce() {
     QVERIFY(h.runtime.Retiring(left));
     QTest::keyClick(left, Qt::Key_1);
     QCOMPARE(Harness::Text(h.Form(calc::Formula::Drawing), ui::kFirstField), QStringLiteral("1"));
-}
-
-void TestLifecycle::backGivesAFreshWindow_data() { Harness::CalculatorRows(); }
-
-void TestLifecycle::backGivesAFreshWindow() {
-    QFETCH(calc::Formula, formula);
-    Harness h(*environment_);
-    platform::Form& form = h.OpenCalculator(formula);
-    Harness::Type(form, ui::kFirstField, "100");
-    Harness::Type(form, ui::kResultField, "36000");
-    Harness::Click(form, ui::kBackButton);
-    QVERIFY(!form.IsShown());
-    QVERIFY(h.project.Form4().IsShown());
-    QVERIFY(QTest::qWaitForWindowActive(h.project.Form4().window()));
-    QCOMPARE(Harness::FocusName(), QString::fromLatin1(ui::kMenuBendingButton.name));
-    QTRY_COMPARE(VisibleWindows(form.layout()), 0);
-
-    h.OpenCalculator(formula);
-    QCOMPARE(Harness::Text(form, ui::kFirstField), QString());
-    QCOMPARE(Harness::Text(form, ui::kResultField), QString());
-    QCOMPARE(Harness::FocusName(), QString::fromLatin1(ui::kFirstField.name));
-    QVERIFY(!h.exitCode);
-}
-
-void TestLifecycle::ending_data() {
-    QTest::addColumn<const ui::Calculator*>("calculator"); // null: the menu
-    QTest::addColumn<bool>("material");                    // the material window open beside it
-    QTest::addColumn<bool>("titleBar");                    // title-bar close instead of the close button
-    QTest::addColumn<bool>("ends");
-    const ui::Calculator* menu = nullptr;
-    QTest::newRow("menu close button") << menu << false << false << true;
-    QTest::newRow("menu close button with the material window") << menu << true << false << true;
-    QTest::newRow("menu title bar right after start") << menu << false << true << true;
-    QTest::newRow("calculator close button") << &ui::BlankingCalculator() << false << false << true;
-    QTest::newRow("calculator close button with the material window")
-        << &ui::DrawingCalculator() << true << false << true;
-    QTest::newRow("calculator title bar alone") << &ui::BendingCalculator() << false << true << true;
-    QTest::newRow("calculator title bar with the material window")
-        << &ui::BendingCalculator() << true << true << false;
-}
-
-void TestLifecycle::ending() {
-    QFETCH(const ui::Calculator*, calculator);
-    QFETCH(bool, material);
-    QFETCH(bool, titleBar);
-    QFETCH(bool, ends);
-    Harness h(*environment_);
-    platform::Form& form =
-        calculator ? h.OpenCalculator(calculator->formula) : (h.project.Start(), h.project.Form4());
-    if (material) {
-        // Opened from a calculator; the menu gets it by switching back.
-        if (!calculator) {
-            Harness::Click(h.OpenCalculator(calc::Formula::Drawing), ui::kMaterialButton);
-            Harness::Click(h.project.Form2(), ui::kBackButton);
-        } else {
-            Harness::Click(form, ui::kMaterialButton);
-        }
-        QVERIFY(h.project.Form5().IsShown());
-    }
-    if (titleBar)
-        form.window()->close();
-    else
-        Harness::Click(form, calculator ? ui::kCloseButton : ui::kMenuCloseButton);
-    Harness::Flush();
-    QCOMPARE(bool(h.exitCode), ends);
-    QVERIFY(!form.IsShown());
-    QCOMPARE(VisibleWindows(form.layout()), 0);
-    if (ends) {
-        QCOMPARE(*h.exitCode, 0);
-        QCOMPARE(h.runtime.ShownCount(), 0);
-    } else {
-        QVERIFY(h.project.Form5().IsShown());
-        QVERIFY(!h.project.Form4().IsShown()); // the menu does not come back
-        Harness::Click(h.project.Form5(), ui::kSheetCloseButton);
-        QCOMPARE(h.exitCode, std::optional<int>(0));
-    }
-    QVERIFY(h.reports.isEmpty());
-}
-
-void TestLifecycle::materialWindow_data() { Harness::CalculatorRows(); }
-
-// Two clicks leave one material window, and the caret goes back to the look-up field.
-void TestLifecycle::materialWindow() {
-    QFETCH(calc::Formula, formula);
-    const QString lookup = QString::fromLatin1(Harness::Calculator(formula).lookupField);
-    Harness h(*environment_);
-    platform::Form& form = h.OpenCalculator(formula);
-    for (int click = 0; click < 2; ++click) {
-        Harness::Click(form, ui::kMaterialButton);
-        QVERIFY(h.project.Form5().IsShown());
-        QCOMPARE(VisibleWindows(ui::MaterialLayout()), 1);
-        QVERIFY(QTest::qWaitForWindowActive(form.window()));
-        QCOMPARE(Harness::FocusName(), lookup);
-        QCOMPARE(QApplication::activeWindow(), form.window());
-    }
-    QCOMPARE(h.runtime.ShownCount(), 2);
 }
 
 void TestLifecycle::windowManagerActivatesTheSheet_data() {
@@ -256,120 +294,10 @@ void TestLifecycle::windowManagerActivatesTheSheet() {
     QCOMPARE(Harness::Text(form, {Harness::Calculator(calc::Formula::Blanking).lookupField}), lookup);
 }
 
-void TestLifecycle::materialWindowOutlivesSwitches() {
-    Harness h(*environment_);
-    platform::Form& blanking = h.OpenCalculator(calc::Formula::Blanking);
-    Harness::Click(blanking, ui::kMaterialButton);
-    QWidget* sheet = h.project.Form5().window();
-    Harness::Click(blanking, ui::kBackButton);
-    QVERIFY(h.project.Form4().IsShown());
-    Harness::Click(h.project.Form4(), ui::kMenuBendingButton);
-    QVERIFY(h.project.Form3().IsShown());
-    QCOMPARE(h.project.Form5().window(), sheet); // the same window, never reloaded
-    Harness::Click(h.project.Form3(), ui::kBackButton);
-    Harness::Click(h.project.Form5(), ui::kSheetCloseButton);
-    QVERIFY(!h.project.Form5().IsShown());
-    QVERIFY(h.project.Form4().IsShown());
-    QVERIFY(!h.exitCode);
-}
-
-void TestLifecycle::closingTheMaterialWindowKeepsTypedValues() {
-    Harness h(*environment_);
-    platform::Form& form = h.OpenCalculator(calc::Formula::Drawing);
-    Harness::Type(form, ui::kFirstField, "314.16");
-    Harness::Click(form, ui::kMaterialButton);
-    Harness::Click(h.project.Form5(), ui::kSheetCloseButton);
-    QVERIFY(!h.project.Form5().IsShown());
-    QVERIFY(form.IsShown());
-    QCOMPARE(Harness::Text(form, ui::kFirstField), QStringLiteral("314.16"));
-    // Opened again, it is the same sheet, built afresh.
-    Harness::Click(form, ui::kMaterialButton);
-    QVERIFY(h.project.Form5().IsShown());
-    QVERIFY(!h.exitCode);
-}
-
-void TestLifecycle::materialWindowLastClosedEnds() {
-    Harness h(*environment_);
-    platform::Form& form = h.OpenCalculator(calc::Formula::Blanking);
-    Harness::Click(form, ui::kMaterialButton);
-    form.window()->close();
-    QVERIFY(!h.exitCode);
-    h.project.Form5().window()->close();
-    QCOMPARE(h.exitCode, std::optional<int>(0));
-}
-
-void TestLifecycle::keys_data() {
-    QTest::addColumn<const platform::Window*>("window"); // the sheet beside the blanking window
-    QTest::addColumn<platform::ControlName>("control");
-    const platform::Window *menu = &ui::MenuLayout(), *sheet = &ui::MaterialLayout(),
-                           *blanking = &ui::BlankingCalculator().layout;
-    QTest::addColumn<int>("key");
-    QTest::addColumn<QString>("outcome");
-    QTest::newRow("menu Enter on the focused bending button")
-        << menu << ui::kMenuBendingButton << int(Qt::Key_Return) << "bending shown";
-    QTest::newRow("menu Space on the focused bending button")
-        << menu << ui::kMenuBendingButton << int(Qt::Key_Space) << "bending shown";
-    QTest::newRow("menu Escape does nothing")
-        << menu << ui::kMenuBendingButton << int(Qt::Key_Escape) << "menu stays";
-    QTest::newRow("sheet Enter closes it")
-        << sheet << ui::kSheetCloseButton << int(Qt::Key_Enter) << "sheet closed";
-    QTest::newRow("sheet Space closes it")
-        << sheet << ui::kSheetCloseButton << int(Qt::Key_Space) << "sheet closed";
-    QTest::newRow("sheet Escape does nothing")
-        << sheet << ui::kSheetCloseButton << int(Qt::Key_Escape) << "sheet stays";
-    QTest::newRow("calculator Enter in a field is no default button")
-        << blanking << ui::kFirstField << int(Qt::Key_Return) << "no result";
-    QTest::newRow("calculator Escape is no cancel button")
-        << blanking << ui::kFirstField << int(Qt::Key_Escape) << "no result";
-    QTest::newRow("calculator Enter on the focused 计算")
-        << blanking << ui::kCalculateButton << int(Qt::Key_Return) << "result";
-}
-
-void TestLifecycle::keys() {
-    QFETCH(const platform::Window*, window);
-    QFETCH(platform::ControlName, control);
-    QFETCH(int, key);
-    QFETCH(QString, outcome);
-    Harness h(*environment_);
-    platform::Form* form = nullptr;
-    if (window == &ui::MenuLayout()) {
-        h.project.Start();
-        form = &h.project.Form4();
-    } else {
-        platform::Form& blanking = h.OpenCalculator(calc::Formula::Blanking);
-        Harness::Type(blanking, ui::kFirstField, "100");
-        if (window == &ui::MaterialLayout()) {
-            Harness::Click(blanking, ui::kMaterialButton);
-            form = &h.project.Form5();
-        } else {
-            form = &blanking;
-        }
-    }
-    QWidget* w = form->Control(control);
-    if (window == &ui::MaterialLayout()) // chosen as a person does right after 查询: with the mouse
-        QTest::mouseClick(form->window(), Qt::LeftButton, {}, QPoint(1, 1));
-    form->window()->activateWindow();
-    w->setFocus();
-    QTest::keyClick(w, Qt::Key(key));
-    Harness::Flush();
-    if (outcome == "bending shown")
-        QVERIFY(h.project.Form3().IsShown() && !h.project.Form4().IsShown());
-    else if (outcome == "menu stays")
-        QVERIFY(h.project.Form4().IsShown() && !h.project.IsCreated(ui::BendingCalculator().layout));
-    else if (outcome == "sheet closed")
-        QVERIFY(!h.project.Form5().IsShown() && h.project.Form1().IsShown());
-    else if (outcome == "sheet stays")
-        QVERIFY(h.project.Form5().IsShown());
-    else
-        QCOMPARE(Harness::Text(h.project.Form1(), ui::kResultField),
-                 outcome == "result" ? QStringLiteral("0") : QString());
-    QVERIFY(!h.exitCode);
-}
-
 void TestLifecycle::failedCalls_data() {
     QTest::addColumn<int>("member");
     QTest::addColumn<QString>("object");
-    QTest::addColumn<QString>("action"); // what the user does in the blanking window
+    QTest::addColumn<QString>("action"); // what the user does in the blanking window, or "menu" in the menu
     const platform::Window& blanking = ui::BlankingCalculator().layout;
     const platform::ControlName lookup{ui::BlankingCalculator().lookupField};
     QTest::newRow("fetch Text") << 160
@@ -382,18 +310,26 @@ void TestLifecycle::failedCalls_data() {
     QTest::newRow("SetFocus on a button") << 420 << Harness::Object(blanking, ui::kMaterialButton) << "down";
     QTest::newRow("Show") << 688 << Harness::Object(ui::MaterialLayout()) << "material";
     QTest::newRow("Unload") << 16 << Harness::Object(blanking) << "back";
+    QTest::newRow("Show from the menu") << 688 << Harness::Object(blanking) << "menu";
 }
 
-// A failed call is reported in Chinese with its member number, then the program ends.
+// A failed call is reported in Chinese with its member number while the
+// window acted in is still shown, then the program ends.
 void TestLifecycle::failedCalls() {
     QFETCH(int, member);
     QFETCH(QString, object);
     QFETCH(QString, action);
     Harness h(*environment_);
-    platform::Form& form = h.OpenCalculator(calc::Formula::Blanking);
-    Harness::Type(form, ui::kFirstField, "100");
+    platform::Form& form =
+        action == "menu" ? (h.project.Start(), h.project.Form4()) : h.OpenCalculator(calc::Formula::Blanking);
+    if (action != "menu")
+        Harness::Type(form, ui::kFirstField, "100");
+    bool shownAtReport = false;
+    h.onReport = [&] { shownAtReport = form.IsShown(); };
     h.failing = std::make_pair(platform::Member(member), object);
-    if (action == "calculate")
+    if (action == "menu")
+        Harness::Click(form, ui::kMenuBlankingButton);
+    else if (action == "calculate")
         Harness::Click(form, ui::kCalculateButton);
     else if (action == "clear")
         Harness::Click(form, ui::kClearButton);
@@ -405,6 +341,7 @@ void TestLifecycle::failedCalls() {
         QTest::keyClick(Harness::Edit(form, {Harness::Calculator(calc::Formula::Blanking).lookupField}),
                         Qt::Key_Down);
     QCOMPARE(h.reports.size(), 1);
+    QVERIFY(shownAtReport);
     QVERIFY2(h.reports[0].contains(QStringLiteral("成员：%1").arg(member)), qPrintable(h.reports[0]));
     QVERIFY(h.reports[0].contains(object));
     QVERIFY(h.reports[0].contains(QStringLiteral("程序将结束")));
@@ -414,19 +351,6 @@ void TestLifecycle::failedCalls() {
     h.failing.reset();
     h.runtime.RunProcedure([&] { h.reports << "ran"; });
     QCOMPARE(h.reports.size(), 1);
-}
-
-void TestLifecycle::failingShowLeavesTheSourceShown() {
-    Harness h(*environment_);
-    h.project.Start();
-    h.failing = std::make_pair(platform::Member::Show, Harness::Object(ui::BlankingCalculator().layout));
-    bool menuShownAtReport = false;
-    h.onReport = [&] { menuShownAtReport = h.project.Form4().IsShown(); };
-    Harness::Click(h.project.Form4(), ui::kMenuBlankingButton);
-    QVERIFY(menuShownAtReport);
-    QVERIFY(!h.project.Form1().IsShown());
-    QVERIFY(h.reports.value(0).contains(QStringLiteral("688")));
-    QCOMPARE(h.exitCode, std::optional<int>(1));
 }
 
 namespace {

@@ -17,7 +17,6 @@
 #include <QKeySequence>
 #include <QWindow>
 
-#include <array>
 #include <deque>
 #include <map>
 #include <random>
@@ -45,29 +44,13 @@ QStringList Fields(const ui::Calculator& calculator) {
     return fields << platform::ToString(ui::kResultField);
 }
 
-// What 计算 does with these texts: the result text, or the faults it reports.
-struct Calculation {
-    QString result;
-    unsigned faults = 0;
-};
-
-Calculation Calculate(const ui::Calculator& calculator, const QMap<QString, QString>& fields) {
-    std::array<QString, 4> texts;
-    std::array<std::u16string_view, 4> views;
-    const std::size_t inputs = calculator.inputs.size();
-    for (std::size_t i = 0; i < inputs; ++i) {
-        texts[i] = fields[QString::fromLatin1(calculator.inputs[i])];
-        views[i] = {QStringView(texts[i]).utf16(), static_cast<std::size_t>(texts[i].size())};
-    }
-    try {
-        calc::FpStatus status;
-        std::array<char16_t, calc::kSingleTextCapacity> result;
-        const std::size_t size =
-            calc::Calculate(calculator.formula, std::span(views.data(), inputs), status, result);
-        return {QString::fromUtf16(result.data(), static_cast<qsizetype>(size)), 0};
-    } catch (const calc::FloatingPointError& e) {
-        return {QString(), e.Flags()};
-    }
+// What 计算 does with the calculator's texts.
+calc::Result Calculate(const ui::Calculator& calculator, const QMap<QString, QString>& fields) {
+    std::vector<std::u16string> texts;
+    for (const char* input : calculator.inputs)
+        texts.push_back(fields[QString::fromLatin1(input)].toStdU16String());
+    calc::FpStatus status;
+    return calc::Calculate(calculator.formula, texts, status);
 }
 
 // A text for the log: control characters escaped, long texts cut.
@@ -607,12 +590,13 @@ void Monkey::Clicked(Layout window, const QString& control) {
             EndIfNoneShown();
         }
     } else if (Is(control, ui::kCalculateButton)) {
-        const Calculation c = Calculate(*calculator, model_.fields[window]);
-        if (c.faults) {
-            model_.reports << ui::FloatingPointReport(c.faults);
+        const calc::Result c = Calculate(*calculator, model_.fields[window]);
+        if (c.fault) {
+            model_.reports << ui::FloatingPointReport(c.flags);
             ++tally_[QStringLiteral("faults reported")];
         } else {
-            model_.fields[window][platform::ToString(ui::kResultField)] = c.result;
+            model_.fields[window][platform::ToString(ui::kResultField)] =
+                QString::fromUtf16(c.text.data(), static_cast<qsizetype>(c.size));
         }
     } else if (Is(control, ui::kClearButton)) {
         for (const QString& field : Fields(*calculator))

@@ -19,11 +19,6 @@ private slots:
 
 namespace {
 
-// Each window's layout rectangle on a screen at the origin, in pixels.
-const QRect kMenu(764, 99, 300, 159);
-const QRect kBlanking(769, 99, 420, 380);
-const QRect kMaterial(382, 97, 381, 371);
-
 ScreenArea Screen(QRect geometry, QRect available = {}) {
     return {geometry, available.isNull() ? geometry : available};
 }
@@ -52,11 +47,7 @@ void TestPlacement::placed() {
     QFETCH(ScreenArea, screen);
     QFETCH(QPoint, shift);
     const auto arrangement = ui::Arrangement();
-    const std::pair<const platform::Window*, QRect> windows[] = {
-        {&ui::MenuLayout(), kMenu},
-        {&ui::BlankingCalculator().layout, kBlanking},
-        {&ui::MaterialLayout(), kMaterial}};
-    for (const auto& [layout, layoutRect] : windows) {
+    for (const auto& [role, layout, layoutRect] : Harness::Windows()) {
         QCOMPARE(platform::LayoutRect(*layout, Screen({})), layoutRect);
         const QRect placed = platform::PlaceWindow(*layout, arrangement, screen);
         QCOMPARE(placed, layoutRect.translated(shift));
@@ -94,8 +85,8 @@ void TestPlacement::windowsOpenPlaced() {
             screen.available.contains(r),
             qPrintable(QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height())));
     if (together) {
-        QCOMPARE(calc, kBlanking.translated(shift));
-        QCOMPARE(material, kMaterial.translated(shift));
+        QCOMPARE(calc, Harness::WindowRect(calculator.layout()).translated(shift));
+        QCOMPARE(material, Harness::WindowRect(sheet.layout()).translated(shift));
         QVERIFY(material.right() < calc.left()); // beside it, not over it
     }
 }

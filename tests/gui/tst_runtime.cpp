@@ -11,6 +11,8 @@ private slots:
     void callsOnAnUnloadedWindowFail();
     void launch_data();
     void launch();
+    void endTakesTheUnloadedWindow_data();
+    void endTakesTheUnloadedWindow();
 };
 
 namespace {
@@ -117,6 +119,34 @@ void TestRuntime::launch() {
     QCOMPARE(h.opened.size(), opened.isEmpty() ? 0 : 1);
     if (!opened.isEmpty())
         QCOMPARE(h.opened[0], QUrl(opened));
+}
+
+void TestRuntime::endTakesTheUnloadedWindow_data() {
+    QTest::addColumn<bool>("failedCall"); // the end by a failed call instead of End
+    QTest::newRow("End") << false;
+    QTest::newRow("a failed call") << true;
+}
+
+// A procedure unloads the active window, then the program ends: no window is left on the screen.
+void TestRuntime::endTakesTheUnloadedWindow() {
+    QFETCH(bool, failedCall);
+    Harness h(*environment_);
+    platform::Form& form = h.OpenCalculator(calc::Formula::Blanking);
+    QVERIFY(QTest::qWaitForWindowActive(form.window()));
+    QPointer<QWidget> window = form.window();
+    bool kept = false; // on the screen, as a window unloaded while active is
+    h.runtime.RunProcedure([&] {
+        h.runtime.Unload(form);
+        kept = window->isVisible();
+        if (failedCall) // on the window just unloaded
+            (void)h.runtime.FetchText(form, ui::kFirstField);
+        h.runtime.End();
+    });
+    QVERIFY(kept);
+    QCOMPARE(h.exitCode, std::optional<int>(failedCall ? 1 : 0));
+    QVERIFY(!window->isVisible());
+    Harness::Flush();
+    QVERIFY(!window);
 }
 
 QTEST_MAIN(TestRuntime)

@@ -15,7 +15,7 @@ unsigned ToCalcFlags(unsigned flags) {
            ((flags & Overflow) ? calc::FpOverflow : 0u);
 }
 
-Outcome Fault(const calc::FloatingPointError& e) { return {true, FromCalcFlags(e.Flags()), e.Check(), 0}; }
+Outcome Fault(unsigned flags, int check) { return {true, FromCalcFlags(flags), check, 0}; }
 
 Outcome Result(float f) { return {false, 0, 0, std::bit_cast<std::uint32_t>(f)}; }
 
@@ -44,7 +44,7 @@ Outcome CalcFormula(calc::Formula formula, const Operands& v, unsigned pending) 
         default: return Result(calc::BendingForce(v[0], v[1], v[2], v[3], status));
         }
     } catch (const calc::FloatingPointError& e) {
-        return Fault(e);
+        return Fault(e.Flags(), e.Check());
     }
 }
 
@@ -60,15 +60,9 @@ Outcome ModelChain(calc::Formula formula, const std::vector<std::u16string>& fie
 }
 
 Outcome CalcChain(calc::Formula formula, const std::vector<std::u16string>& fields) {
-    const std::vector<std::u16string_view> views(
-        fields.begin(), fields.begin() + static_cast<std::ptrdiff_t>(calc::FieldCount(formula)));
-    try {
-        calc::FpStatus status;
-        std::array<char16_t, calc::kSingleTextCapacity> text;
-        return {false, 0, 0, ShownBits({text.data(), calc::Calculate(formula, views, status, text)})};
-    } catch (const calc::FloatingPointError& e) {
-        return Fault(e);
-    }
+    calc::FpStatus status;
+    const calc::Result r = calc::Calculate(formula, fields, status);
+    return r.fault ? Fault(r.flags, r.check) : Outcome{false, 0, 0, ShownBits(r.Text())};
 }
 
 } // namespace reference
