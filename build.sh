@@ -138,13 +138,11 @@ windows-test)
     # ctest runs the cross-compiled tests through Wine.
     build_windows build-win/target static -DPF_BUILD_TESTS=ON -DPF_BUILD_BENCH=OFF \
         -DCMAKE_CROSSCOMPILING_EMULATOR="$PWD/packaging/windows/wine-run.sh"
-    unset PF_SIGN_PKCS12 PF_SIGN_PASSWORD_FILE PF_SIGN_TIMESTAMP
-    cmake --build build-win/target --target windows_packages
-    # Then signed with a certificate made for the test, as the downloads that
-    # the second build and the tests under Wine make and use.
-    export PF_SIGN_PKCS12=$PWD/build-win/target/test-signing/signer.p12
-    export PF_SIGN_PASSWORD_FILE=$PWD/build-win/target/test-signing/password
-    export PF_SIGN_CA=$PWD/build-win/target/test-signing/ca.pem
+    env -u PF_SIGN_PKCS12 cmake --build build-win/target --target windows_packages
+    # Then signed by a certificate made for the test, as the second build and Wine's tests sign them too.
+    signing=$PWD/build-win/target/test-signing
+    export PF_SIGN_PKCS12=$signing/signer.p12 PF_SIGN_PASSWORD_FILE=$signing/password PF_SIGN_CA=$signing/ca.pem \
+        PF_SIGN_TIMESTAMP=
     packaging/windows/test-signing.sh build-win/target
     packaging/test-reproducible.sh build-win/target
     packaging/windows/test-wine.sh build-win/target
