@@ -18,6 +18,7 @@ set(PUBLISHER "Tamberlo")
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${dir} --strip
                 OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
 
+# Signed, the program file is what every download holds.
 set(signed OFF)
 set(sign_uninstaller "")
 if(NOT "$ENV{PF_SIGN_PKCS12}" STREQUAL "")
