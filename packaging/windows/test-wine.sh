@@ -80,7 +80,8 @@ actual=$(cd "$installed" && find . -type f ! -name uninstall.exe | sort)
 [ "$actual" = "$expected" ] || fail "installed: $(echo $actual), expected: $(echo $expected)"
 [ -s "$installed/uninstall.exe" ] || fail "no uninstaller"
 [ -z "${PF_SIGN_CA:-}" ] || osslsigncode verify -CAfile "$PF_SIGN_CA" -in "$installed/uninstall.exe" |
-    grep "^Signature verification: ok" || fail "uninstall.exe is not signed by the CA $PF_SIGN_CA"
+    grep "^Signature verification: ok" | sed "s/^/test-wine: uninstall.exe: /" ||
+    fail "uninstall.exe is not signed by $PF_SIGN_CA"
 [ -s "$c/ProgramData/Microsoft/Windows/Start Menu/Programs/冲压力计算.lnk" ] || fail "no Start-menu entry"
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\pressforce'
 "$wine" reg query "$key" /v UninstallString 2> /dev/null | grep -qF 'Program Files\pressforce\uninstall.exe' ||
