@@ -139,7 +139,7 @@ windows-test)
     build_windows build-win/target static -DPF_BUILD_TESTS=ON -DPF_BUILD_BENCH=OFF \
         -DCMAKE_CROSSCOMPILING_EMULATOR="$PWD/packaging/windows/wine-run.sh"
     env -u PF_SIGN_PKCS12 cmake --build build-win/target --target windows_packages
-    # Then signed by a certificate made for the test, as the second build and Wine's tests sign them too.
+    # Then signed by a certificate made for the test, which the second build and the Wine tests sign with too.
     signing=$PWD/build-win/target/test-signing
     export PF_SIGN_PKCS12=$signing/signer.p12 PF_SIGN_PASSWORD_FILE=$signing/password PF_SIGN_CA=$signing/ca.pem \
         PF_SIGN_TIMESTAMP=
