@@ -5,7 +5,9 @@
 #   ./build.sh bench   build and run the benchmarks
 #   ./build.sh loop [RUNS]   build, and run every desktop and screen-reader test
 #                            RUNS times (20) while both cores are kept busy
-#   ./build.sh windows       cross-build the Windows zip and installer
+#   ./build.sh windows       cross-build the Windows zip and installer, signed
+#                            when PF_SIGN_PKCS12 names a certificate
+#                            (packaging/windows/sign.sh)
 #   ./build.sh windows-test  the same, then test them under Wine
 #   ./build.sh windows-bench the Windows start-up under Wine, static against shared Qt
 set -euo pipefail
@@ -27,8 +29,10 @@ BENCH_PACKAGES=(libbenchmark-dev valgrind libxtst-dev)
 TEST_PACKAGES=(xvfb openbox xfwm4 mutter kwin-x11 kwin-style-breeze x11-utils wmctrl xdotool python3-pyatspi
                at-spi2-core dbus-daemon dbus-bin orca speech-dispatcher speech-dispatcher-espeak-ng espeak-ng
                dpkg-dev file lintian devscripts desktop-file-utils appstream git clang-format python3-fonttools)
-# MinGW-w64, Qt's source package and its build tools, the icon and the installers.
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix ninja-build dpkg-dev xz-utils imagemagick nsis zip wixl msitools python3)
+# MinGW-w64, Qt's source package and its build tools, the icon, the installers
+# and their signatures.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix ninja-build dpkg-dev xz-utils imagemagick nsis zip wixl msitools python3
+                  osslsigncode)
 # Wine on a private X display with a window manager, driven and photographed;
 # a stand-in SimSun made from AR PL UMing with fontTools.
 WINDOWS_TEST_PACKAGES=(wine64 xvfb openbox wmctrl xdotool x11-utils xclip imagemagick
@@ -134,7 +138,12 @@ windows-test)
     # ctest runs the cross-compiled tests through Wine.
     build_windows build-win/target static -DPF_BUILD_TESTS=ON -DPF_BUILD_BENCH=OFF \
         -DCMAKE_CROSSCOMPILING_EMULATOR="$PWD/packaging/windows/wine-run.sh"
-    cmake --build build-win/target --target windows_packages
+    env -u PF_SIGN_PKCS12 cmake --build build-win/target --target windows_packages
+    # Then signed by a certificate made for the test, which the second build and the Wine tests sign with too.
+    signing=$PWD/build-win/target/test-signing
+    export PF_SIGN_PKCS12=$signing/signer.p12 PF_SIGN_PASSWORD_FILE=$signing/password PF_SIGN_CA=$signing/ca.pem \
+        PF_SIGN_TIMESTAMP=
+    packaging/windows/test-signing.sh build-win/target
     packaging/test-reproducible.sh build-win/target
     packaging/windows/test-wine.sh build-win/target
     ;;

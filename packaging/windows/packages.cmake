@@ -5,6 +5,9 @@
 # OUT/PACKAGE.msi (Windows Installer); prints their sizes. Every staged file
 # carries the time SOURCE_DATE_EPOCH (the commit's), in one order, so that the
 # downloads are the same bytes whenever and wherever they are built.
+# With a certificate (PF_SIGN_PKCS12, see sign.sh), the program file, the
+# installer, the uninstaller in it and the MSI are signed, each as the last
+# change made to it.
 set(dir ${STAGE}/${PACKAGE})
 file(REMOVE_RECURSE ${STAGE})
 file(MAKE_DIRECTORY ${OUT})
@@ -14,6 +17,22 @@ set(NAME "冲压力计算")
 set(PUBLISHER "Tamberlo")
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${dir} --strip
                 OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
+
+# Signed, the program file is what every download holds.
+set(signed OFF)
+set(sign_uninstaller "")
+if(NOT "$ENV{PF_SIGN_PKCS12}" STREQUAL "")
+    foreach(variable IN ITEMS PF_SIGN_PKCS12 PF_SIGN_PASSWORD_FILE)
+        set(path "$ENV{${variable}}")
+        if(NOT path STREQUAL "" AND NOT (IS_ABSOLUTE "${path}" AND EXISTS "${path}"))
+            message(FATAL_ERROR "${variable} names no file by an absolute path: ${path}")
+        endif()
+    endforeach()
+    message(STATUS "Signing with the certificate in $ENV{PF_SIGN_PKCS12}")
+    set(signed ON)
+    set(sign_uninstaller -DSIGN=${SIGN})
+    execute_process(COMMAND ${SIGN} ${dir}/pressforce.exe COMMAND_ERROR_IS_FATAL ANY)
+endif()
 
 set(epoch $ENV{SOURCE_DATE_EPOCH})
 if(NOT epoch MATCHES "^[0-9]+$")
@@ -50,8 +69,12 @@ file(WRITE ${STAGE}/uninstall.nsh "${commands}")
 file(WRITE ${STAGE}/names.nsh "!define NAME \"${NAME}\"\n!define PUBLISHER \"${PUBLISHER}\"\n")
 execute_process(COMMAND ${MAKENSIS} -V2 -INPUTCHARSET UTF8
                         -DNAMES=${STAGE}/names.nsh -DVERSION=${VERSION} -DFILES=${dir} -DICON=${ICON}
-                        -DUNINSTALL_LIST=${STAGE}/uninstall.nsh -DOUTFILE=${OUT}/${PACKAGE}-setup.exe ${NSI}
+                        -DUNINSTALL_LIST=${STAGE}/uninstall.nsh -DOUTFILE=${OUT}/${PACKAGE}-setup.exe
+                        ${sign_uninstaller} ${NSI}
                 COMMAND_ERROR_IS_FATAL ANY)
+if(signed)
+    execute_process(COMMAND ${SIGN} ${OUT}/${PACKAGE}-setup.exe COMMAND_ERROR_IS_FATAL ANY)
+endif()
 
 # The Windows Installer package: the program file with its Start-menu entry
 # (pressforce.wxs) and a component for each licence text, written here.
@@ -126,6 +149,9 @@ execute_process(COMMAND ${MSIDUMP} -s -d ${STAGE}/msi ${msi} OUTPUT_QUIET COMMAN
 execute_process(COMMAND ${PYTHON3} ${RECAB} ${STAGE}/msi/_Streams/pressforce.cab ${STAGE}/pressforce.cab
                 COMMAND_ERROR_IS_FATAL ANY)
 execute_process(COMMAND ${MSIBUILD} ${msi} -a pressforce.cab ${STAGE}/pressforce.cab COMMAND_ERROR_IS_FATAL ANY)
+if(signed)
+    execute_process(COMMAND ${SIGN} ${msi} COMMAND_ERROR_IS_FATAL ANY)
+endif()
 
 # The portable download, the zip and the installers against their budgets, in
 # MB of 10^6 bytes.

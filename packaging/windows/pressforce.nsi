@@ -1,13 +1,17 @@
 ; The installer: per machine into Program Files, a Start-menu entry, and an
 ; uninstaller in the system's list of programs; /S installs silently.
 ;   makensis -INPUTCHARSET UTF8 -DNAMES=NAMES.nsh -DVERSION=1.2.3 -DFILES=DIR
-;            -DICON=FILE.ico -DUNINSTALL_LIST=FILE.nsh -DOUTFILE=SETUP.exe pressforce.nsi
+;            -DICON=FILE.ico -DUNINSTALL_LIST=FILE.nsh -DOUTFILE=SETUP.exe [-DSIGN=sign.sh] pressforce.nsi
 ; NAMES.nsh defines NAME, the program's name in the Start menu and the list of
-; programs, and PUBLISHER.
+; programs, and PUBLISHER. With SIGN, the uninstaller is signed by that
+; command before it goes into the installer.
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
 ManifestDPIAware true
+!ifdef SIGN
+    !uninstfinalize '"${SIGN}" "%1"' = 0
+!endif
 
 !include MUI2.nsh
 !include FileFunc.nsh

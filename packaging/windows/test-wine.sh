@@ -3,7 +3,8 @@
 #  1. the number, formula and window tests, cross-compiled, through ctest, on
 #     the Windows platform;
 #  2. the installer installs silently (/S): the program file, its licence texts,
-#     the Start-menu entry, the uninstall key;
+#     the Start-menu entry, the uninstall key; an uninstaller signed by the
+#     CA PF_SIGN_CA if set (test-signing.sh);
 #  3. the installed program used as a person does (tests/desktop/wine.py): after each
 #     "查询" the calculator active and a digit typed at once in its look-up
 #     field; the Tab order, Enter and Space; a fault's message box, after which
@@ -78,6 +79,9 @@ expected=$(cd "$build/packaging/windows/stage"/pressforce-*-win64 && find . -typ
 actual=$(cd "$installed" && find . -type f ! -name uninstall.exe | sort)
 [ "$actual" = "$expected" ] || fail "installed: $(echo $actual), expected: $(echo $expected)"
 [ -s "$installed/uninstall.exe" ] || fail "no uninstaller"
+[ -z "${PF_SIGN_CA:-}" ] || osslsigncode verify -CAfile "$PF_SIGN_CA" -in "$installed/uninstall.exe" |
+    grep "^Signature verification: ok" | sed "s/^/test-wine: uninstall.exe: /" ||
+    fail "uninstall.exe is not signed by $PF_SIGN_CA"
 [ -s "$c/ProgramData/Microsoft/Windows/Start Menu/Programs/冲压力计算.lnk" ] || fail "no Start-menu entry"
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\pressforce'
 "$wine" reg query "$key" /v UninstallString 2> /dev/null | grep -qF 'Program Files\pressforce\uninstall.exe' ||
