@@ -25,10 +25,13 @@ BENCH_PACKAGES=(libbenchmark-dev valgrind libxtst-dev)
 # espeak-ng; the package tools (dpkg-shlibdeps runs on what `file` finds),
 # Debian's package checker and its check of the program's hardening
 # (devscripts), git for the package's second build from a clone; clang-format
-# for the sources' format; fontTools for a stand-in SimSun.
+# for the sources' format; fontTools for a stand-in SimSun; fcitx5 with its
+# pinyin engine, its full-width mode and its Qt 6 module for typing through a
+# Chinese input method.
 TEST_PACKAGES=(xvfb openbox xfwm4 mutter kwin-x11 kwin-style-breeze x11-utils wmctrl xdotool python3-pyatspi
                at-spi2-core dbus-daemon dbus-bin orca speech-dispatcher speech-dispatcher-espeak-ng espeak-ng
-               dpkg-dev file lintian devscripts desktop-file-utils appstream git clang-format python3-fonttools)
+               dpkg-dev file lintian devscripts desktop-file-utils appstream git clang-format python3-fonttools
+               fcitx5 fcitx5-chinese-addons fcitx5-frontend-qt6 fcitx5-module-fullwidth)
 # MinGW-w64, Qt's source package and its build tools, the icon, the installers
 # and their signatures.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix ninja-build dpkg-dev xz-utils imagemagick nsis zip wixl msitools python3
@@ -119,7 +122,7 @@ loop)
     install_packages "${BUILD_PACKAGES[@]}" "${REFERENCE_PACKAGES[@]}" "${TEST_PACKAGES[@]}" stress-ng
     build build -DPF_BUILD_TESTS=ON -DPF_BUILD_BENCH=OFF "${werror[@]}"
     PF_LAYOUT_FACTS=$PWD/build/layout_facts.sh tests/desktop/loop.sh build/ui/pressforce "${2:-20}" \
-        "desktop.py speech.py drive.py" "openbox xfwm4 mutter kwin_x11"
+        "desktop.py speech.py drive.py input_method.py" "openbox xfwm4 mutter kwin_x11"
     ;;
 bench)
     install_packages "${BUILD_PACKAGES[@]}" "${REFERENCE_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${BENCH_PACKAGES[@]}"

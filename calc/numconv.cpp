@@ -14,13 +14,17 @@ namespace {
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\u3000'; }
 
 // The ASCII character a full-width form stands for, or the character itself.
+// The ideographic full stops '。' and '｡', which an input method types for '.'
+// with Chinese punctuation on, stand for the decimal point as '．' does.
 char16_t Fold(char16_t c) {
     if (c < u'\u0080')
         return c;
     if (c >= u'\uFF10' && c <= u'\uFF19')
         return static_cast<char16_t>(u'0' + (c - u'\uFF10'));
     switch (c) {
-    case u'\uFF0E': return u'.';
+    case u'\uFF0E':
+    case u'\u3002':
+    case u'\uFF61': return u'.';
     case u'\uFF0B': return u'+';
     case u'\uFF0D': return u'-';
     case u'\uFF45': return u'e';

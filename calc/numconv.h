@@ -14,7 +14,8 @@ namespace calc {
 // Leading blanks (space, tab, U+3000) are skipped. A number is an optional sign,
 // digits with at most one '.', and an optional exponent ('e' or 'E', optional
 // sign, digits). Full-width digits, '．', '＋', '－', 'ｅ', 'Ｅ' read as their ASCII
-// forms. Whatever follows the number is ignored; text with no number gives 0.
+// forms, and the ideographic full stops '。' (U+3002) and '｡' (U+FF61) as '.'.
+// Whatever follows the number is ignored; text with no number gives 0.
 // A value beyond the double range gives an infinity of its sign and raises
 // overflow; one below it gives the subnormal or zero it rounds to.
 double TextToNumber(std::u16string_view text, FpStatus& status);

@@ -63,6 +63,17 @@ void TestNumconv::textToNumber_data() {
     QTest::newRow("full-width plus and exponent") << QStringLiteral("＋１ｅ３") << 1000.0 << false;
     QTest::newRow("full-width upper E") << QStringLiteral("２Ｅ－１") << 0.2 << false;
     QTest::newRow("mixed widths") << QStringLiteral("1２.５") << 12.5 << false;
+    QTest::newRow("ideographic full stop") << QStringLiteral("２。５") << 2.5 << false;
+    QTest::newRow("ideographic full stop first") << QStringLiteral("。5") << 0.5 << false;
+    QTest::newRow("ideographic full stop last") << QStringLiteral("５。") << 5.0 << false;
+    QTest::newRow("ideographic full stop only") << QStringLiteral("。") << 0.0 << false;
+    QTest::newRow("halfwidth ideographic full stop") << QStringLiteral("２｡５") << 2.5 << false;
+    QTest::newRow("halfwidth ideographic full stop first") << QStringLiteral("｡5") << 0.5 << false;
+    QTest::newRow("ideographic full stop and exponent") << QStringLiteral("－１。５ｅ３") << -1500.0 << false;
+    QTest::newRow("ideographic full stop after a point stops") << QStringLiteral("1.2。3") << 1.2 << false;
+    QTest::newRow("point after an ideographic full stop stops") << QStringLiteral("1｡2.3") << 1.2 << false;
+    QTest::newRow("full-width comma stops the number") << QStringLiteral("1，5") << 1.0 << false;
+    QTest::newRow("ideographic comma stops the number") << QStringLiteral("1、5") << 1.0 << false;
     QTest::newRow("inf is not a number") << "inf" << 0.0 << false;
     QTest::newRow("nan is not a number") << "nan" << 0.0 << false;
     QTest::newRow("hexadecimal is not a number") << "0x10" << 0.0 << false;

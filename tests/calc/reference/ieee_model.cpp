@@ -230,7 +230,8 @@ Narrowed NarrowToSingle(double value) {
 namespace {
 
 // The ASCII character that a character of a number stands for: itself, or
-// the full-width form of a digit, '.', '+', '-', 'e', 'E'. 0 for anything else.
+// the full-width form of a digit, '.', '+', '-', 'e', 'E', or '.' for the
+// ideographic full stops U+3002 and U+FF61. 0 for anything else.
 char NumberChar(char16_t c) {
     if (c < 0x80) {
         const char a = static_cast<char>(c);
@@ -241,7 +242,9 @@ char NumberChar(char16_t c) {
     if (c >= 0xFF10 && c <= 0xFF19)
         return static_cast<char>('0' + (c - 0xFF10));
     switch (c) {
-    case 0xFF0E: return '.';
+    case 0xFF0E:
+    case 0x3002:
+    case 0xFF61: return '.';
     case 0xFF0B: return '+';
     case 0xFF0D: return '-';
     case 0xFF45: return 'e';

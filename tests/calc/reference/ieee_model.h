@@ -45,7 +45,8 @@ struct Narrowed {
 Narrowed NarrowToSingle(double value);
 
 // The number at the front of a text, as plain ASCII ("-12.5e3"): blanks
-// skipped, full-width forms folded. Empty when the text starts with no number.
+// skipped, full-width forms and the ideographic full stops ('。', '｡' for '.')
+// folded. Empty when the text starts with no number.
 std::string NumberPrefix(std::u16string_view text);
 
 // A text as quoted ASCII, other code units as \uXXXX, for failure messages.

@@ -233,11 +233,14 @@ unsigned PendingFor(int formula, const Operands& v) {
 
 enum TextKind { PlainDecimals, LongMantissas, Midpoints, RangeEdges, Exponents, TypedForms, RandomUnits };
 
-char16_t FullWidth(char c) {
+// The full-width form of a character of a number; for '.' one of the three
+// points typed with Chinese input methods: '．', '。' and '｡'.
+char16_t FullWidth(Rng& rng, char c) {
     if (c >= '0' && c <= '9')
         return static_cast<char16_t>(0xFF10 + (c - '0'));
+    static const char16_t kPoints[] = {0xFF0E, 0x3002, 0xFF61};
     switch (c) {
-    case '.': return 0xFF0E;
+    case '.': return kPoints[rng.Below(3)];
     case '+': return 0xFF0B;
     case '-': return 0xFF0D;
     case 'e': return 0xFF45;
@@ -250,7 +253,7 @@ char16_t FullWidth(char c) {
 std::u16string Widen(Rng& rng, const std::string& ascii, std::uint32_t oneIn) {
     std::u16string out;
     for (char c : ascii)
-        out += (oneIn != 0 && rng.Chance(oneIn)) ? FullWidth(c) : static_cast<char16_t>(c);
+        out += (oneIn != 0 && rng.Chance(oneIn)) ? FullWidth(rng, c) : static_cast<char16_t>(c);
     return out;
 }
 
@@ -296,8 +299,8 @@ std::string ExponentPart(Rng& rng) {
 
 std::u16string Junk(Rng& rng) {
     static const char16_t* const kJunk[] = {
-        u"",       u"",   u"",     u"mm", u" 12", u".5",           u"e",  u"e+", u"E-x",  u",5", u"..",
-        u"\u3000", u"x1", u"e1e2", u"１", u"-3",  u"\uFF45\uFF0D", u"\t", u"∞",  u"ｅ５",
+        u"",   u"",     u"",   u"mm", u" 12",          u".5", u"e", u"e+",   u"E-x", u",5", u"..",  u"\u3000",
+        u"x1", u"e1e2", u"１", u"-3", u"\uFF45\uFF0D", u"\t", u"∞", u"ｅ５", u"。5", u"｡",  u"，5",
     };
     std::u16string s = kJunk[rng.Below(sizeof kJunk / sizeof kJunk[0])];
     if (rng.Chance(6))
@@ -417,7 +420,7 @@ std::string RangeEdgeText(Rng& rng) {
 
 std::u16string RandomUnitsText(Rng& rng) {
     static const char16_t kAlphabet[] = u"0123456789012345678901234567890123456789..+-eE \t\u3000"
-                                        u"０１２３４５６７８９．＋－ｅＥaxZ,∞";
+                                        u"０１２３４５６７８９．。｡＋－ｅＥaxZ,，∞";
     std::u16string s;
     const std::uint32_t n = rng.Below(14);
     constexpr auto kSize = static_cast<std::uint32_t>(sizeof kAlphabet / sizeof kAlphabet[0] - 1);
@@ -656,6 +659,8 @@ void TestReference::examples_data() {
         QTest::newRow(qPrintable(e.name))
             << int(e.formula) << e.inputs << e.fault << FromCalcFlags(e.flags) << e.check << e.value;
     ok("drawing full-width digits", D, {"１００", "１．５", "４００", "０．６"}, 36000.0f);
+    ok("blanking full-width, ideographic full stop", B, {"１００", "２。５", "３００"}, 97500.0f);
+    ok("drawing halfwidth ideographic full stop", D, {"100", "1｡5", "400", "｡6"}, 36000.0f);
     ok("blanking all empty", B, {"", "", ""}, 0.0f);
     ok("drawing all empty", D, empty4, 0.0f);
     ok("bending all empty", N, empty4, 0.0f);
@@ -823,9 +828,9 @@ void TestReference::fieldChains_data() {
 void TestReference::fieldChains() {
     QFETCH(int, formula);
     static const char16_t* const kTexts[] = {
-        u"",      u"0",     u"-0",    u"1e39", u"-1e39",    u"1e400",    u"3.4028235e38", u"3.4028236e38",
-        u"1e-46", u"1e-45", u"7e-46", u"abc",  u"１２．５", u"\u3000 2", u"+3",           u"1e10",
-        u"1e20",  u"1e-30",
+        u"",      u"0",     u"-0",     u"1e39", u"-1e39",    u"1e400",    u"3.4028235e38", u"3.4028236e38",
+        u"1e-46", u"1e-45", u"7e-46",  u"abc",  u"１２．５", u"\u3000 2", u"+3",           u"1e10",
+        u"1e20",  u"1e-30", u"２。５", u"｡5",
     };
     Sweep(std::string(kFormulaNames[formula]) + " from texts", [&](Rng& rng) {
         std::vector<std::u16string> fields;
