@@ -31,7 +31,7 @@ SOURCE_DIRS = ("ui", "platform", "calc")
 
 # What users type that the sources name only by code: the full-width forms a
 # Chinese input method gives, and its full-width blank.
-TYPED_TEXTS = "０１２３４５６７８９．＋－ｅＥ\u3000"
+TYPED_TEXTS = "０１２３４５６７８９．。｡＋－ｅＥ\u3000"
 
 # Qt's zh_CN translations (qtbase_zh_CN.qm) of the line-edit context menu,
 # its Unicode control character submenu and the standard dialog buttons.
