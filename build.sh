@@ -122,7 +122,7 @@ loop)
     install_packages "${BUILD_PACKAGES[@]}" "${REFERENCE_PACKAGES[@]}" "${TEST_PACKAGES[@]}" stress-ng
     build build -DPF_BUILD_TESTS=ON -DPF_BUILD_BENCH=OFF "${werror[@]}"
     PF_LAYOUT_FACTS=$PWD/build/layout_facts.sh tests/desktop/loop.sh build/ui/pressforce "${2:-20}" \
-        "desktop.py speech.py drive.py input_method.py" "openbox xfwm4 mutter kwin_x11"
+        "desktop.py speech.py input_method.py" "openbox xfwm4 mutter kwin_x11"
     ;;
 bench)
     install_packages "${BUILD_PACKAGES[@]}" "${REFERENCE_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${BENCH_PACKAGES[@]}"

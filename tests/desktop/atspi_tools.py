@@ -1,7 +1,5 @@
-"""What the end-to-end drivers share: finding the program's windows and controls
-over AT-SPI, as a screen reader does, and waiting for them to change."""
-
-import subprocess
+"""The AT-SPI way in: the program's windows and controls found over AT-SPI, as a
+screen reader finds them, and waited for as they change."""
 
 import gi
 
@@ -10,7 +8,7 @@ from gi.repository import Atspi, GLib  # noqa: E402
 import pyatspi  # noqa: E402
 
 import cases  # noqa: E402
-from cases import EXAMPLES, FACTS, Failure  # noqa: E402,F401
+from cases import EXAMPLES, FACTS, Failure, Program, tabs  # noqa: E402,F401
 
 WAIT = 20.0  # seconds for anything to appear, change or go
 # The accessibility bus and its registry, active before the program starts, so
@@ -34,7 +32,7 @@ CALCULATORS = [(FACTS[f"MENU_{c}_NAME"], FACTS[f"{c}_TITLE"], FACTS[f"{c}_LOOKUP
 # By window title: the result's spoken name, the look-up field's.
 RESULT_NAME = {title: spoken(title, "RESULT") for title in KEYS}
 LOOKUP = {title: spoken(title, "LOOKUP_FIELD") for title in KEYS}
-
+UNSEEN = (GLib.Error, RuntimeError, LookupError)  # an object that went away, or not there yet
 
 
 def step(text):
@@ -43,7 +41,7 @@ def step(text):
 
 def wait_for(what, probe, timeout=WAIT):
     """Polls probe() until it returns something true; fails after timeout."""
-    return cases.wait_for(what, probe, timeout, passing=(GLib.Error, RuntimeError, LookupError))
+    return cases.wait_for(what, probe, timeout, passing=UNSEEN)
 
 
 def showing(acc):
@@ -113,34 +111,68 @@ def type_into(win, name, value):
     wait_for(f"{value!r} in {name!r}", lambda: text_of(field) == value)
 
 
-def application(process):
-    """The application object of the program started as `process`."""
-    return wait_for("the program on the accessibility bus",
-                    lambda: next((a for a in children(DESKTOP) if a.get_process_id() == process.pid), None))
+class AtspiProgram(Program):
+    """The program, read back over AT-SPI: a field's text, where the focus is, the caret."""
 
+    def __init__(self, program, env=None):
+        super().__init__([program], env=env)
+        try:
+            self.app = wait_for("the program on the accessibility bus", lambda: next(
+                (a for a in children(DESKTOP) if a.get_process_id() == self.process.pid), None))
+        except Failure:
+            self.__exit__()
+            raise
 
-def start(program, env=None):
-    """Starts the program and returns its process and its application object."""
-    process = subprocess.Popen([program], env=env)
-    step(f"started {program} as process {process.pid}")
-    try:
-        return process, application(process)
-    except Failure:
-        stop(process)
-        raise
+    def accessible(self, window):
+        """The window's accessible object, and its focused control's."""
+        win = next(iter(windows(self.app, FACTS[f"{window}_TITLE"])), None)
 
+        def walk(acc, depth):
+            for child in children(acc):
+                if child.getState().contains(pyatspi.STATE_FOCUSED):
+                    return child
+                if depth > 1 and (found := walk(child, depth - 1)):
+                    return found
+            return None
+        return win, win and walk(win, 4)
 
-def ended(process, what):
-    """Waits for the process to end with exit code 0."""
-    try:
-        code = process.wait(timeout=WAIT)
-    except subprocess.TimeoutExpired:
-        raise Failure(f"the program did not end after {what}") from None
-    if code != 0:
-        raise Failure(f"the program ended with exit code {code} after {what}")
+    @staticmethod
+    def stop_of(control):
+        """The tab stop that is `control` (a look-up field is also a numbered field)."""
+        window = control.split("_")[0]
+        return next(k for k in tabs(window) if FACTS[f"{k}_NAME"] == FACTS[f"{control}_NAME"])
 
+    def focused(self, window):
+        return self.focus(window)[0]
 
-def stop(process):
-    if process.poll() is None:
-        process.kill()
-        process.wait()
+    def focus(self, window):
+        """The key of the window's focused control ("" if none) and its accessible object."""
+        try:
+            acc = self.accessible(window)[1]
+            name = acc and ("" if acc.getRole() == pyatspi.ROLE_IMAGE else acc.name)
+            return acc and next((k for k in tabs(window) if FACTS[f"{k}_NAME"] == name), ""), acc
+        except UNSEEN:
+            return "", None
+
+    def wait_focus(self, control):
+        window, stop = control.split("_")[0], self.stop_of(control)
+        try:
+            wait_for(f"the focus on {control}", lambda: self.focused(window) == stop, timeout=5)
+        except Failure:
+            raise Failure(f"the focus is on {self.focused(window)!r}, expected {stop}") from None
+
+    def focused_text(self, control):
+        """The text of `control` if it has the focus, else None."""
+        key, acc = self.focus(control.split("_")[0])
+        try:
+            return text_of(acc) if key == self.stop_of(control) else None
+        except UNSEEN:
+            return None
+
+    def caret(self, control, text):
+        """Where the caret is in `control` once it reads `text`, focused or not."""
+        def reads():
+            win = self.accessible(control.split("_")[0])[0]  # None a moment as windows come and go
+            found = win and [a for a in find_all(win, pyatspi.ROLE_TEXT) if a.name == FACTS[f"{control}_NAME"]]
+            return found and text_of(found[0]) == text and found[0]
+        return wait_for(f"{control} = {text!r}", reads).queryText().caretOffset

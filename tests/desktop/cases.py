@@ -153,6 +153,25 @@ def on_screen(x_id, point, reach=24):
     return drawn and drawn.count(drawn[:4]) * 4 != len(drawn) and x_pixels(None, x + left, y + top, w, h) == drawn
 
 
+def background(command, log, **popen):
+    """A process beside the program (speech-dispatcher, Orca, fcitx5), its output appended to the file `log`."""
+    with open(log, "a") as out:
+        return subprocess.Popen(command, stdout=out, stderr=subprocess.STDOUT, **popen)
+
+
+def end(process, ask=False):
+    """Ends the process if it runs: killed, or asked to end first and killed if it stays."""
+    if process.poll() is None and ask:
+        process.terminate()
+        try:
+            process.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            pass
+    if process.poll() is None:
+        process.kill()
+        process.wait()
+
+
 class Program:
     """The program started by `command`, seen through X. A way in adds
     focused_text() and, where it sees the focus, focused()."""
@@ -175,9 +194,7 @@ class Program:
         return self
 
     def __exit__(self, *_):
-        if self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
+        end(self.process)
 
     def window(self, name):
         """The X window of the window `name` (MENU, SHEET, REPORT or a
@@ -527,24 +544,24 @@ def computes_and_reports_a_fault(p):
     p.ended("the calculator's 关闭")
 
 
-# Cases that take the way in and start the program themselves, and those given it started.
 CASES = [lookup_keeps_the_calculator_active, typing_at_once, keyboard_only, title_bar_close, result_and_link,
          computes_and_reports_a_fault]
-STARTING = {title_bar_close, result_and_link}
 
 
-def main(tag, start, argv, usage, extra=()):
-    """Runs the cases named after the program in argv (all by default), and
-    `extra` cases of the way in, each to its end, with the program started by
-    `start(program, env=None)`, a Program; prints each one's time and a closing
-    count. The exit status."""
+def main(tag, start, argv, usage, default, once=()):
+    """Runs the cases named after the program in argv, by default those of
+    `default`, and those of `once` where PF_ONCE is set: cases whose checks do
+    not depend on the window manager, run under one. Each runs to its end with
+    `start(program, env=None)`, a Program: a case taking `way` starts the
+    program itself, any other is given it started. Prints each one's time and
+    a closing count; the exit status."""
     if len(argv) < 2:
         print(usage)
         return 2
     way = functools.partial(start, argv[1])
-    every = CASES + list(extra)
+    every = list(default) + list(once)
     known = [case.__name__ for case in every]
-    chosen = argv[2:] or known
+    chosen = argv[2:] or [case.__name__ for case in [*default, *(once if os.environ.get("PF_ONCE") else ())]]
     if unknown := [name for name in chosen if name not in known]:
         print(f"{tag}: no case named {' '.join(unknown)}; the cases are {' '.join(known)}", flush=True)
         return 2
@@ -555,7 +572,7 @@ def main(tag, start, argv, usage, extra=()):
         print(f"{tag}: --- {case.__name__}", flush=True)
         began = time.monotonic()
         try:
-            if case in STARTING or case in extra:
+            if case.__code__.co_varnames[0] == "way":
                 case(way)
             else:
                 with way() as p:

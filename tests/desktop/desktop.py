@@ -1,86 +1,82 @@
 #!/usr/bin/python3
 """The user cases of cases.py on a desktop: the real program under a window
 manager, X mouse clicks and key presses (xdotool), and what a screen reader
-reads back over AT-SPI: a field's text, where the focus is, the caret.
+reads back over AT-SPI: a field's text, where the focus is, the caret. Once
+(with PF_ONCE set, or named), what AT-SPI tells of every window.
 
-Usage: desktop.py PROGRAM [CASE...]   (all cases by default; under run.sh: X display,
-window manager, D-Bus session)
+Usage: desktop.py PROGRAM [CASE...]   (by default the cases of cases.py; under
+run.sh: X display, window manager, D-Bus session)
 """
 
 import sys
 
 import pyatspi
-from gi.repository import GLib
 
 import cases
-from atspi_tools import application, children, find_all, text_of, windows
-from cases import FACTS, tabs
+from atspi_tools import (EXAMPLES, FACTS, AtspiProgram, Failure, find, find_all, gone, press_button, step, text_of,
+                         type_into, wait_for, window, windows)
 
-UNSEEN = (GLib.Error, RuntimeError, LookupError)  # an object that went away, or not there yet
+SHEET_TEXTS = ["黄铜（H62、H68）", "260~420", "电工硅钢（DT1、DT2、DT3）", "0.5~0.8"]
 
 
-class AtspiProgram(cases.Program):
-    def __init__(self, program, env=None):
-        super().__init__([program], env=env)
+def what_atspi_tells(p):
+    """Each window used through AT-SPI alone, as a screen reader does: the
+    menu's banner described; in each calculator one picture described, the
+    link named, the example typed, 计算 pressed and the result read, 查询
+    pressed and the material sheet's text read; the sheet's own 关闭 closes it
+    alone, the calculator keeping its values; the sheet stays open through the
+    switches, and the menu's 关闭 ends the program."""
+    menu_title, sheet_title = FACTS["MENU_TITLE"], FACTS["SHEET_TITLE"]
+
+    def sheet():
+        sheets = wait_for("one material window", lambda: len(windows(p.app, sheet_title)) == 1 and
+                          windows(p.app, sheet_title))
+        if missing := [t for t in SHEET_TEXTS if t not in sheets[0].description]:
+            raise Failure(f"the material window's description lacks {missing}: {sheets[0].description!r}")
+        return sheets[0]
+
+    for number, (name, (inputs, expected)) in enumerate(EXAMPLES.items()):
+        title, result_name = FACTS[f"{name}_TITLE"], FACTS[f"{name}_RESULT_NAME"]
+        menu = window(p.app, menu_title)
+        if not menu.description:
+            raise Failure("the main menu exposes no description of its banner")
+        press_button(menu, FACTS[f"MENU_{name}_NAME"])
+        calc = window(p.app, title)
+        gone(p.app, menu_title)
+        wait_for(f"{title}: one picture with a description",
+                 lambda: len([i for i in find_all(calc, pyatspi.ROLE_IMAGE) if i.description]) == 1)
+        wait_for(f"{title}: the link label",
+                 lambda: [link.name for link in find_all(calc, pyatspi.ROLE_LINK)] == [FACTS[f"{name}_LINK_NAME"]])
+        for i, value in enumerate(inputs, 1):
+            type_into(calc, FACTS[f"{name}_FIELD{i}_NAME"], value)
+        press_button(calc, FACTS[f"{name}_CALCULATE_NAME"])
+
+        def reads():  # waited for, as every read here: a busy program answers AT-SPI late
+            result = windows(p.app, title) and find(calc, pyatspi.ROLE_TEXT, result_name)
+            return result and text_of(result) == expected
         try:
-            self.app = application(self.process)
-        except cases.Failure:
-            self.__exit__()
-            raise
+            wait_for(f"{title}: the result {expected!r}", reads)
+        except Failure:
+            raise Failure(f"{title}: {result_name} reads {text_of(find(calc, pyatspi.ROLE_TEXT, result_name))!r}, "
+                          f"expected {expected!r}") from None
+        press_button(calc, FACTS[f"{name}_LOOKUP_NAME"])
+        if number != 1:
+            sheet()
+        else:  # the sheet's own 关闭
+            press_button(sheet(), FACTS["SHEET_CLOSE_NAME"])
+            gone(p.app, sheet_title)
+            try:
+                wait_for(f"{title}: the calculator as it was", reads)
+            except Failure as e:
+                raise Failure(f"{title}: closing the material window changed the calculator ({e})") from None
+        press_button(calc, FACTS[f"{name}_BACK_NAME"])
+        window(p.app, menu_title)
+        gone(p.app, title)
+    sheet()
+    press_button(window(p.app, menu_title), FACTS["MENU_CLOSE_NAME"])
+    p.ended("the menu's 关闭")
+    step("the program ended with exit code 0")
 
-    def accessible(self, window):
-        """The window's accessible object, and its focused control's."""
-        win = next(iter(windows(self.app, FACTS[f"{window}_TITLE"])), None)
-
-        def walk(acc, depth):
-            for child in children(acc):
-                if child.getState().contains(pyatspi.STATE_FOCUSED):
-                    return child
-                if depth > 1 and (found := walk(child, depth - 1)):
-                    return found
-            return None
-        return win, win and walk(win, 4)
-
-    @staticmethod
-    def stop_of(control):
-        """The tab stop that is `control` (a look-up field is also a numbered field)."""
-        window = control.split("_")[0]
-        return next(k for k in tabs(window) if FACTS[f"{k}_NAME"] == FACTS[f"{control}_NAME"])
-
-    def focused(self, window):
-        return self.focus(window)[0]
-
-    def focus(self, window):
-        """The key of the window's focused control ("" if none) and its accessible object."""
-        try:
-            acc = self.accessible(window)[1]
-            name = acc and ("" if acc.getRole() == pyatspi.ROLE_IMAGE else acc.name)
-            return acc and next((k for k in tabs(window) if FACTS[f"{k}_NAME"] == name), ""), acc
-        except UNSEEN:
-            return "", None
-
-    def wait_focus(self, control):
-        window, stop = control.split("_")[0], self.stop_of(control)
-        try:
-            cases.wait_for(f"the focus on {control}", lambda: self.focused(window) == stop, timeout=5)
-        except cases.Failure:
-            raise cases.Failure(f"the focus is on {self.focused(window)!r}, expected {stop}") from None
-
-    def focused_text(self, control):
-        """The text of `control` if it has the focus, else None."""
-        key, acc = self.focus(control.split("_")[0])
-        try:
-            return text_of(acc) if key == self.stop_of(control) else None
-        except UNSEEN:
-            return None
-
-    def caret(self, control, text):
-        """Where the caret is in `control` once it reads `text`, focused or not."""
-        def reads():
-            win = self.accessible(control.split("_")[0])[0]  # None a moment as windows come and go
-            found = win and [a for a in find_all(win, pyatspi.ROLE_TEXT) if a.name == FACTS[f"{control}_NAME"]]
-            return found and text_of(found[0]) == text and found[0]
-        return cases.wait_for(f"{control} = {text!r}", reads, passing=UNSEEN).queryText().caretOffset
 
 if __name__ == "__main__":
-    sys.exit(cases.main("desktop", AtspiProgram, sys.argv, __doc__))
+    sys.exit(cases.main("desktop", AtspiProgram, sys.argv, __doc__, cases.CASES, once=[what_atspi_tells]))

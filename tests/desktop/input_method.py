@@ -17,8 +17,8 @@ import sys
 import tempfile
 
 import cases
-from cases import Failure, expect, open_by_mouse, read, step, wait_for
-from desktop import AtspiProgram
+from atspi_tools import AtspiProgram
+from cases import Failure, background, end, expect, open_by_mouse, read, step, wait_for
 from gi.repository import Gio, GLib
 
 # Pinyin, on from the start in every input field; Shift+Space toggles full-width, as in the common Chinese
@@ -54,9 +54,8 @@ def fcitx5_running():
     for name, text in PROFILE.items():
         with open(f"{home}/fcitx5/{name}", "w") as f:
             f.write(text)
-    with open(f"{home}/fcitx5.log", "w") as log:
-        process = subprocess.Popen(["fcitx5", "--replace"], stdout=log, stderr=subprocess.STDOUT,
-                                   env=dict(os.environ, XDG_CONFIG_HOME=home, XDG_DATA_HOME=home))
+    process = background(["fcitx5", "--replace"], f"{home}/fcitx5.log",
+                         env=dict(os.environ, XDG_CONFIG_HOME=home, XDG_DATA_HOME=home))
 
     def answers():  # in its event loop, its addons loaded
         if process.poll() is not None:
@@ -70,8 +69,7 @@ def fcitx5_running():
             print("fcitx5 log:", log.read(), sep="\n", file=sys.stderr)
         raise
     finally:
-        process.terminate()
-        process.wait()
+        end(process, ask=True)
         shutil.rmtree(home, ignore_errors=True)
 
 
@@ -126,5 +124,4 @@ def pinyin_and_full_width(way):
 
 
 if __name__ == "__main__":
-    argv = sys.argv if len(sys.argv) != 2 else sys.argv + ["pinyin_and_full_width"]  # none of cases.py's
-    sys.exit(cases.main("input method", AtspiProgram, argv, __doc__, extra=[pinyin_and_full_width]))
+    sys.exit(cases.main("input method", AtspiProgram, sys.argv, __doc__, [pinyin_and_full_width]))

@@ -4,7 +4,8 @@
 # Qt's AT-SPI bridge on.
 #   tests/desktop/run.sh SCRIPT PROGRAM [WM]    WM: openbox (default), xfwm4,
 #                                             mutter or kwin_x11
-# PF_CASES, if set, names the script's cases to run (all by default).
+# PF_CASES, if set, names the script's cases to run (its own by default, and
+# with PF_ONCE set those that need to run under one window manager only).
 # PF_LAYOUT_FACTS names the build's layout_facts.sh; unset, it is that of the
 # build tree PROGRAM lies in.
 set -euo pipefail

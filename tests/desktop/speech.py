@@ -17,8 +17,8 @@ import time
 
 from orca import orca_platform
 
-from atspi_tools import CALCULATORS, FACTS, KEYS, LOOKUP, MENU, MENU_TABS, RESULT_NAME, Failure, start, stop, wait_for
-from cases import lookup_field, moves
+from atspi_tools import CALCULATORS, FACTS, KEYS, LOOKUP, MENU, MENU_TABS, RESULT_NAME, AtspiProgram, Failure, wait_for
+from cases import background, end, lookup_field, moves
 
 STEP_WAIT = 5.0  # seconds for Orca to say what a step must make it say
 GIVE_UP = 8  # failed steps after which the walk stops
@@ -82,14 +82,11 @@ class Orca:
         self.entry = []  # the lines of the entry being read; the next entry's start completes it
         self.queued = 0  # events Orca has queued and not yet handled
         output = os.path.join(home, "orca.out")
-        with open(output, "w") as out:
-            quiet = {"stdout": out, "stderr": subprocess.STDOUT}
-            self.dispatcher = subprocess.Popen(["speech-dispatcher", "--run-single", "--timeout", "0",
-                                                "--config-dir", config], **quiet)
-            # Orca's own words in English, whatever the desktop's language.
-            env = dict(os.environ, LANG="C.UTF-8", LANGUAGE="", LC_ALL="C.UTF-8")
-            self.orca = subprocess.Popen(["/usr/bin/python3", os.path.join(here, "orca_run.py"), self.log],
-                                         env=env, **quiet)
+        self.dispatcher = background(["speech-dispatcher", "--run-single", "--timeout", "0", "--config-dir", config],
+                                     output)
+        # Orca's own words in English, whatever the desktop's language.
+        self.orca = background(["/usr/bin/python3", os.path.join(here, "orca_run.py"), self.log], output,
+                               env=dict(os.environ, LANG="C.UTF-8", LANGUAGE="", LC_ALL="C.UTF-8"))
         self.failures = []
         if not self.expect("Orca starts", [], ["Screen reader on."], wait=20):
             self.close()
@@ -165,12 +162,7 @@ class Orca:
 
     def close(self):
         for p in (self.orca, self.dispatcher):
-            p.terminate()
-            try:
-                p.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                p.kill()
-                p.wait()
+            end(p, ask=True)
 
 
 def walk(orca, entry, values, result, fault):
@@ -216,29 +208,26 @@ def run(program):
     if not (shutil.which("orca") and shutil.which("speech-dispatcher") and os.path.exists(ESPEAK_MODULE)):
         raise Failure("missing orca, speech-dispatcher or speech-dispatcher-espeak-ng (Debian packages)")
     orca = Orca(os.environ["HOME"])
-    process = None
+    # Stopped at the end, not ended with 关闭: Qt 6.4 leaks a key event that it
+    # forwarded to the screen reader when its window has gone before the answer,
+    # and a sanitized run would report it.
     try:
-        process, _ = start(program)
-        # Whether Orca tells the window the program opens with depends on Qt's bridge
-        # having registered it when the window manager activates it (under xfwm4 it
-        # sometimes has not): noted, not failed. The walk's steps check what follows.
-        if not orca.expect("the menu", [], [frame(MENU), button(MENU_TABS[0])], wait=20):
-            print(f"speech: note: {orca.failures.pop()}", flush=True)
-        for w in WALKS:
-            walk(orca, *w)
-        if orca.failures:
-            raise Failure(f"{len(orca.failures)} steps failed:\n" + "\n".join(orca.failures))
+        with AtspiProgram(program):
+            # Whether Orca tells the window the program opens with depends on Qt's bridge
+            # having registered it when the window manager activates it (under xfwm4 it
+            # sometimes has not): noted, not failed. The walk's steps check what follows.
+            if not orca.expect("the menu", [], [frame(MENU), button(MENU_TABS[0])], wait=20):
+                print(f"speech: note: {orca.failures.pop()}", flush=True)
+            for w in WALKS:
+                walk(orca, *w)
+            if orca.failures:
+                raise Failure(f"{len(orca.failures)} steps failed:\n" + "\n".join(orca.failures))
     except Failure:
         # What Orca last logged tells whether it heard the program's events.
         with open(orca.log, errors="replace") as f:
             print("speech: the end of Orca's log:\n" + "".join(f.readlines()[-80:]), file=sys.stderr)
         raise
     finally:
-        # Stopped, not ended with 关闭: Qt 6.4 leaks a key event that it forwarded to
-        # the screen reader when its window has gone before the answer, and a
-        # sanitized run would report it.
-        if process:
-            stop(process)
         orca.close()
 
 

@@ -86,4 +86,4 @@ def scaled_at_150_percent(way):
 
 
 if __name__ == "__main__":
-    sys.exit(cases.main("wine", WineProgram, sys.argv, __doc__, extra=[scaled_at_150_percent]))
+    sys.exit(cases.main("wine", WineProgram, sys.argv, __doc__, cases.CASES + [scaled_at_150_percent]))
