@@ -10,14 +10,32 @@
 
 namespace platform {
 
-Activation::Activation(std::function<QPoint()> pointer) : pointer_(std::move(pointer)) { clock_.start(); }
-Activation::~Activation() {
-    for (const auto& list : {procedureRetired_, retired_.TakeAll()})
-        for (const QPointer<QWidget>& w : list)
-            delete w.data();
+namespace {
+
+void Dispose(QWidget* window) {
+    if (!window)
+        return;
+    window->hide();
+    // A procedure of this window may still be running: deleted once it has returned.
+    window->deleteLater();
 }
 
-void Activation::Retire(QWidget* window) { procedureRetired_.emplace_back(window); }
+} // namespace
+
+Activation::Activation(std::function<QPoint()> pointer) : pointer_(std::move(pointer)) { clock_.start(); }
+Activation::~Activation() {
+    for (const QPointer<QWidget>& w : procedureRetired_)
+        delete w.data();
+    for (const Retired& r : retired_)
+        delete r.window.data();
+}
+
+void Activation::Unload(QWidget* window, bool inProcedure) {
+    if (inProcedure && window->isActiveWindow())
+        procedureRetired_.emplace_back(window);
+    else
+        Dispose(window);
+}
 
 void Activation::Show(QWidget* window, bool inProcedure) {
     // In a procedure the window manager must not activate the window it maps:
@@ -47,10 +65,7 @@ void Activation::ProcedureReturned() {
         Hold(w, std::move(shown), retired);
     } else { // no window to pass the focus to
         for (const QPointer<QWidget>& w : retired)
-            if (w) {
-                w->hide();
-                w->deleteLater();
-            }
+            Dispose(w);
     }
 }
 
@@ -60,7 +75,7 @@ void Activation::Hold(QWidget* target, std::vector<QPointer<QWidget>> shown,
     // is active: one hidden now while it has the X focus would open the gap again.
     LetGo();
     for (const QPointer<QWidget>& w : retired)
-        retired_.Retire(w);
+        retired_.push_back({w});
     shown.insert(shown.end(), retired.begin(), retired.end());
     std::erase_if(shown, [&](const QPointer<QWidget>& w) { return !w || w == target; });
     if (shown.empty()) {
@@ -89,7 +104,8 @@ bool Activation::Shown(const QObject* receiver) const {
 }
 
 bool Activation::Retiring(const QObject* receiver) const {
-    return retired_.AnyOf([&](const QPointer<QWidget>& w) { return In(receiver, w); });
+    return std::any_of(retired_.begin(), retired_.end(),
+                       [&](const Retired& r) { return In(receiver, r.window); });
 }
 
 bool Activation::eventFilter(QObject* receiver, QEvent* event) {
@@ -115,7 +131,7 @@ bool Activation::eventFilter(QObject* receiver, QEvent* event) {
     case QEvent::KeyRelease:
     case QEvent::InputMethod:
         // Retired windows are hidden in a pause of the typing.
-        retired_.Key(clock_.elapsed());
+        lastKey_ = clock_.elapsed();
         ScheduleDepartures();
         if ((target_ && Shown(receiver)) || Retiring(receiver)) {
             const auto focusIn = [](QWidget* w) { return w && w->focusWidget() ? w->focusWidget() : w; };
@@ -137,13 +153,21 @@ void Activation::timerEvent(QTimerEvent* event) {
         if (!settle_.isActive())
             Release();
     } else if (event->timerId() == departure_.timerId()) {
-        auto [hide, destroy] = retired_.Take(clock_.elapsed());
-        for (const QPointer<QWidget>& w : hide)
-            if (w)
-                w->hide();
-        for (const QPointer<QWidget>& w : destroy)
-            if (w)
-                w->deleteLater();
+        const qint64 now = clock_.elapsed();
+        std::erase_if(retired_, [&](Retired& r) {
+            if (r.stage == Retired::Kept || Due(r) > now)
+                return false;
+            if (r.stage == Retired::Hidden) {
+                if (r.window)
+                    r.window->deleteLater();
+                return true;
+            }
+            if (r.window)
+                r.window->hide();
+            r.stage = Retired::Hidden;
+            r.since = now;
+            return false;
+        });
         ScheduleDepartures();
         Unfilter();
     } else if (event->timerId() == settle_.timerId()) {
@@ -200,30 +224,39 @@ void Activation::End() {
 
 void Activation::Bury() {
     departure_.stop();
-    for (const auto& list : {std::exchange(procedureRetired_, {}), retired_.TakeAll()})
-        for (const QPointer<QWidget>& w : list)
-            if (w) {
-                w->hide();
-                w->deleteLater();
-            }
+    for (const QPointer<QWidget>& w : std::exchange(procedureRetired_, {}))
+        Dispose(w);
+    for (const Retired& r : std::exchange(retired_, {}))
+        Dispose(r.window);
     Unfilter();
 }
 
 void Activation::Settle() {
-    retired_.Settle(clock_.elapsed());
+    for (Retired& r : retired_)
+        if (r.stage == Retired::Kept)
+            r = {r.window, Retired::Settled, clock_.elapsed()};
     ScheduleDepartures();
     Unfilter();
 }
 
+qint64 Activation::Due(const Retired& r) const {
+    return r.stage == Retired::Hidden ? r.since + kHoldMilliseconds
+                                      : std::max(r.since + kSettleMilliseconds, lastKey_ + kHoldMilliseconds);
+}
+
 void Activation::ScheduleDepartures() {
-    if (const std::optional<qint64> due = retired_.Next())
-        departure_.start(static_cast<int>(std::max<qint64>(0, *due - clock_.elapsed())), this);
+    qint64 next = -1;
+    for (const Retired& r : retired_)
+        if (r.stage != Retired::Kept && (next < 0 || Due(r) < next))
+            next = Due(r);
+    if (next >= 0)
+        departure_.start(static_cast<int>(std::max<qint64>(0, next - clock_.elapsed())), this);
     else
         departure_.stop();
 }
 
 void Activation::Unfilter() {
-    if (!target_ && retired_.Empty())
+    if (!target_ && retired_.empty())
         qApp->removeEventFilter(this);
 }
 

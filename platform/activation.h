@@ -1,5 +1,5 @@
-// Which window is active after an event procedure, and where the keys typed
-// right after it go.
+// Which window is active after an event procedure, where the keys typed right
+// after it go, and when the windows it unloaded leave.
 //
 // The rule: within a procedure only its last activation request counts, made
 // once the procedure has returned; a window it shows opens without activating.
@@ -16,23 +16,22 @@
 // control, and once such a window has been active for kSettleMilliseconds
 // with no further activation, the requested window is asked for once more.
 //
-// Why a window unloaded by the procedure may stay: unmapped at once while it
-// has the focus, it leaves the X focus on no window of the program until the
-// window manager focuses the requested one, and keys typed in that gap are
-// lost (mutter). So it stays on the screen, inert, passing on the keys it gets
-// (to the window last asked for while the focus is still in it), until the
-// requested window has been active or the hold ends, and leaves as
-// RetiredWindows says: kSettleMilliseconds later (Qt may tell of an activation
-// before the X server has moved the focus), and not within kHoldMilliseconds of
-// a key (mutter can lose a key pressed as a window is unmapped, and a person's
-// keys come about a settle's time apart). Hidden, it still passes on late
-// keys (a screen reader's bridge holds each key until the reader has seen it).
-// An activation of it chooses nothing (Wine, which leaves the X focus on it,
-// may give it the activation back). When the program ends, every unloaded
-// window goes at once.
+// Why a window unloaded by a procedure while it has the focus stays: unmapped
+// at once, it leaves the X focus on no window of the program until the window
+// manager focuses the requested one, and keys typed in that gap are lost
+// (mutter). So it stays on the screen, inert, passing on the keys it gets (to
+// the window last asked for while the focus is still in it), until the
+// requested window has been active or the hold ends; a later procedure before
+// then keeps it too. Then it is hidden kSettleMilliseconds later (Qt may tell
+// of an activation before the X server has moved the focus), and not within
+// kHoldMilliseconds of a key (mutter can lose a key pressed as a window is
+// unmapped, and a person's keys come about a settle's time apart). Hidden, it
+// still passes on late keys (a screen reader's bridge holds each key until the
+// reader has seen it), and is destroyed kHoldMilliseconds later. An
+// activation of it chooses nothing (Wine, which leaves the X focus on it, may
+// give it the activation back). Any other unloaded window goes at once, and
+// when the program ends, every unloaded window goes at once.
 #pragma once
-
-#include "platform/retired.h"
 
 #include <QBasicTimer>
 #include <QElapsedTimer>
@@ -65,12 +64,8 @@ public:
     void Request(QWidget* window, bool inProcedure);
     // The procedure has returned: its last request is made, and held.
     void ProcedureReturned();
-    // Keeps `window`, unloaded in a procedure while it had the focus, as above.
-    void Retire(QWidget* window);
-    // True while keys typed are kept for the requested window.
-    bool Holding() const { return !target_.isNull(); }
-    // Whether `receiver` is, or is in, an unloaded window not yet destroyed.
-    bool Retiring(const QObject* receiver) const;
+    // Takes `window`, unloaded, and destroys it as the rule says.
+    void Unload(QWidget* window, bool inProcedure);
     // The program ends: the keys are let go and every unloaded window goes at once.
     void End();
 
@@ -79,6 +74,13 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
+    // An unloaded window kept on the screen, then hidden, before it is destroyed.
+    struct Retired {
+        QPointer<QWidget> window;
+        enum Stage { Kept, Settled, Hidden } stage = Kept;
+        qint64 since = 0; // settled or hidden at
+    };
+
     void Hold(QWidget* target, std::vector<QPointer<QWidget>> shown,
               const std::vector<QPointer<QWidget>>& retired);
     void Activated(QWindow* window);
@@ -86,25 +88,30 @@ private:
     static bool In(const QObject* receiver, const QWidget* window);
     // It is one the hold keeps keys for.
     bool Shown(const QObject* receiver) const;
+    // It is, or is in, an unloaded window not yet destroyed.
+    bool Retiring(const QObject* receiver) const;
     // Lets the keys go.
     void LetGo();
-    // Lets the keys go; the retired windows leave.
+    // Lets the keys go; the kept windows start to leave.
     void Release();
-    // The retired windows leave, as RetiredWindows says.
+    // The kept windows start to leave.
     void Settle();
+    // When the next retired window is due to be hidden or destroyed.
+    qint64 Due(const Retired& r) const;
     void ScheduleDepartures();
     // Every unloaded window goes at once.
     void Bury();
     void Unfilter();
 
-    // The procedure's last request, and the windows it showed or raised.
+    // The procedure's last request, and the windows it showed or unloaded.
     QPointer<QWidget> pending_;
     std::vector<QPointer<QWidget>> procedureShown_, procedureRetired_;
     // While holding: the requested window, the others shown, the pointer then.
     QPointer<QWidget> target_;
     std::vector<QPointer<QWidget>> shown_;
-    // Unloaded windows not yet destroyed.
-    RetiredWindows<QPointer<QWidget>> retired_{kSettleMilliseconds, kHoldMilliseconds};
+    // Unloaded windows not yet destroyed, and the time of the last key.
+    std::vector<Retired> retired_;
+    qint64 lastKey_ = -kHoldMilliseconds;
     QElapsedTimer clock_;
     // The window last asked for, which gets the keys reaching a retired
     // window while the focus is still in one.

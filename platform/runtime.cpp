@@ -1,13 +1,13 @@
 #include "platform/runtime.h"
 
 #include "platform/activation.h"
-#include "platform/controls.h"
-#include "platform/form.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDesktopServices>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
@@ -33,16 +33,51 @@ QString ObjectPath(const Form& form, ControlName control) {
     return form.Name() + QLatin1Char('.') + ToString(control);
 }
 
+KeyCode VirtualKey(const QKeyEvent& e) {
+    switch (e.key()) {
+    case Qt::Key_Left: return KeyCode::Left;
+    case Qt::Key_Up: return KeyCode::Up;
+    case Qt::Key_Right: return KeyCode::Right;
+    case Qt::Key_Down: return KeyCode::Down;
+    default: return KeyCode::Other;
+    }
+}
+
+// Sees each key press before the control does, and lets it through.
+class KeyDownFilter : public QObject {
+public:
+    KeyDownFilter(QObject* parent, std::function<void(const QKeyEvent&)> handler)
+        : QObject(parent), handler_(std::move(handler)) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress)
+            handler_(static_cast<const QKeyEvent&>(*event));
+        return false;
+    }
+
+private:
+    std::function<void(const QKeyEvent&)> handler_;
+};
+
 } // namespace
 
 QString ToString(ControlName control) { return ObjectName(control.name, control.index); }
+
+Form::~Form() { delete window_.data(); }
+
+QWidget* Form::Control(ControlName control) const {
+    if (!window_)
+        return nullptr;
+    return window_->findChild<QWidget*>(ObjectName(control.name, control.index), Qt::FindDirectChildrenOnly);
+}
 
 Runtime::Runtime(std::vector<const Window*> arrangement, std::function<const LoaderFonts&()> fonts,
                  RuntimeHooks hooks)
     : arrangement_(std::move(arrangement)), fonts_(std::move(fonts)), hooks_(std::move(hooks)) {
     if (!hooks_.report)
         hooks_.report = [this](const QString& text) {
-            (void)Fonts(); // the report is in Chinese
+            (void)fonts_(); // the report is in Chinese
             QMessageBox box(QMessageBox::Critical, ReportTitle(), text, QMessageBox::Ok);
             // Orca 48 skips a label of fewer than three words, as a Chinese sentence is: the
             // report's text is told as the box's description too.
@@ -65,10 +100,6 @@ Runtime::Runtime(std::vector<const Window*> arrangement, std::function<const Loa
 
 Runtime::~Runtime() = default;
 
-QRect Runtime::WindowRect(const Window& layout) const {
-    return PlaceWindow(layout, arrangement_, hooks_.screen());
-}
-
 template <class Op>
 void Runtime::Call(Member member, const char* interfaceId, const QString& object, Op&& op) {
     Status status = hooks_.failCall ? hooks_.failCall(member, object) : kOk;
@@ -81,7 +112,7 @@ void Runtime::Call(Member member, const char* interfaceId, const QString& object
 void Runtime::Show(Form& form) {
     Call(Member::Show, "Form", form.Name(), [&] {
         if (!form.IsShown())
-            form.Load();
+            Load(form);
         activation_->Show(form.window(), depth_ > 0);
         return kOk;
     });
@@ -89,10 +120,7 @@ void Runtime::Show(Form& form) {
 
 void Runtime::Unload(Form& form) {
     Call(Member::Unload, "Global", form.Name(), [&] {
-        if (depth_ > 0)
-            form.Destroy([this](QWidget* w) { activation_->Retire(w); });
-        else
-            form.Destroy();
+        Destroy(form);
         return kOk;
     });
     if (depth_ == 0)
@@ -181,31 +209,60 @@ void Runtime::RunProcedure(const std::function<void()>& procedure) {
 void Runtime::TitleBarClose(Form& form) {
     if (ended_)
         return;
-    form.Destroy();
+    Destroy(form);
     if (depth_ == 0)
         EndIfNoWindowLeft();
 }
 
-Form& Runtime::Adopt(std::unique_ptr<Form> form) { return *forms_.emplace_back(std::move(form)); }
-
 void Runtime::Report(const QString& text) { hooks_.report(text); }
 
-int Runtime::ShownCount() const {
-    return static_cast<int>(
-        std::count_if(forms_.begin(), forms_.end(), [](const auto& f) { return f->IsShown(); }));
+void Runtime::Load(Form& form) {
+    const Window& layout = form.layout();
+    form.window_ = BuildWindow(layout, HasText(layout) ? &fonts_() : nullptr, form.palettes_);
+    form.window_->setGeometry(PlaceWindow(layout, arrangement_, hooks_.screen()));
+    form.window_->onTitleBarClose = [this, &form] { TitleBarClose(form); };
+    loaded_.push_back(&form);
+    form.BindEvents();
 }
 
-bool Runtime::HoldingActivation() const { return activation_->Holding(); }
+void Runtime::Destroy(Form& form) {
+    if (!form.window_)
+        return;
+    std::erase(loaded_, &form);
+    FormWindow* w = std::exchange(form.window_, nullptr);
+    w->onTitleBarClose = nullptr;
+    activation_->Unload(w, depth_ > 0);
+}
 
-bool Runtime::Retiring(const QWidget* window) const { return activation_->Retiring(window); }
+void Runtime::OnClick(Form& form, ControlName control, std::function<void()> procedure) {
+    QWidget* w = form.Control(control);
+    auto run = [this, procedure = std::move(procedure)] { RunProcedure(procedure); };
+    if (auto* button = qobject_cast<QAbstractButton*>(w))
+        QObject::connect(button, &QAbstractButton::clicked, button, run);
+    else if (auto* label = qobject_cast<ClickLabel*>(w))
+        QObject::connect(label, &ClickLabel::clicked, label, run);
+    else
+        qFatal("no clickable control %s", qPrintable(ToString(control)));
+}
+
+void Runtime::OnKeyDown(Form& form, ControlName control, std::function<void(KeyCode)> procedure) {
+    QWidget* w = form.Control(control);
+    if (!w)
+        qFatal("no control %s", qPrintable(ToString(control)));
+    auto handler = [this, procedure = std::move(procedure)](const QKeyEvent& e) {
+        const KeyCode key = VirtualKey(e);
+        RunProcedure([&] { procedure(key); });
+    };
+    w->installEventFilter(new KeyDownFilter(w, std::move(handler)));
+}
 
 void Runtime::EndProgram(int exitCode) {
     if (ended_)
         return;
     ended_ = true;
+    for (Form* f : std::vector(loaded_))
+        Destroy(*f);
     activation_->End();
-    for (const auto& f : forms_)
-        f->Destroy();
     hooks_.endProgram(exitCode);
 }
 

@@ -2,10 +2,12 @@
 // calls, the event-procedure frame, error reports and the end of the program.
 #pragma once
 
+#include "platform/controls.h"
 #include "platform/errors.h"
 #include "platform/loader.h"
 #include "platform/placement.h"
 
+#include <QPointer>
 #include <QString>
 #include <QUrl>
 
@@ -17,7 +19,6 @@
 namespace platform {
 
 class Activation;
-class Form;
 
 // A control of a window by name, with its element number in a control array.
 struct ControlName {
@@ -25,6 +26,36 @@ struct ControlName {
     int index = -1;
 };
 QString ToString(ControlName control);
+
+// The window system's codes of the keys a key-down procedure tells apart.
+enum class KeyCode { Other = 0, Left = 37, Up = 38, Right = 39, Down = 40 };
+
+// A window of the program: its layout and, while loaded, its on-screen window.
+// Creating one loads nothing; the runtime loads it on Show and unloads it.
+class Form {
+public:
+    explicit Form(const Window& layout) : layout_(layout) {}
+    virtual ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    const Window& layout() const { return layout_; }
+    QString Name() const { return QString::fromLatin1(layout_.name); }
+    bool IsShown() const { return !window_.isNull(); }
+    // The on-screen window, or null while unloaded.
+    FormWindow* window() const { return window_.data(); }
+    // A control of the on-screen window, or null while unloaded.
+    QWidget* Control(ControlName control) const;
+
+private:
+    friend class Runtime;
+    // Binds the event procedures to a freshly loaded window.
+    virtual void BindEvents() = 0;
+
+    const Window& layout_;
+    QPointer<FormWindow> window_;
+    StylePalettes palettes_; // kept across loads
+};
 
 // What the runtime does outside the program; tests replace these.
 struct RuntimeHooks {
@@ -64,48 +95,36 @@ public:
     // or the bare URL) in the desktop's browser, which opens its window as it
     // likes; anything else is refused with a LaunchError, and nothing is run.
     void Launch(std::u16string_view commandLine);
-
-    // Takes `form` into the program: the runtime loads, shows, unloads and, at
-    // its own end, destroys it.
-    Form& Adopt(std::unique_ptr<Form> form);
-
     // Shows a run-time error report; the program goes on.
     void Report(const QString& text);
+
+    // Event procedures of a loaded form's controls, run in the procedure frame.
+    void OnClick(Form& form, ControlName control, std::function<void()> procedure);
+    // The procedure gets the key's code; the key goes on to the control.
+    void OnKeyDown(Form& form, ControlName control, std::function<void(KeyCode)> procedure);
 
     // The frame of every event procedure: errors stop the procedure and are
     // reported here; the program ends once the last shown window has gone.
     void RunProcedure(const std::function<void()>& procedure);
-    // The title-bar close button: unloads the window, outside any procedure.
-    void TitleBarClose(Form& form);
 
-    int ShownCount() const;
-    // True while keys typed after a procedure are kept for the window it activated.
-    bool HoldingActivation() const;
-    // Whether `window` is unloaded by a procedure while it had the focus and
-    // kept until the window the procedure activates has it, so that the keys
-    // typed meanwhile go there (on the screen, or hidden and not yet destroyed).
-    bool Retiring(const QWidget* window) const;
-
-    // The windows' fonts, asked whenever a window with text is built.
-    const LoaderFonts& Fonts() { return fonts_(); }
-
-    // The client area a window opens in, placed among all the program's windows.
-    QRect WindowRect(const Window& layout) const;
+    int ShownCount() const { return static_cast<int>(loaded_.size()); }
 
 private:
     template <class Op> void Call(Member member, const char* interfaceId, const QString& object, Op&& op);
+    void Load(Form& form);
+    void Destroy(Form& form);
+    // The title-bar close button: unloads the window, outside any procedure.
+    void TitleBarClose(Form& form);
     void EndProgram(int exitCode);
     void EndIfNoWindowLeft();
 
     std::vector<const Window*> arrangement_;
     std::function<const LoaderFonts&()> fonts_;
     RuntimeHooks hooks_;
-    // Which window is active after a procedure, and where keys typed meanwhile go.
     std::unique_ptr<Activation> activation_;
+    std::vector<Form*> loaded_;
     int depth_ = 0;
     bool ended_ = false;
-    // Last, so that the windows go first.
-    std::vector<std::unique_ptr<Form>> forms_;
 };
 
 // Shows `target`, then unloads `source`: one window is always shown.

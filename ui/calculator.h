@@ -2,7 +2,7 @@
 #pragma once
 
 #include "calc/calculation.h"
-#include "platform/form.h"
+#include "platform/runtime.h"
 
 #include <span>
 #include <string_view>
@@ -67,12 +67,12 @@ private:
     void BindEvents() override;
     void Calculate();
     void Clear();
-    void Back();
     void OpenMaterialTable();
     void OpenWebSite();
     void ArrowKey(const ArrowMoves& moves, platform::KeyCode key);
 
     Project& project_;
+    platform::Runtime& runtime_;
     const Calculator& calculator_;
     calc::FpStatus status_;
 };

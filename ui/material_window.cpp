@@ -21,25 +21,17 @@ constexpr Control kControls[] = {
 
 constexpr Window kLayout{"Form5", "材料性能", 5715, 5565, 5730, 1455, false, kSystem, &kSheet, kControls};
 
-class MaterialForm : public Form {
-public:
-    explicit MaterialForm(Project& project) : Form(project.runtime(), kLayout), project_(project) {}
-
-private:
-    void BindEvents() override {
-        OnClick(kSheetCloseButton, [this] { runtime().Unload(project_.Form5()); });
-        // The sheet is a picture: screen readers get its table as text.
-        window()->setAccessibleDescription(QString::fromUtf8(kSheet.description) + QLatin1Char('\n') +
-                                           SheetText());
-    }
-
-    Project& project_;
-};
-
 } // namespace
 
 const Window& MaterialLayout() { return kLayout; }
 
-std::unique_ptr<Form> MakeMaterialForm(Project& project) { return std::make_unique<MaterialForm>(project); }
+MaterialForm::MaterialForm(Project& project) : Form(kLayout), project_(project) {}
+
+void MaterialForm::BindEvents() {
+    project_.runtime.OnClick(*this, kSheetCloseButton, [this] { project_.runtime.Unload(*this); });
+    // The sheet is a picture: screen readers get its table as text.
+    window()->setAccessibleDescription(QString::fromUtf8(kSheet.description) + QLatin1Char('\n') +
+                                       SheetText());
+}
 
 } // namespace ui

@@ -4,27 +4,15 @@
 
 namespace ui {
 
-namespace {
+MenuForm::MenuForm(Project& project) : Form(MenuLayout()), project_(project) {}
 
-using namespace platform;
-
-class MenuForm : public Form {
-public:
-    explicit MenuForm(Project& project) : Form(project.runtime(), MenuLayout()), project_(project) {}
-
-private:
-    void BindEvents() override {
-        OnClick(kMenuBendingButton, [this] { WindowSwitch(runtime(), project_.Form4(), project_.Form3()); });
-        OnClick(kMenuBlankingButton, [this] { WindowSwitch(runtime(), project_.Form4(), project_.Form1()); });
-        OnClick(kMenuDrawingButton, [this] { WindowSwitch(runtime(), project_.Form4(), project_.Form2()); });
-        OnClick(kMenuCloseButton, [this] { runtime().End(); });
-    }
-
-    Project& project_;
-};
-
-} // namespace
-
-std::unique_ptr<Form> MakeMenuForm(Project& project) { return std::make_unique<MenuForm>(project); }
+void MenuForm::BindEvents() {
+    for (auto [button, calculator] :
+         {std::pair{kMenuBendingButton, &project_.Form3}, std::pair{kMenuBlankingButton, &project_.Form1},
+          std::pair{kMenuDrawingButton, &project_.Form2}})
+        project_.runtime.OnClick(*this, button,
+                                 [this, calculator] { WindowSwitch(project_.runtime, *this, *calculator); });
+    project_.runtime.OnClick(*this, kMenuCloseButton, [this] { project_.runtime.End(); });
+}
 
 } // namespace ui

@@ -9,8 +9,6 @@
 #include <QFontDatabase>
 #include <QTimer>
 
-#include <algorithm>
-
 namespace ui {
 
 int Main(int argc, char* argv[], const std::function<void(QApplication&)>& opened) {
@@ -29,9 +27,7 @@ int Main(int argc, char* argv[], const std::function<void(QApplication&)>& opene
 
 int Run(QApplication& app) {
     Environment environment(app);
-    platform::Runtime runtime(
-        Arrangement(), [&environment]() -> const platform::LoaderFonts& { return environment.Fonts(); });
-    Project project(runtime);
+    Project project(environment);
     project.Start();
     // The menu shows no text: its first frame comes without fonts. While it
     // waits for a choice, Qt reads the desktop's font list, the slow part of
@@ -47,41 +43,11 @@ std::vector<const platform::Window*> Arrangement() {
             &MenuLayout(), &MaterialLayout()};
 }
 
-const Calculator* CalculatorOf(const platform::Window& layout) {
-    for (const Calculator* calculator : {&BlankingCalculator(), &DrawingCalculator(), &BendingCalculator()})
-        if (&calculator->layout == &layout)
-            return calculator;
-    return nullptr;
-}
-
-Project::Project(platform::Runtime& runtime) : runtime_(runtime) {}
-
-std::size_t Project::Slot(const platform::Window& layout) const {
-    const auto at = std::find(layouts_.begin(), layouts_.end(), &layout);
-    if (at == layouts_.end())
-        qFatal("no window %s", layout.name);
-    return static_cast<std::size_t>(at - layouts_.begin());
-}
-
-platform::Form& Project::Form(const platform::Window& layout) {
-    platform::Form*& instance = instances_[Slot(layout)];
-    if (instance)
-        return *instance;
-    if (const Calculator* calculator = CalculatorOf(layout))
-        instance = &runtime_.Adopt(std::make_unique<CalculatorForm>(*this, *calculator));
-    else
-        instance = &runtime_.Adopt(&layout == &MenuLayout() ? MakeMenuForm(*this) : MakeMaterialForm(*this));
-    return *instance;
-}
-
-bool Project::IsCreated(const platform::Window& layout) const { return instances_[Slot(layout)] != nullptr; }
-
-platform::Form& Project::Form1() { return Form(BlankingCalculator().layout); }
-platform::Form& Project::Form2() { return Form(DrawingCalculator().layout); }
-platform::Form& Project::Form3() { return Form(BendingCalculator().layout); }
-platform::Form& Project::Form4() { return Form(MenuLayout()); }
-platform::Form& Project::Form5() { return Form(MaterialLayout()); }
-
-void Project::Start() { runtime_.Show(Form4()); }
+Project::Project(Environment& environment, platform::RuntimeHooks hooks)
+    : runtime(
+          Arrangement(), [&environment]() -> const platform::LoaderFonts& { return environment.Fonts(); },
+          std::move(hooks)),
+      Form1(*this, BlankingCalculator()), Form2(*this, DrawingCalculator()),
+      Form3(*this, BendingCalculator()), Form4(*this), Form5(*this) {}
 
 } // namespace ui

@@ -1,16 +1,19 @@
-// The project: five windows, each with one default instance created on first
-// reference, and the start-up that shows the main menu.
+// The program: its runtime and its five windows, and the start-up that shows
+// the main menu.
 #pragma once
 
-#include "platform/form.h"
+#include "platform/runtime.h"
+#include "ui/calculator.h"
+#include "ui/program_windows.h"
 
 #include <functional>
-#include <memory>
 #include <vector>
 
 class QApplication;
 
 namespace ui {
+
+class Environment;
 
 // The whole program from its command line: answers --help and --version,
 // opens the display, calls `opened` with the new application (benchmarks
@@ -24,37 +27,25 @@ int Run(QApplication& app);
 // Every window's layout: the windows open placed together.
 std::vector<const platform::Window*> Arrangement();
 
+// The runtime and one instance of each window, which exists from the start
+// and is loaded when first shown. Members go in the reverse of their order:
+// the windows before the runtime that shows them.
 class Project {
 public:
-    explicit Project(platform::Runtime& runtime);
+    // The windows' text is in `environment`'s fonts; `hooks` as the runtime takes them.
+    explicit Project(Environment& environment, platform::RuntimeHooks hooks = {});
     Project(const Project&) = delete;
     Project& operator=(const Project&) = delete;
 
-    platform::Runtime& runtime() const { return runtime_; }
+    // Loads and shows the main menu, and nothing else.
+    void Start() { runtime.Show(Form4); }
 
-    // The default instance of the window whose layout table this is, one of
-    // Arrangement()'s; the first reference creates the instance.
-    platform::Form& Form(const platform::Window& layout);
-    // Whether that window has an instance yet.
-    bool IsCreated(const platform::Window& layout) const;
-
-    // Default instances by name.
-    platform::Form& Form1(); // blanking force
-    platform::Form& Form2(); // drawing force
-    platform::Form& Form3(); // bending force
-    platform::Form& Form4(); // main menu
-    platform::Form& Form5(); // material properties
-
-    // Creates, loads and shows the main menu, and nothing else.
-    void Start();
-
-private:
-    // The window's place in the arrangement, which is its instance's place.
-    std::size_t Slot(const platform::Window& layout) const;
-
-    platform::Runtime& runtime_;
-    const std::vector<const platform::Window*> layouts_ = Arrangement();
-    std::vector<platform::Form*> instances_ = std::vector<platform::Form*>(layouts_.size());
+    platform::Runtime runtime;
+    CalculatorForm Form1; // blanking force
+    CalculatorForm Form2; // drawing force
+    CalculatorForm Form3; // bending force
+    MenuForm Form4;       // main menu
+    MaterialForm Form5;   // material properties
 };
 
 } // namespace ui

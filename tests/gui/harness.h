@@ -2,7 +2,6 @@
 // reports, end and browser launches are recorded instead of acted on.
 #pragma once
 
-#include "platform/form.h"
 #include "platform/runtime.h"
 #include "ui/environment.h"
 #include "ui/program_windows.h"
@@ -38,12 +37,10 @@ struct Harness {
     // Where the pointer is: moved only by the test (Wine does not always move the real one).
     QPoint pointer{960, 540};
 
-    ui::Environment& environment;
-    platform::Runtime runtime{
-        ui::Arrangement(), [this]() -> const platform::LoaderFonts& { return environment.Fonts(); }, Hooks()};
-    ui::Project project{runtime};
+    ui::Project project;
+    platform::Runtime& runtime = project.runtime;
 
-    explicit Harness(ui::Environment& e) : environment(e) {}
+    explicit Harness(ui::Environment& environment) : project(environment, Hooks()) {}
     ~Harness() { Flush(); }
 
     platform::RuntimeHooks Hooks() {
@@ -68,7 +65,13 @@ struct Harness {
     }
 
     // The window whose layout table this is: ui::MenuLayout(), ui::MaterialLayout() or a calculator's.
-    platform::Form& Form(const platform::Window& layout) { return project.Form(layout); }
+    platform::Form& Form(const platform::Window& layout) {
+        for (platform::Form* form : std::initializer_list<platform::Form*>{
+                 &project.Form1, &project.Form2, &project.Form3, &project.Form4, &project.Form5})
+            if (&form->layout() == &layout)
+                return *form;
+        qFatal("no window %s", layout.name);
+    }
     platform::Form& Form(calc::Formula formula) { return Form(Calculator(formula).layout); }
 
     // The calculator window of a formula, and the menu button that opens it.
@@ -83,10 +86,19 @@ struct Harness {
                                                    : ui::kMenuBendingButton;
     }
 
+    // The calculator whose layout table this is; null for the menu and the sheet.
+    static const ui::Calculator* CalculatorOf(const platform::Window& layout) {
+        for (const ui::Calculator* c :
+             {&ui::BlankingCalculator(), &ui::DrawingCalculator(), &ui::BendingCalculator()})
+            if (&c->layout == &layout)
+                return c;
+        return nullptr;
+    }
+
     // Starts on the menu and opens the calculator of a formula with its menu button.
     platform::Form& OpenCalculator(calc::Formula formula) {
         project.Start();
-        Click(project.Form4(), MenuButton(formula));
+        Click(project.Form4, MenuButton(formula));
         platform::Form& form = Form(formula);
         if (form.window()) [[maybe_unused]]
             const bool active = QTest::qWaitForWindowActive(form.window());

@@ -123,7 +123,7 @@ void TestAccessible::menuButtonsAreNamedByTheirPictures() {
     QFETCH(QString, name);
     Harness h(*environment_);
     h.project.Start();
-    QAccessibleInterface* iface = Accessible(h.project.Form4().Control(button));
+    QAccessibleInterface* iface = Accessible(h.project.Form4.Control(button));
     QCOMPARE(iface->role(), QAccessible::Button);
     QCOMPARE(iface->text(QAccessible::Name), name);
     QVERIFY(iface->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));

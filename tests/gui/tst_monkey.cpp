@@ -323,7 +323,7 @@ private:
 
     void StartProgram();
     platform::Form& Form(Layout window) const { return h_->Form(*window); }
-    bool RealShown(Layout window) const { return h_->project.IsCreated(*window) && Form(window).IsShown(); }
+    bool RealShown(Layout window) const { return Form(window).IsShown(); }
     // The shown windows in the project's order.
     std::vector<Layout> Shown() const;
     Layout AnyShown(bool preferActive);
@@ -354,6 +354,8 @@ private:
     std::unique_ptr<Harness> h_;
     Model model_;
     std::optional<std::pair<Layout, QString>> expectedFocus_; // window, control
+    // A procedure may have run since the last press: keys typed may be held for its window.
+    bool mayHold_ = false;
     QLineEdit shadow_; // an untouched line edit: what a key does to a field's text
     std::deque<QString> log_;
     QMap<QString, qint64> tally_;
@@ -370,6 +372,7 @@ void Monkey::StartProgram() {
     h_ = std::make_unique<Harness>(environment_);
     model_ = Model{};
     expectedFocus_.reset();
+    mayHold_ = false;
     ++programs_;
     Note(QStringLiteral("start program %1").arg(programs_));
     h_->project.Start();
@@ -391,7 +394,7 @@ std::vector<Layout> Monkey::Shown() const {
 // system delivers them; those sent to another window go there too).
 Layout Monkey::AnyShown(bool preferActive) {
     const std::vector<Layout> shown = Shown();
-    if (preferActive && (h_->runtime.HoldingActivation() || rng_.Chance(70)))
+    if (preferActive && (mayHold_ || rng_.Chance(70)))
         for (Layout window : shown)
             if (Form(window).window() == QApplication::activeWindow())
                 return window;
@@ -451,7 +454,7 @@ void Monkey::Click() {
         const platform::Control* chosen = pick();
         // The close buttons end the program; fewer of them let programs live longer.
         const bool closes = (shown == &ui::MenuLayout() && Is(*chosen, ui::kMenuCloseButton)) ||
-                            (ui::CalculatorOf(*shown) && Is(*chosen, ui::kCloseButton));
+                            (Harness::CalculatorOf(*shown) && Is(*chosen, ui::kCloseButton));
         if (closes && rng_.Chance(70))
             chosen = pick();
         const platform::Control& c = *chosen;
@@ -474,6 +477,8 @@ void Monkey::Click() {
              .arg(modifiers == Qt::NoModifier      ? QString()
                   : modifiers == Qt::ShiftModifier ? QStringLiteral(" with Shift")
                                                    : QStringLiteral(" with Ctrl")));
+    // A press lets go of the keys; a procedure it runs may hold them again.
+    mayHold_ = hit && (qobject_cast<QAbstractButton*>(hit) || control == QLatin1String(ui::kWebLink.name));
     QTest::mouseClick(window->windowHandle(), Qt::LeftButton, modifiers, point);
     if (hit)
         Clicked(shown, control);
@@ -483,12 +488,12 @@ void Monkey::Click() {
 void Monkey::TypeText() {
     std::vector<Layout> calculators;
     for (Layout window : Shown())
-        if (ui::CalculatorOf(*window))
+        if (Harness::CalculatorOf(*window))
             calculators.push_back(window);
     if (calculators.empty())
         return Click();
     const Layout window = calculators[static_cast<std::size_t>(rng_.Below(int(calculators.size())))];
-    const QStringList fields = Fields(*ui::CalculatorOf(*window));
+    const QStringList fields = Fields(*Harness::CalculatorOf(*window));
     const QString field = fields[rng_.Below(int(fields.size()))];
     const QString text = AnyText(rng_);
     Note(QStringLiteral("set %1.%2 to %3").arg(QLatin1String(window->name), field, Quote(text)));
@@ -525,6 +530,7 @@ void Monkey::PressKey() {
 // in a field is what an untouched line edit makes of the same key at the same
 // caret and selection; Space, Enter and Return on a button click it.
 void Monkey::SendKey(Layout shown, const Key& key) {
+    mayHold_ = true; // a key may run a procedure
     platform::FormWindow* window = Form(shown).window();
     QWidget* target = window->focusWidget();
     auto* edit = qobject_cast<QLineEdit*>(target);
@@ -572,7 +578,7 @@ void Monkey::CloseTitleBar() {
 void Monkey::Clicked(Layout window, const QString& control) {
     if (model_.ended || !model_.shown.count(window))
         return;
-    const ui::Calculator* calculator = ui::CalculatorOf(*window);
+    const ui::Calculator* calculator = Harness::CalculatorOf(*window);
     const bool menu = window == &ui::MenuLayout();
     ++tally_[QString::fromLatin1(calculator ? "calculator " : menu ? "menu " : "sheet ") + control];
     if (menu) {
@@ -619,7 +625,7 @@ void Monkey::Clicked(Layout window, const QString& control) {
 void Monkey::Show(Layout window) {
     if (!model_.shown.insert(window).second)
         return;
-    if (const ui::Calculator* calculator = ui::CalculatorOf(*window)) {
+    if (const ui::Calculator* calculator = Harness::CalculatorOf(*window)) {
         auto& fields = model_.fields[window];
         fields.clear();
         for (const QString& field : Fields(*calculator))
@@ -675,12 +681,13 @@ QString Monkey::Check() {
     if (menuOrCalculators > 1)
         return QStringLiteral("%1 of the menu and the calculators shown at once").arg(menuOrCalculators);
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible() && !windows.contains(w) && !h_->runtime.Retiring(w))
+        // An unloaded window may stay a moment, as the activation rule says.
+        if (w->isVisible() && !windows.contains(w) && !qobject_cast<platform::FormWindow*>(w))
             return QStringLiteral("a stray window is visible: %1 \"%2\"")
                 .arg(QString::fromLatin1(w->metaObject()->className()), w->windowTitle());
 
     for (Layout window : Shown()) {
-        const ui::Calculator* calculator = ui::CalculatorOf(*window);
+        const ui::Calculator* calculator = Harness::CalculatorOf(*window);
         for (const QString& field : calculator ? Fields(*calculator) : QStringList()) {
             const QString expected = model_.fields[window].value(field);
             const QString text = Harness::Text(Form(window), {qPrintable(field)});

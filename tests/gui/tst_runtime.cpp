@@ -25,7 +25,7 @@ platform::ControlName On(int call) {
                                : platform::ControlName{nullptr};
 }
 void Make(Harness& h, int call) {
-    platform::Form& form = h.project.Form1();
+    platform::Form& form = h.project.Form1;
     switch (call) {
     case ShowCall: h.runtime.Show(form); break;
     case UnloadCall: h.runtime.Unload(form); break;
@@ -51,7 +51,7 @@ void TestRuntime::checkedCalls() {
     QFETCH(bool, fails);
     Harness h(*environment_);
     h.project.Start();
-    h.runtime.Show(h.project.Form1());
+    h.runtime.Show(h.project.Form1);
     const platform::Member members[] = {platform::Member::Show, platform::Member::Unload,
                                         platform::Member::FetchText, platform::Member::SetText,
                                         platform::Member::SetFocusTextBox};
@@ -87,7 +87,7 @@ void TestRuntime::callsOnAnUnloadedWindowFail() {
         QCOMPARE(int(e.member()), member);
         QCOMPARE(e.status(), platform::kFailed);
     }
-    QVERIFY(!h.project.Form1().IsShown());
+    QVERIFY(!h.project.Form1.IsShown());
 }
 
 void TestRuntime::launch_data() {
