@@ -27,9 +27,9 @@ int Run(QApplication& app);
 // Every window's layout: the windows open placed together.
 std::vector<const platform::Window*> Arrangement();
 
-// The runtime and one instance of each window, which exists from the start
-// and is loaded when first shown. Members go in the reverse of their order:
-// the windows before the runtime that shows them.
+// The runtime and the one instance of each window, which exists from the start
+// and is loaded when shown. Members are destroyed in the reverse of their
+// order: the windows before the runtime that shows them.
 class Project {
 public:
     // The windows' text is in `environment`'s fonts; `hooks` as the runtime takes them.
