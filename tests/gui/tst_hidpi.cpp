@@ -3,7 +3,6 @@
 // scaled up from a 1x bitmap.
 #include "harness.h"
 
-
 #include <QLabel>
 
 using platform::ControlName;
