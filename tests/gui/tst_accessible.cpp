@@ -39,7 +39,7 @@ bool Pressable(QAccessibleInterface* iface) {
 // The table row of a window's control; null for a null name.
 const platform::Control* Row(const platform::Window& layout, platform::ControlName control) {
     for (const platform::Control& c : layout.controls)
-        if (control.name && qstrcmp(c.name, control.name) == 0)
+        if (control.name && qstrcmp(c.name, control.name) == 0 && c.index == control.index)
             return &c;
     return nullptr;
 }

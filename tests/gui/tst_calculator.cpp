@@ -59,9 +59,9 @@ void TestCalculator::compute_data() {
     row("blanking letters", kBlanking, {"abc", "x", "?"}, "0");
 }
 
-// The result overwrites what the result field holds, typed there or not; a
-// fault is reported instead and loses nothing. Either way the program goes on
-// and the inputs stay as typed: not validated, changed or reformatted.
+// A result overwrites what was typed into the result field; a fault is
+// reported instead and changes nothing. Either way the program goes on and the
+// inputs stay as typed: not validated, changed or reformatted.
 void TestCalculator::compute() {
     QFETCH(Formula, formula);
     QFETCH(QStringList, texts);
