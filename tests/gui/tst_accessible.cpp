@@ -1,6 +1,5 @@
 // What assistive tools are told about each window, read through Qt's
-// accessibility interfaces in the process: names of fields and buttons,
-// descriptions of pictures, the link label's press action, the material sheet.
+// accessibility interfaces in the process.
 #include "harness.h"
 
 #include "platform/controls.h"
@@ -13,17 +12,13 @@
 class TestAccessible : public GuiTest {
     Q_OBJECT
 private slots:
+    void objects_data();
+    void objects();
     void fieldsAreNamedByTheirCaptionsAndUnits_data();
     void fieldsAreNamedByTheirCaptionsAndUnits();
     void textBoxTextIsOneAttributeRun_data();
     void textBoxTextIsOneAttributeRun();
-    void menuButtonsAreNamedByTheirPictures_data();
-    void menuButtonsAreNamedByTheirPictures();
-    void picturesAreDescribed_data();
-    void picturesAreDescribed();
-    void windowsAreWindows();
-    void linkLabelIsPressable();
-    void plainLabelsAreText();
+    void linkPressOpensTheSite();
     void materialSheetExposesItsTable();
 };
 
@@ -34,6 +29,19 @@ QAccessibleInterface* Accessible(QObject* object) {
     if (!iface)
         qFatal("no accessible interface for %s", qPrintable(object->objectName()));
     return iface;
+}
+
+bool Pressable(QAccessibleInterface* iface) {
+    return iface->actionInterface() &&
+           iface->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction());
+}
+
+// The table row of a window's control; null for a null name.
+const platform::Control* Row(const platform::Window& layout, platform::ControlName control) {
+    for (const platform::Control& c : layout.controls)
+        if (control.name && qstrcmp(c.name, control.name) == 0 && c.index == control.index)
+            return &c;
+    return nullptr;
 }
 
 // The labels on a field's row: those overlapping it vertically, left or right of it.
@@ -54,6 +62,51 @@ QStringList RowLabels(QWidget* field, bool left) {
 }
 
 } // namespace
+
+void TestAccessible::objects_data() {
+    QTest::addColumn<const platform::Window*>("window");
+    QTest::addColumn<platform::ControlName>("object"); // null: the window itself
+    QTest::addColumn<QAccessible::Role>("role");
+    QTest::addColumn<QString>("name"); // null: its text in the table, a window's caption
+    for (const auto& [role, layout, rect] : Harness::Windows()) {
+        QTest::addRow("%s window", role)
+            << layout << platform::ControlName{nullptr} << QAccessible::Window << QString();
+        if (ui::CalculatorOf(*layout))
+            QTest::addRow("%s picture", role) << layout << ui::kPicture << QAccessible::Graphic << QString();
+    }
+    const platform::Window *menu = &ui::MenuLayout(), *bending = &ui::BendingCalculator().layout;
+    const auto button = QAccessible::Button, text = QAccessible::StaticText;
+    // The menu's buttons show pictures alone, and are named by them.
+    QTest::newRow("menu bending button") << menu << ui::kMenuBendingButton << button << "折弯力计算";
+    QTest::newRow("menu blanking button") << menu << ui::kMenuBlankingButton << button << "冲裁力计算";
+    QTest::newRow("menu drawing button") << menu << ui::kMenuDrawingButton << button << "拉伸力计算";
+    QTest::newRow("menu close button") << menu << ui::kMenuCloseButton << button << "关闭";
+    QTest::newRow("bending first caption") << bending << ui::kFirstCaption << text << QString();
+    QTest::newRow("bending result caption") << bending << ui::kResultCaption << text << QString();
+    QTest::newRow("drawing link") << &ui::DrawingCalculator().layout << ui::kWebLink << QAccessible::Link
+                                  << QString::fromUtf8(ui::kLinkCaption.data());
+}
+
+// Buttons and links are pressed, the rest is read (captions and units have no
+// procedure); a picture that names no button tells what it shows.
+void TestAccessible::objects() {
+    QFETCH(const platform::Window*, window);
+    QFETCH(platform::ControlName, object);
+    QFETCH(QAccessible::Role, role);
+    QFETCH(QString, name);
+    Harness h(*environment_);
+    platform::Form& form = h.Form(*window);
+    h.runtime.Show(form);
+    QAccessibleInterface* iface = Accessible(object.name ? form.Control(object) : form.window());
+    const platform::Control* row = Row(*window, object);
+    QCOMPARE(iface->role(), role);
+    QCOMPARE(iface->text(QAccessible::Name),
+             name.isNull() ? QString::fromUtf8(row ? row->text : window->caption) : name);
+    const QString description = iface->text(QAccessible::Description);
+    if ((row ? row->picture : window->picture) && role != QAccessible::Button)
+        QVERIFY2(description.size() > 10, qPrintable(description));
+    QCOMPARE(Pressable(iface), role == QAccessible::Button || role == QAccessible::Link);
+}
 
 void TestAccessible::fieldsAreNamedByTheirCaptionsAndUnits_data() {
     QTest::addColumn<calc::Formula>("formula");
@@ -109,95 +162,16 @@ void TestAccessible::textBoxTextIsOneAttributeRun() {
     }
 }
 
-void TestAccessible::menuButtonsAreNamedByTheirPictures_data() {
-    QTest::addColumn<platform::ControlName>("button");
-    QTest::addColumn<QString>("name");
-    QTest::newRow("bending") << ui::kMenuBendingButton << QStringLiteral("折弯力计算");
-    QTest::newRow("blanking") << ui::kMenuBlankingButton << QStringLiteral("冲裁力计算");
-    QTest::newRow("drawing") << ui::kMenuDrawingButton << QStringLiteral("拉伸力计算");
-    QTest::newRow("close") << ui::kMenuCloseButton << QStringLiteral("关闭");
-}
-
-void TestAccessible::menuButtonsAreNamedByTheirPictures() {
-    QFETCH(platform::ControlName, button);
-    QFETCH(QString, name);
-    Harness h(*environment_);
-    h.project.Start();
-    QAccessibleInterface* iface = Accessible(h.project.Form4.Control(button));
-    QCOMPARE(iface->role(), QAccessible::Button);
-    QCOMPARE(iface->text(QAccessible::Name), name);
-    QVERIFY(iface->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
-}
-
-void TestAccessible::picturesAreDescribed_data() {
-    QTest::addColumn<const platform::Window*>("window");
-    QTest::addColumn<platform::ControlName>(
-        "object"); // null: the window itself, whose background is the picture
-    QTest::addColumn<QAccessible::Role>("role");
-    const platform::ControlName background{nullptr};
-    QTest::newRow("blanking picture")
-        << &ui::BlankingCalculator().layout << ui::kPicture << QAccessible::Graphic;
-    QTest::newRow("drawing picture") << &ui::DrawingCalculator().layout << ui::kPicture
-                                     << QAccessible::Graphic;
-    QTest::newRow("bending picture") << &ui::BendingCalculator().layout << ui::kPicture
-                                     << QAccessible::Graphic;
-    QTest::newRow("menu banner") << &ui::MenuLayout() << background << QAccessible::Window;
-    QTest::newRow("material sheet") << &ui::MaterialLayout() << background << QAccessible::Window;
-}
-
-void TestAccessible::picturesAreDescribed() {
-    QFETCH(const platform::Window*, window);
-    QFETCH(platform::ControlName, object);
-    QFETCH(QAccessible::Role, role);
-    Harness h(*environment_);
-    platform::Form& form = h.Form(*window);
-    h.runtime.Show(form);
-    QWidget* w = object.name ? form.Control(object) : form.window();
-    QAccessibleInterface* iface = Accessible(w);
-    QCOMPARE(iface->role(), role);
-    const QString description = iface->text(QAccessible::Description);
-    QVERIFY2(description.size() > 10, qPrintable(description));
-}
-
-// A window is named by its caption, for every window of the program.
-void TestAccessible::windowsAreWindows() {
-    Harness h(*environment_);
-    for (const platform::Window* layout : ui::Arrangement()) {
-        platform::Form& form = h.Form(*layout);
-        h.runtime.Show(form);
-        QAccessibleInterface* iface = Accessible(form.window());
-        QCOMPARE(iface->role(), QAccessible::Window);
-        QCOMPARE(iface->text(QAccessible::Name), QString::fromUtf8(form.layout().caption));
-    }
-}
-
 // The link label's press action runs its click procedure, from the event loop.
-void TestAccessible::linkLabelIsPressable() {
+void TestAccessible::linkPressOpensTheSite() {
     Harness h(*environment_);
     platform::Form& form = h.OpenCalculator(calc::Formula::Drawing);
     QAccessibleInterface* iface = Accessible(form.Control(ui::kWebLink));
-    QCOMPARE(iface->role(), QAccessible::Link);
     QVERIFY(iface->state().linked);
-    QCOMPARE(iface->text(QAccessible::Name), QString::fromUtf8(ui::kLinkCaption.data()));
-    QAccessibleActionInterface* action = iface->actionInterface();
-    QVERIFY(action);
-    QVERIFY(action->actionNames().contains(QAccessibleActionInterface::pressAction()));
-    action->doAction(QAccessibleActionInterface::pressAction());
+    iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QVERIFY(h.opened.isEmpty());
     QTRY_COMPARE(h.opened.size(), 1);
     QCOMPARE(h.opened.first().host(), QString::fromUtf8(ui::kMakerHost.data(), ui::kMakerHost.size()));
-}
-
-// Captions and units have no procedure: text to be read, nothing to press.
-void TestAccessible::plainLabelsAreText() {
-    Harness h(*environment_);
-    platform::Form& form = h.OpenCalculator(calc::Formula::Bending);
-    for (platform::ControlName name : {ui::kFirstCaption, ui::kResultCaption}) {
-        QAccessibleInterface* iface = Accessible(form.Control(name));
-        QCOMPARE(iface->role(), QAccessible::StaticText);
-        QCOMPARE(iface->text(QAccessible::Name), qobject_cast<QLabel*>(form.Control(name))->text());
-        QVERIFY(!iface->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
-    }
 }
 
 // Every cell of the sheet and its note reach a screen reader, each material on

@@ -22,12 +22,9 @@ class TestLayout : public GuiTest {
 private slots:
     void windows_data();
     void windows();
-    void controls_data();
-    void controls();
     void geometry_data();
     void geometry();
     void screenOrderOfTheDrawingWindow();
-    void resizingMovesNothing();
     void probePixels_data();
     void probePixels();
     void textColours_data();
@@ -59,7 +56,20 @@ template <class Match> int Count(const QImage& image, QRect rect, Match match) {
     return n;
 }
 
+// The widget class of each platform::Kind of control.
+const char* const kClasses[] = {"QLabel", "QLineEdit", "QAbstractButton", "platform::PictureBox"};
+
 bool Dark(QColor c) { return c.lightness() < 100; }
+
+// The bounds of the pixels of `rect` darker than `lightness`.
+QRect Ink(const QImage& image, QRect rect, int lightness) {
+    QRect ink;
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            if (image.pixelColor(x, y).lightness() < lightness)
+                ink |= QRect(x, y, 1, 1);
+    return ink;
+}
 
 } // namespace
 
@@ -77,12 +87,15 @@ void TestLayout::windows_data() {
     QTest::newRow("sheet") << &ui::MaterialLayout() << QStringLiteral("材料性能") << false;
 }
 
+// The window's frame and face, each control as its table row gives it, the
+// tab order as the table's, and no control moving when the window grows.
 void TestLayout::windows() {
     QFETCH(const platform::Window*, window);
     QFETCH(QString, caption);
     QFETCH(bool, minimise);
     Harness h(*environment_);
-    QWidget* w = ShowWindow(h, *window).window();
+    platform::Form& form = ShowWindow(h, *window);
+    QWidget* const w = form.window();
     QCOMPARE(w->windowTitle(), caption);
     QVERIFY(!(w->windowFlags() & Qt::WindowMaximizeButtonHint));
     QCOMPARE(bool(w->windowFlags() & Qt::WindowMinimizeButtonHint), minimise);
@@ -90,9 +103,59 @@ void TestLayout::windows() {
     QCOMPARE(w->font().pixelSize(), 12);
     QCOMPARE(w->font().family(), environment_->Fonts().songFamily);
     QVERIFY(!w->windowIcon().isNull());
-}
 
-void TestLayout::controls_data() { Harness::WindowRows(); }
+    QList<QWidget*> tabChain;
+    for (const platform::Control& c : window->controls) {
+        const QString name = platform::ObjectName(c.name, c.index);
+        QWidget* control = form.Control({c.name, c.index});
+        QVERIFY2(control, qPrintable(name));
+        QVERIFY(control->isVisible() && control->isEnabled());
+        QVERIFY2(control->inherits(kClasses[int(c.kind)]), qPrintable(name));
+        if (c.kind != platform::Kind::PictureBox)
+            QCOMPARE(control->property("text").toString(), QString::fromUtf8(c.text));
+        QCOMPARE(control->focusPolicy(), c.kind == platform::Kind::Label ? Qt::NoFocus : Qt::StrongFocus);
+        if (auto* label = qobject_cast<QLabel*>(control)) {
+            QVERIFY(label->autoFillBackground());
+            QCOMPARE(label->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+        }
+        if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+            QVERIFY(!edit->isReadOnly());
+            QCOMPARE(edit->maxLength(), 32767); // Qt's largest: no limit of ours
+        }
+        const QFont font = control->font();
+        QCOMPARE(font.family(), environment_->Fonts().songFamily);
+        QCOMPARE(font.pixelSize(), c.font.family ? 14 : 12);
+        QCOMPARE(font.weight(), QFont::Weight(c.font.weight));
+        QVERIFY(font.stretch() == QFont::AnyStretch || font.stretch() >= 75); // still reads as the face
+        const bool textBox = c.kind == platform::Kind::TextBox;
+        const bool button = c.kind == platform::Kind::Button;
+        const auto foreRole = textBox ? QPalette::Text : button ? QPalette::ButtonText : QPalette::WindowText;
+        const auto backRole = textBox ? QPalette::Base : button ? QPalette::Button : QPalette::Window;
+        if (c.fore != platform::kSystem)
+            QCOMPARE(control->palette().color(foreRole), QColor(c.fore));
+        if (c.back != platform::kSystem)
+            QCOMPARE(control->palette().color(backRole), QColor(c.back));
+        if (control->focusPolicy() & Qt::TabFocus)
+            tabChain << control;
+    }
+    // Tab from the first focusable control visits the others in table order.
+    QWidget* next = tabChain.first();
+    for (QWidget* expected : tabChain) {
+        QCOMPARE(next->objectName(), expected->objectName());
+        do
+            next = next->nextInFocusChain();
+        while (!(next->focusPolicy() & Qt::TabFocus) || next->isWindow());
+    }
+    QCOMPARE(next, tabChain.first());
+
+    const auto children = w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    QList<QRect> before;
+    for (QWidget* c : children)
+        before << c->geometry();
+    w->resize(w->size() + QSize(120, 90));
+    for (int i = 0; i < children.size(); ++i)
+        QCOMPARE(children[i]->geometry(), before[i]);
+}
 
 void TestLayout::geometry_data() { Harness::GeometryRows(); }
 
@@ -103,78 +166,6 @@ void TestLayout::geometry() {
     Harness h(*environment_);
     platform::Form& form = ShowWindow(h, *window);
     QCOMPARE(control.name ? form.Control(control)->geometry() : form.window()->geometry(), rect);
-}
-
-// Each control as its table row gives it, and the tab order as the table's.
-void TestLayout::controls() {
-    QFETCH(const platform::Window*, window);
-    Harness h(*environment_);
-    platform::Form& form = ShowWindow(h, *window);
-    const platform::Window& layout = form.layout();
-    QList<QWidget*> tabChain;
-    for (const platform::Control& c : layout.controls) {
-        const QString name = platform::ObjectName(c.name, c.index);
-        QWidget* w = form.Control({c.name, c.index});
-        QVERIFY2(w, qPrintable(name));
-        QVERIFY(w->isVisible() && w->isEnabled());
-        const QString text = QString::fromUtf8(c.text);
-        switch (c.kind) {
-        case platform::Kind::Label: {
-            auto* label = qobject_cast<QLabel*>(w);
-            QVERIFY2(label, qPrintable(name));
-            QCOMPARE(label->text(), text);
-            QCOMPARE(label->focusPolicy(), Qt::NoFocus);
-            QVERIFY(label->autoFillBackground());
-            QCOMPARE(label->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
-            QVERIFY2(QFontMetrics(label->font()).horizontalAdvance(text) <= label->width(), qPrintable(name));
-            break;
-        }
-        case platform::Kind::TextBox: {
-            auto* edit = qobject_cast<QLineEdit*>(w);
-            QVERIFY2(edit, qPrintable(name));
-            QCOMPARE(edit->text(), text);
-            QVERIFY(!edit->isReadOnly());
-            QCOMPARE(edit->maxLength(), 32767); // Qt's largest: no limit of ours
-            break;
-        }
-        case platform::Kind::Button: {
-            auto* button = qobject_cast<QAbstractButton*>(w);
-            QVERIFY2(button, qPrintable(name));
-            QCOMPARE(button->text(), text);
-            break;
-        }
-        case platform::Kind::PictureBox: QVERIFY(w->focusPolicy() & Qt::TabFocus); break;
-        }
-        const QFont font = w->font();
-        if (c.font.family) {
-            QCOMPARE(font.family(), environment_->Fonts().songFamily);
-            QCOMPARE(font.pixelSize(), 14);
-            QCOMPARE(font.weight(), QFont::Weight(c.font.weight));
-            QVERIFY(font.stretch() == QFont::AnyStretch || font.stretch() >= 75); // still reads as the face
-        } else {
-            QCOMPARE(font.pixelSize(), 12);
-            QCOMPARE(font.weight(), QFont::Normal);
-        }
-        const bool textBox = c.kind == platform::Kind::TextBox;
-        const bool button = c.kind == platform::Kind::Button;
-        const auto foreRole = textBox ? QPalette::Text : button ? QPalette::ButtonText : QPalette::WindowText;
-        const auto backRole = textBox ? QPalette::Base : button ? QPalette::Button : QPalette::Window;
-        if (c.fore != platform::kSystem)
-            QCOMPARE(w->palette().color(foreRole), QColor(c.fore));
-        if (c.back != platform::kSystem)
-            QCOMPARE(w->palette().color(backRole), QColor(c.back));
-        if (w->focusPolicy() & Qt::TabFocus)
-            tabChain << w;
-    }
-    // Tab from the first focusable control visits the others in table order.
-    QWidget* w = tabChain.first();
-    for (QWidget* expected : tabChain) {
-        QCOMPARE(w->objectName(), expected->objectName());
-        do
-            w = w->nextInFocusChain();
-        while (!(w->focusPolicy() & Qt::TabFocus) || w->isWindow());
-    }
-    QCOMPARE(w, tabChain.first());
 }
 
 // The drawing window shows k above σb, with no unit beside k.
@@ -191,28 +182,13 @@ void TestLayout::screenOrderOfTheDrawingWindow() {
             QCOMPARE(label->text(), form.Control(in[3])->accessibleName()); // k's caption alone
 }
 
-void TestLayout::resizingMovesNothing() {
-    Harness h(*environment_);
-    for (const platform::Window* layout :
-         {&ui::BlankingCalculator().layout, &ui::MenuLayout(), &ui::MaterialLayout()}) {
-        platform::Form& form = ShowWindow(h, *layout);
-        QList<QRect> before;
-        const auto children = form.window()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-        for (QWidget* c : children)
-            before << c->geometry();
-        form.window()->resize(form.window()->size() + QSize(120, 90));
-        for (int i = 0; i < children.size(); ++i)
-            QCOMPARE(children[i]->geometry(), before[i]);
-    }
-}
-
 void TestLayout::probePixels_data() {
     QTest::addColumn<const platform::Window*>("window");
     QTest::addColumn<QPoint>("at");
-    const platform::Window *menu = &ui::MenuLayout(), *blanking = &ui::BlankingCalculator().layout,
-                           *sheet = &ui::MaterialLayout();
     QTest::addColumn<QColor>("colour");
     QTest::addColumn<int>("tolerance");
+    const platform::Window *menu = &ui::MenuLayout(), *blanking = &ui::BlankingCalculator().layout,
+                           *sheet = &ui::MaterialLayout();
     QTest::newRow("menu banner top") << menu << QPoint(2, 1) << QColor(254, 255, 255) << 3;
     QTest::newRow("menu banner middle") << menu << QPoint(2, 80) << QColor(127, 205, 254) << 3;
     QTest::newRow("menu banner near the bottom") << menu << QPoint(2, 158) << QColor(3, 153, 255) << 5;
@@ -235,8 +211,7 @@ void TestLayout::probePixels() {
     Harness h(*environment_);
     QWidget* w = ShowWindow(h, *window).window();
     w->resize(w->size() + QSize(20, 20)); // shows the background beyond the picture
-    const QImage image = w->grab().toImage();
-    const QColor got = image.pixelColor(at);
+    const QColor got = w->grab().toImage().pixelColor(at);
     QVERIFY2(Near(got, colour, tolerance), qPrintable(got.name()));
 }
 
@@ -244,42 +219,33 @@ void TestLayout::textColours_data() {
     QTest::addColumn<calc::Formula>("formula");
     QTest::addColumn<platform::ControlName>("control");
     QTest::addColumn<QColor>("colour"); // the text's colour, among the control's pixels
-    QTest::addColumn<bool>("computed");
     const auto B = calc::Formula::Blanking, D = calc::Formula::Drawing, N = calc::Formula::Bending;
-    QTest::newRow("blanking link red") << B << ui::kWebLink << QColor(255, 0, 0) << false;
-    QTest::newRow("drawing link red") << D << ui::kWebLink << QColor(255, 0, 0) << false;
-    QTest::newRow("bending link red") << N << ui::kWebLink << QColor(255, 0, 0) << false;
-    QTest::newRow("blanking result black") << B << ui::kResultField << QColor(0, 0, 0) << true;
-    QTest::newRow("drawing result blue") << D << ui::kResultField << QColor(0, 0, 255) << true;
-    QTest::newRow("bending result blue") << N << ui::kResultField << QColor(0, 0, 255) << true;
-    QTest::newRow("blanking caption default black") << B << ui::kFirstCaption << QColor(0, 0, 0) << false;
+    QTest::newRow("blanking link red") << B << ui::kWebLink << QColor(255, 0, 0);
+    QTest::newRow("drawing link red") << D << ui::kWebLink << QColor(255, 0, 0);
+    QTest::newRow("bending link red") << N << ui::kWebLink << QColor(255, 0, 0);
+    QTest::newRow("blanking result black") << B << ui::kResultField << QColor(0, 0, 0);
+    QTest::newRow("drawing result blue") << D << ui::kResultField << QColor(0, 0, 255);
+    QTest::newRow("bending result blue") << N << ui::kResultField << QColor(0, 0, 255);
+    QTest::newRow("blanking caption default black") << B << ui::kFirstCaption << QColor(0, 0, 0);
 }
 
+// After a calculation, so that the result field holds text.
 void TestLayout::textColours() {
     QFETCH(calc::Formula, formula);
     QFETCH(platform::ControlName, control);
     QFETCH(QColor, colour);
-    QFETCH(bool, computed);
     Harness h(*environment_);
     platform::Form& form = h.OpenCalculator(formula);
-    if (computed) {
-        Harness::Fill(
-            form, formula,
-            QStringList{"1000", "8", "800", "0.8"}.mid(0, qsizetype(Harness::Inputs(formula).size())));
-        Harness::Click(form, ui::kCalculateButton);
-        QVERIFY(!Harness::Text(form, ui::kResultField).isEmpty());
-    }
-    QWidget* w = form.Control(control);
-    const QImage image = w->grab().toImage();
+    Harness::Fill(form, formula,
+                  QStringList{"1000", "8", "800", "0.8"}.mid(0, qsizetype(Harness::Inputs(formula).size())));
+    Harness::Click(form, ui::kCalculateButton);
+    QVERIFY(!Harness::Text(form, ui::kResultField).isEmpty());
+    const QImage image = form.Control(control)->grab().toImage();
     const int exact = Count(image, image.rect(), [&](QColor c) { return Near(c, colour, 40); });
     QVERIFY2(exact >= 20, qPrintable(QStringLiteral("%1 pixels near %2").arg(exact).arg(colour.name())));
     // And no text of another hue: a black text has no blue or red pixels.
-    const int blue =
-        Count(image, image.rect(), [](QColor c) { return c.blue() > 160 && c.red() < 90 && c.green() < 90; });
-    const int red =
-        Count(image, image.rect(), [](QColor c) { return c.red() > 160 && c.blue() < 90 && c.green() < 90; });
-    QCOMPARE(blue > 0, colour.blue() == 255);
-    QCOMPARE(red > 0, colour.red() == 255);
+    for (const QColor hue : {QColor(0, 0, 255), QColor(255, 0, 0)})
+        QCOMPARE(Count(image, image.rect(), [&](QColor c) { return Near(c, hue, 89); }) > 0, colour == hue);
 }
 
 // Qt's own texts that a user meets: the text fields' context menu and message boxes.
@@ -313,33 +279,24 @@ void TestLayout::materialSheet() {
     QCOMPARE(Count(image, QRect(0, 0, 380, 6), Dark), 0);
     QCOMPARE(Count(image, QRect(0, 0, 17, 370), Dark), 0);
 
-    for (std::size_t r = 0; r + 1 < rows.size(); ++r) {
+    for (std::size_t r = 0; r + 1 < rows.size(); ++r)
         for (std::size_t c = 0; c + 1 < columns.size(); ++c) {
             const QRect cell(columns[c] + 1, rows[r] + 1, columns[c + 1] - columns[c] - 1,
                              rows[r + 1] - rows[r] - 1);
-            QVERIFY2(Count(image, cell, Dark) > 20,
-                     qPrintable(QStringLiteral("row %1 column %2").arg(r).arg(c)));
-            // Text is centred in the number columns and the header.
+            const QString where = QStringLiteral("row %1 column %2").arg(r).arg(c);
+            QVERIFY2(Count(image, cell, Dark) > 20, qPrintable(where));
+            // Text is centred in the number columns and the header, else starts at x 25.
             if (c > 0 || r == 0) {
-                int lo = cell.right(), hi = cell.left();
-                for (int y = cell.top(); y <= cell.bottom(); ++y)
-                    for (int x = cell.left(); x <= cell.right(); ++x)
-                        if (Dark(image.pixelColor(x, y)))
-                            lo = std::min(lo, x), hi = std::max(hi, x);
-                QVERIFY2(std::abs(lo + hi - 2 * cell.center().x()) <= 4,
-                         qPrintable(
-                             QStringLiteral("row %1 column %2 spans %3..%4").arg(r).arg(c).arg(lo).arg(hi)));
+                const QRect ink = Ink(image, cell, 100);
+                QVERIFY2(
+                    std::abs(ink.left() + ink.right() - 2 * cell.center().x()) <= 4,
+                    qPrintable(where + QStringLiteral(" spans %1..%2").arg(ink.left()).arg(ink.right())));
             } else {
-                int first = cell.right();
-                for (int y = cell.top(); y <= cell.bottom(); ++y)
-                    for (int x = cell.left(); x < first; ++x)
-                        if (image.pixelColor(x, y).lightness() < 200) // any ink, antialiased edges too
-                            first = x;
+                const int first = Ink(image, cell, 200).left(); // any ink, antialiased edges too
                 QVERIFY2(std::abs(first - 25) <= 2,
-                         qPrintable(QStringLiteral("row %1 starts at %2").arg(r).arg(first)));
+                         qPrintable(where + QStringLiteral(" starts at %1").arg(first)));
             }
         }
-    }
     // The note line, and nothing else below the table.
     QVERIFY(Count(image, QRect(25, 332, 186, 13), Dark) > 100);
     QCOMPARE(Count(image, QRect(0, 308, 380, 370 - 308), Dark), Count(image, QRect(25, 330, 186, 17), Dark));
@@ -350,9 +307,7 @@ void TestLayout::textsFitTheSystemCodePage() {
     QSKIP("the texts are the same on every system; checked with iconv where it exists");
 #else
     QStringList texts;
-    for (const platform::Window* w :
-         {&ui::BlankingCalculator().layout, &ui::DrawingCalculator().layout, &ui::BendingCalculator().layout,
-          &ui::MenuLayout(), &ui::MaterialLayout()}) {
+    for (const platform::Window* w : ui::Arrangement()) {
         texts << QString::fromUtf8(w->caption);
         for (const platform::Control& c : w->controls) {
             texts << QString::fromUtf8(c.text) << QString::fromUtf8(c.accessibleName);
@@ -371,14 +326,11 @@ void TestLayout::textsFitTheSystemCodePage() {
     iconv_t cd = iconv_open("GBK", "UTF-8");
     QVERIFY(cd != iconv_t(-1));
     for (const QString& text : texts) {
-        QByteArray in = text.toUtf8();
-        QByteArray out(in.size() * 2 + 4, '\0');
-        char* inp = in.data();
-        char* outp = out.data();
+        QByteArray in = text.toUtf8(), out(in.size() * 2 + 4, '\0');
+        char *inp = in.data(), *outp = out.data();
         size_t inLeft = size_t(in.size()), outLeft = size_t(out.size());
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        const size_t r = iconv(cd, &inp, &inLeft, &outp, &outLeft);
-        QVERIFY2(r != size_t(-1) && inLeft == 0, qPrintable(text));
+        QVERIFY2(iconv(cd, &inp, &inLeft, &outp, &outLeft) != size_t(-1) && inLeft == 0, qPrintable(text));
     }
     iconv_close(cd);
 #endif
