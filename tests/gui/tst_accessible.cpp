@@ -71,7 +71,7 @@ void TestAccessible::objects_data() {
     for (const auto& [role, layout, rect] : Harness::Windows()) {
         QTest::addRow("%s window", role)
             << layout << platform::ControlName{nullptr} << QAccessible::Window << QString();
-        if (ui::CalculatorOf(*layout))
+        if (Harness::CalculatorOf(*layout))
             QTest::addRow("%s picture", role) << layout << ui::kPicture << QAccessible::Graphic << QString();
     }
     const platform::Window *menu = &ui::MenuLayout(), *bending = &ui::BendingCalculator().layout;
