@@ -73,6 +73,12 @@ struct Harness {
         qFatal("no window %s", layout.name);
     }
     platform::Form& Form(calc::Formula formula) { return Form(Calculator(formula).layout); }
+    // Shows the window whose layout table this is.
+    platform::Form& Show(const platform::Window& layout) {
+        runtime.Show(Form(layout));
+        return Form(layout);
+    }
+    platform::Form& Show(calc::Formula formula) { return Show(Calculator(formula).layout); }
 
     // The calculator window of a formula, and the menu button that opens it.
     static const ui::Calculator& Calculator(calc::Formula formula) {

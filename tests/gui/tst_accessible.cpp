@@ -95,8 +95,7 @@ void TestAccessible::objects() {
     QFETCH(QAccessible::Role, role);
     QFETCH(QString, name);
     Harness h(*environment_);
-    platform::Form& form = h.Form(*window);
-    h.runtime.Show(form);
+    platform::Form& form = h.Show(*window);
     QAccessibleInterface* iface = Accessible(object.name ? form.Control(object) : form.window());
     const platform::Control* row = Row(*window, object);
     QCOMPARE(iface->role(), role);
@@ -122,8 +121,7 @@ void TestAccessible::fieldsAreNamedByTheirCaptionsAndUnits() {
     QFETCH(calc::Formula, formula);
     QFETCH(QString, force);
     Harness h(*environment_);
-    platform::Form& form = h.Form(formula);
-    h.runtime.Show(form);
+    platform::Form& form = h.Show(formula);
     const auto fields = form.window()->findChildren<QLineEdit*>();
     QCOMPARE(std::size_t(fields.size()), Harness::Inputs(formula).size() + 1);
     for (QLineEdit* field : fields) {
@@ -178,8 +176,7 @@ void TestAccessible::linkPressOpensTheSite() {
 // its own line with its two strengths in column order.
 void TestAccessible::materialSheetExposesItsTable() {
     Harness h(*environment_);
-    platform::Form& form = h.Form(ui::MaterialLayout());
-    h.runtime.Show(form);
+    platform::Form& form = h.Show(ui::MaterialLayout());
     const QStringList lines =
         Accessible(form.window())->text(QAccessible::Description).split(QLatin1Char('\n'));
     const auto rows = ui::SheetRows();

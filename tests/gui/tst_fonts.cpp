@@ -42,8 +42,7 @@ void TestFonts::textsInTheFace() {
     if (!platform::HasText(*window))
         QSKIP("the menu shows no text");
     Harness h(*environment_);
-    platform::Form& form = h.Form(*window);
-    h.runtime.Show(form);
+    platform::Form& form = h.Show(*window);
     QVERIFY(expected_.contains(Drawn(form.window()->font())));
     for (const platform::Control& c : form.layout().controls) {
         QWidget* w = form.Control({c.name, c.index});

@@ -26,12 +26,6 @@ namespace {
 
 constexpr int kRatio = 2;
 
-platform::Form& Show(Harness& h, const Window& window) {
-    platform::Form& form = h.Form(window);
-    h.runtime.Show(form);
-    return form;
-}
-
 // Where a control's contents are drawn, in the window's logical pixels; the
 // window's client area for a null name.
 QRect ContentsInWindow(platform::Form& form, ControlName control) {
@@ -63,7 +57,7 @@ void TestHiDpi::layoutKept() {
     QFETCH(ControlName, control);
     QFETCH(QRect, rect);
     Harness h(*environment_);
-    platform::Form& form = Show(h, *window);
+    platform::Form& form = h.Show(*window);
     QCOMPARE(control.name ? form.Control(control)->geometry() : form.window()->geometry(), rect);
     if (!control.name)
         for (QLabel* label : form.window()->findChildren<QLabel*>())
@@ -95,7 +89,7 @@ void TestHiDpi::rulesAreTwoDeviceRows() {
     QFETCH(QPoint, at);
     QFETCH(bool, horizontal);
     Harness h(*environment_);
-    platform::Form& form = Show(h, *window);
+    platform::Form& form = h.Show(*window);
     const QImage image = form.window()->grab().toImage();
     const QPoint device = (ContentsInWindow(form, control).topLeft() + at) * kRatio;
     const auto gray = [&](int offset) {
@@ -135,7 +129,7 @@ void TestHiDpi::drawnAtDeviceResolution() {
     QFETCH(ControlName, control);
     QFETCH(QRect, area);
     Harness h(*environment_);
-    platform::Form& form = Show(h, *window);
+    platform::Form& form = h.Show(*window);
     if (auto* edit = qobject_cast<QLineEdit*>(control.name ? form.Control(control) : nullptr))
         edit->setText(QStringLiteral("1234.5"));
     const QImage image = form.window()->grab().toImage();
@@ -164,7 +158,7 @@ void TestHiDpi::bannerGradient_data() {
 void TestHiDpi::bannerGradient() {
     QFETCH(int, y);
     Harness h(*environment_);
-    const QImage image = Show(h, ui::MenuLayout()).window()->grab().toImage();
+    const QImage image = h.Show(ui::MenuLayout()).window()->grab().toImage();
     const int x = 2 * kRatio;
     for (int row : {y * kRatio, y * kRatio + 1}) {
         const QColor got = image.pixelColor(x, row), want = Banner((row + 0.5) / kRatio);

@@ -36,12 +36,6 @@ private slots:
 
 namespace {
 
-platform::Form& ShowWindow(Harness& h, const platform::Window& layout) {
-    platform::Form& form = h.Form(layout);
-    h.runtime.Show(form);
-    return form;
-}
-
 bool Near(QColor a, QColor b, int tolerance) {
     return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
            std::abs(a.blue() - b.blue()) <= tolerance;
@@ -94,7 +88,7 @@ void TestLayout::windows() {
     QFETCH(QString, caption);
     QFETCH(bool, minimise);
     Harness h(*environment_);
-    platform::Form& form = ShowWindow(h, *window);
+    platform::Form& form = h.Show(*window);
     QWidget* const w = form.window();
     QCOMPARE(w->windowTitle(), caption);
     QVERIFY(!(w->windowFlags() & Qt::WindowMaximizeButtonHint));
@@ -164,14 +158,14 @@ void TestLayout::geometry() {
     QFETCH(platform::ControlName, control);
     QFETCH(QRect, rect);
     Harness h(*environment_);
-    platform::Form& form = ShowWindow(h, *window);
+    platform::Form& form = h.Show(*window);
     QCOMPARE(control.name ? form.Control(control)->geometry() : form.window()->geometry(), rect);
 }
 
 // The drawing window shows k above σb, with no unit beside k.
 void TestLayout::screenOrderOfTheDrawingWindow() {
     Harness h(*environment_);
-    platform::Form& form = ShowWindow(h, ui::DrawingCalculator().layout);
+    platform::Form& form = h.Show(ui::DrawingCalculator().layout);
     const auto in = Harness::Inputs(calc::Formula::Drawing); // L, t, σb, k
     const int ys[] = {form.Control(in[0])->y(), form.Control(in[1])->y(), form.Control(in[3])->y(),
                       form.Control(in[2])->y()};
@@ -209,7 +203,7 @@ void TestLayout::probePixels() {
     QFETCH(QColor, colour);
     QFETCH(int, tolerance);
     Harness h(*environment_);
-    QWidget* w = ShowWindow(h, *window).window();
+    QWidget* w = h.Show(*window).window();
     w->resize(w->size() + QSize(20, 20)); // shows the background beyond the picture
     const QColor got = w->grab().toImage().pixelColor(at);
     QVERIFY2(Near(got, colour, tolerance), qPrintable(got.name()));

@@ -398,8 +398,7 @@ void TestLifecycle::reloadedButtonsFindTheirFacePictures() {
     Harness h(*environment_);
     h.runtime.Show(
         h.Form(window == &ui::MenuLayout() ? ui::MaterialLayout() : ui::MenuLayout())); // stays shown
-    platform::Form& form = h.Form(*window);
-    h.runtime.Show(form);
+    platform::Form& form = h.Show(*window);
     form.window()->grab();
     const QMap<QString, qint64> first = std::exchange(recorder->keys, {});
     h.runtime.Unload(form);

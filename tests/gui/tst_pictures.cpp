@@ -106,8 +106,7 @@ void TestPictures::menuButtonsPixelForPixel() {
     if (ratio != 1 && ratio != 2)
         QSKIP("no file of this ratio");
     Harness h(*environment_);
-    platform::Form& menu = h.Form(ui::MenuLayout());
-    h.runtime.Show(menu);
+    platform::Form& menu = h.Show(ui::MenuLayout());
     const QImage window = menu.window()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     for (const platform::Control& c : menu.layout().controls) {
         auto* button = qobject_cast<QPushButton*>(menu.Control({c.name}));
