@@ -2,9 +2,12 @@
 
 #include <mpfr.h>
 
+#include <algorithm>
+#include <bit>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <iterator>
 #include <limits>
 
 namespace reference {
@@ -25,6 +28,7 @@ constexpr Format kBinary32{24, -148, 128};
 class Number {
 public:
     explicit Number(const Format& format) { mpfr_init2(v_, format.precision); }
+    Number(const Format& format, float x) : Number(format) { mpfr_set_flt(v_, x, MPFR_RNDN); }
     ~Number() { mpfr_clear(v_); }
     Number(const Number&) = delete;
     Number& operator=(const Number&) = delete;
@@ -40,7 +44,9 @@ private:
 // brings `r` into `format`'s range with gradual underflow. Returns the IEEE
 // flags the operation raises. A NaN operand propagates quietly.
 template <typename Operation>
-unsigned Round(mpfr_ptr r, const Format& format, bool nanOperand, Operation operation) {
+unsigned Round(mpfr_ptr r, const Format& format, std::initializer_list<mpfr_srcptr> operands,
+               Operation operation) {
+    const bool nanOperand = std::ranges::any_of(operands, [](mpfr_srcptr x) { return mpfr_nan_p(x) != 0; });
     const mpfr_exp_t wideMin = mpfr_get_emin();
     const mpfr_exp_t wideMax = mpfr_get_emax();
     mpfr_clear_flags();
@@ -72,23 +78,20 @@ public:
     unsigned flags() const { return flags_; }
 
     void Mul(mpfr_ptr r, mpfr_srcptr a, mpfr_srcptr b) {
-        flags_ |=
-            Round(r, kBinary64, mpfr_nan_p(a) || mpfr_nan_p(b), [&] { return mpfr_mul(r, a, b, MPFR_RNDN); });
+        flags_ |= Round(r, kBinary64, {a, b}, [&] { return mpfr_mul(r, a, b, MPFR_RNDN); });
     }
     void Add(mpfr_ptr r, mpfr_srcptr a, mpfr_srcptr b) {
-        flags_ |=
-            Round(r, kBinary64, mpfr_nan_p(a) || mpfr_nan_p(b), [&] { return mpfr_add(r, a, b, MPFR_RNDN); });
+        flags_ |= Round(r, kBinary64, {a, b}, [&] { return mpfr_add(r, a, b, MPFR_RNDN); });
     }
     void Div(mpfr_ptr r, mpfr_srcptr a, mpfr_srcptr b) {
-        flags_ |=
-            Round(r, kBinary64, mpfr_nan_p(a) || mpfr_nan_p(b), [&] { return mpfr_div(r, a, b, MPFR_RNDN); });
+        flags_ |= Round(r, kBinary64, {a, b}, [&] { return mpfr_div(r, a, b, MPFR_RNDN); });
     }
     void Square(mpfr_ptr r, mpfr_srcptr a) {
-        flags_ |= Round(r, kBinary64, mpfr_nan_p(a), [&] { return mpfr_sqr(r, a, MPFR_RNDN); });
+        flags_ |= Round(r, kBinary64, {a}, [&] { return mpfr_sqr(r, a, MPFR_RNDN); });
     }
     // r has single precision.
     void Narrow(mpfr_ptr r, mpfr_srcptr a) {
-        flags_ |= Round(r, kBinary32, mpfr_nan_p(a), [&] { return mpfr_set(r, a, MPFR_RNDN); });
+        flags_ |= Round(r, kBinary32, {a}, [&] { return mpfr_set(r, a, MPFR_RNDN); });
     }
 
 private:
@@ -107,33 +110,18 @@ bool Check(unsigned flags, int check, Outcome& outcome) {
     return true;
 }
 
-std::uint32_t SingleBits(mpfr_srcptr single) {
-    const float f = mpfr_get_flt(single, MPFR_RNDN); // exact: already a single
-    std::uint32_t bits;
-    std::memcpy(&bits, &f, sizeof bits);
-    return bits;
+Outcome Result(mpfr_srcptr single) { // exact: already a single
+    return {false, 0, 0, std::bit_cast<std::uint32_t>(mpfr_get_flt(single, MPFR_RNDN))};
 }
-
-Outcome Result(mpfr_srcptr single) {
-    Outcome outcome;
-    outcome.bits = SingleBits(single);
-    return outcome;
-}
-
-Outcome GateClosed() { return Outcome{}; } // the result stays +0
 
 // The double nearest to a decimal constant.
 void SetConstant(mpfr_ptr r, const char* decimal) {
-    Round(r, kBinary64, false, [&] { return mpfr_set_str(r, decimal, 10, MPFR_RNDN); });
+    Round(r, kBinary64, {}, [&] { return mpfr_set_str(r, decimal, 10, MPFR_RNDN); });
 }
 
 // p = a·b·c·d, one rounded product at a time, then narrowed and checked.
 Outcome Product(float a, float b, float c, float d, unsigned pending) {
-    Number A(kBinary64), Bv(kBinary64), C(kBinary64), D(kBinary64), p(kBinary64), F(kBinary32);
-    mpfr_set_flt(A.get(), a, MPFR_RNDN);
-    mpfr_set_flt(Bv.get(), b, MPFR_RNDN);
-    mpfr_set_flt(C.get(), c, MPFR_RNDN);
-    mpfr_set_flt(D.get(), d, MPFR_RNDN);
+    Number A(kBinary64, a), Bv(kBinary64, b), C(kBinary64, c), D(kBinary64, d), p(kBinary64), F(kBinary32);
     Arithmetic arith(pending);
     arith.Mul(p.get(), A.get(), Bv.get());
     arith.Mul(p.get(), p.get(), C.get());
@@ -145,27 +133,52 @@ Outcome Product(float a, float b, float c, float d, unsigned pending) {
     return Result(F.get());
 }
 
-bool IsZero(float x) {
-    Number v(kBinary32);
-    mpfr_set_flt(v.get(), x, MPFR_RNDN);
-    return mpfr_zero_p(v.get()) != 0; // both zeros; an infinity is not zero
+bool IsZero(float x) { return std::fpclassify(x) == FP_ZERO; } // both zeros
+
+// The ASCII character of a number that a character stands for, or 0.
+char NumberChar(char16_t c) {
+    if (std::u16string_view(u"0123456789.+-eE").find(c) != std::u16string_view::npos)
+        return static_cast<char>(c);
+    if (c >= kWideZero && c < kWideZero + 10)
+        return static_cast<char>('0' + (c - kWideZero));
+    const auto* form = std::ranges::find(kWideForms, c, &WideForm::wide);
+    return form != std::end(kWideForms) ? form->ascii : 0;
 }
 
-std::string Hex(std::uint32_t bits) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%08x", static_cast<unsigned>(bits));
-    return buf;
+bool Digit(char a) { return a >= '0' && a <= '9'; }
+
+// MPFR 4.2 misreads exponents beyond the range of long when the significand
+// starts after the point (".05e-99999999999999999999" comes out infinite).
+// An exponent of more than nine digits, with a significand far shorter than
+// 10^9 digits, puts the value out of the double range either way: cap it.
+std::string CapExponent(std::string number) {
+    const std::size_t e = number.find('e');
+    if (e == std::string::npos)
+        return number;
+    if (e > 100'000'000) {
+        std::fprintf(stderr, "reference: significand too long to cap the exponent\n");
+        std::abort();
+    }
+    std::size_t first = e + 1;
+    if (number[first] == '+' || number[first] == '-')
+        ++first;
+    std::size_t lead = first;
+    while (lead + 1 < number.size() && number[lead] == '0')
+        ++lead;
+    if (number.size() - lead > 9)
+        number.replace(first, std::string::npos, "2000000000");
+    return number;
 }
 
 } // namespace
 
 std::string Describe(const Outcome& outcome) {
     if (!outcome.fault) {
-        float f;
-        std::memcpy(&f, &outcome.bits, sizeof f);
         char buf[64];
-        std::snprintf(buf, sizeof buf, "%.9g", static_cast<double>(f));
-        return "result " + std::string(buf) + " (" + Hex(outcome.bits) + ")";
+        std::snprintf(buf, sizeof buf, "result %.9g (%08x)",
+                      static_cast<double>(std::bit_cast<float>(outcome.bits)),
+                      static_cast<unsigned>(outcome.bits));
+        return buf;
     }
     std::string s = "fault at check " + std::to_string(outcome.check) + ":";
     if (outcome.flags & Invalid)
@@ -179,26 +192,22 @@ std::string Describe(const Outcome& outcome) {
 
 Outcome Blanking(float L, float t, float tau, float K, unsigned pending) {
     if (IsZero(L) && IsZero(tau) && IsZero(t))
-        return GateClosed();
+        return Outcome{}; // +0
     return Product(L, K, tau, t, pending);
 }
 
 Outcome Drawing(float L, float t, float sigma, float k, unsigned pending) {
     if (IsZero(L) && IsZero(k) && IsZero(sigma) && IsZero(t))
-        return GateClosed();
+        return Outcome{}; // +0
     return Product(L, k, sigma, t, pending);
 }
 
 Outcome Bending(float B, float t, float sigma, float R, unsigned pending) {
     if (IsZero(sigma) && IsZero(t))
-        return GateClosed();
-    Number b(kBinary64), th(kBinary64), sg(kBinary64), r(kBinary64);
+        return Outcome{}; // +0
+    Number b(kBinary64, B), th(kBinary64, t), sg(kBinary64, sigma), r(kBinary64, R);
     Number f07(kBinary64), f13(kBinary64);
     Number s(kBinary64), c(kBinary64), n(kBinary64), d(kBinary64), q(kBinary64), F(kBinary32);
-    mpfr_set_flt(b.get(), B, MPFR_RNDN);
-    mpfr_set_flt(th.get(), t, MPFR_RNDN);
-    mpfr_set_flt(sg.get(), sigma, MPFR_RNDN);
-    mpfr_set_flt(r.get(), R, MPFR_RNDN);
     SetConstant(f07.get(), "0.7");
     SetConstant(f13.get(), "1.3");
 
@@ -226,36 +235,6 @@ Narrowed NarrowToSingle(double value) {
     arith.Narrow(F.get(), x.get());
     return {mpfr_get_flt(F.get(), MPFR_RNDN), arith.flags()};
 }
-
-namespace {
-
-// The ASCII character that a character of a number stands for: itself, or
-// the full-width form of a digit, '.', '+', '-', 'e', 'E', or '.' for the
-// ideographic full stops U+3002 and U+FF61. 0 for anything else.
-char NumberChar(char16_t c) {
-    if (c < 0x80) {
-        const char a = static_cast<char>(c);
-        if ((a >= '0' && a <= '9') || a == '.' || a == '+' || a == '-' || a == 'e' || a == 'E')
-            return a;
-        return 0;
-    }
-    if (c >= 0xFF10 && c <= 0xFF19)
-        return static_cast<char>('0' + (c - 0xFF10));
-    switch (c) {
-    case 0xFF0E:
-    case 0x3002:
-    case 0xFF61: return '.';
-    case 0xFF0B: return '+';
-    case 0xFF0D: return '-';
-    case 0xFF45: return 'e';
-    case 0xFF25: return 'E';
-    default: return 0;
-    }
-}
-
-bool Digit(char a) { return a >= '0' && a <= '9'; }
-
-} // namespace
 
 std::string NumberPrefix(std::u16string_view text) {
     std::size_t pos = 0;
@@ -291,40 +270,13 @@ std::string NumberPrefix(std::u16string_view text) {
     return number;
 }
 
-namespace {
-
-// MPFR 4.2 misreads exponents beyond the range of long when the significand
-// starts after the point (".05e-99999999999999999999" comes out infinite).
-// An exponent of more than nine digits, with a significand far shorter than
-// 10^9 digits, puts the value out of the double range either way: cap it.
-std::string CapExponent(std::string number) {
-    const std::size_t e = number.find('e');
-    if (e == std::string::npos)
-        return number;
-    if (e > 100'000'000) {
-        std::fprintf(stderr, "reference: significand too long to cap the exponent\n");
-        std::abort();
-    }
-    std::size_t first = e + 1;
-    if (number[first] == '+' || number[first] == '-')
-        ++first;
-    std::size_t lead = first;
-    while (lead + 1 < number.size() && number[lead] == '0')
-        ++lead;
-    if (number.size() - lead > 9)
-        number.replace(first, std::string::npos, "2000000000");
-    return number;
-}
-
-} // namespace
-
 Reading ReadNumber(std::u16string_view text) {
     const std::string number = CapExponent(NumberPrefix(text));
     if (number.empty())
         return {};
     Number x(kBinary64);
     char* end = nullptr;
-    const unsigned flags = Round(x.get(), kBinary64, false,
+    const unsigned flags = Round(x.get(), kBinary64, {},
                                  [&] { return mpfr_strtofr(x.get(), number.c_str(), &end, 10, MPFR_RNDN); });
     if (end != number.c_str() + number.size()) {
         std::fprintf(stderr, "reference: MPFR did not read all of \"%s\"\n", number.c_str());
@@ -342,10 +294,9 @@ Narrowed ReadField(std::u16string_view text) {
 
 std::uint32_t ShownBits(std::u16string_view resultText) {
     const float inf = std::numeric_limits<float>::infinity();
-    const float value = resultText == u"∞" ? inf : resultText == u"-∞" ? -inf : ReadField(resultText).value;
-    std::uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
+    return std::bit_cast<std::uint32_t>(resultText == u"∞"    ? inf
+                                        : resultText == u"-∞" ? -inf
+                                                              : ReadField(resultText).value);
 }
 
 Outcome Shown(Outcome outcome) {
@@ -357,10 +308,7 @@ Outcome Shown(Outcome outcome) {
 std::uint64_t BendingFactorBits(int which) {
     Number x(kBinary64);
     SetConstant(x.get(), which == 0 ? "0.7" : "1.3");
-    const double d = mpfr_get_d(x.get(), MPFR_RNDN);
-    std::uint64_t bits;
-    std::memcpy(&bits, &d, sizeof bits);
-    return bits;
+    return std::bit_cast<std::uint64_t>(mpfr_get_d(x.get(), MPFR_RNDN));
 }
 
 std::string Printable(std::u16string_view text) {

@@ -44,9 +44,18 @@ struct Narrowed {
 };
 Narrowed NarrowToSingle(double value);
 
+// What reads as a character of a number besides ASCII: the full-width digits
+// from U+FF10, and these forms, the three points typed for '.' first.
+inline constexpr char16_t kWideZero = 0xFF10;
+struct WideForm {
+    char16_t wide;
+    char ascii;
+};
+inline constexpr WideForm kWideForms[] = {{0xFF0E, '.'}, {0x3002, '.'}, {0xFF61, '.'}, {0xFF0B, '+'},
+                                          {0xFF0D, '-'}, {0xFF45, 'e'}, {0xFF25, 'E'}};
+
 // The number at the front of a text, as plain ASCII ("-12.5e3"): blanks
-// skipped, full-width forms and the ideographic full stops ('。', '｡' for '.')
-// folded. Empty when the text starts with no number.
+// skipped, the forms above folded. Empty when the text starts with no number.
 std::string NumberPrefix(std::u16string_view text);
 
 // A text as quoted ASCII, other code units as \uXXXX, for failure messages.
