@@ -120,10 +120,7 @@ void TestNumconv::singleToText_data() {
     QTest::newRow("below 1e21 plain") << 1e20f << "100000000000000000000";
     QTest::newRow("largest single") << std::numeric_limits<float>::max() << "3.4028235e+38";
     QTest::newRow("least subnormal") << std::numeric_limits<float>::denorm_min() << "1e-45";
-    QTest::newRow("zero") << 0.0f << "0";
     QTest::newRow("negative zero") << -0.0f << "0";
-    QTest::newRow("infinity") << std::numeric_limits<float>::infinity() << QStringLiteral("∞");
-    QTest::newRow("negative infinity") << -std::numeric_limits<float>::infinity() << QStringLiteral("-∞");
     QTest::newRow("fraction") << 0.6f << "0.6";
     QTest::newRow("negative fraction exponent") << -2.5e-10f << "-2.5e-10";
 }
