@@ -1,6 +1,7 @@
 // Seeded random inputs that crowd the edges of the single and double ranges.
 #pragma once
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -38,16 +39,11 @@ inline float WithSign(Rng& rng, float f, std::uint32_t negativeOneIn = 2) {
     return rng.Chance(negativeOneIn) ? -f : f;
 }
 
+// |f| walked by whole ulps within the finite range, the sign kept.
 inline float Steps(float f, int ulps) {
-    // Walks |f| by whole ulps within the finite range (keeps the sign).
-    const std::uint32_t sign = Bits(f) & 0x80000000u;
-    std::int64_t mag = Bits(f) & 0x7FFFFFFFu;
-    mag += ulps;
-    if (mag < 0)
-        mag = 0;
-    if (mag > 0x7F7FFFFF)
-        mag = 0x7F7FFFFF;
-    return FromBits(sign | static_cast<std::uint32_t>(mag));
+    const std::int64_t mag =
+        std::clamp<std::int64_t>((Bits(f) & 0x7FFFFFFF) + std::int64_t{ulps}, 0, 0x7F7FFFFF);
+    return FromBits((Bits(f) & 0x80000000u) | static_cast<std::uint32_t>(mag));
 }
 
 inline float RandomFiniteSingle(Rng& rng) {

@@ -181,12 +181,9 @@ std::string Describe(const Outcome& outcome) {
         return buf;
     }
     std::string s = "fault at check " + std::to_string(outcome.check) + ":";
-    if (outcome.flags & Invalid)
-        s += " invalid";
-    if (outcome.flags & DivByZero)
-        s += " division-by-zero";
-    if (outcome.flags & Overflow)
-        s += " overflow";
+    for (const auto& [flag, name] :
+         {std::pair{Invalid, " invalid"}, {DivByZero, " division-by-zero"}, {Overflow, " overflow"}})
+        s += (outcome.flags & flag) ? name : "";
     return s;
 }
 
@@ -226,14 +223,6 @@ Outcome Bending(float B, float t, float sigma, float R, unsigned pending) {
     if (Check(arith.flags(), 2, outcome))
         return outcome;
     return Result(F.get());
-}
-
-Narrowed NarrowToSingle(double value) {
-    Number x(kBinary64), F(kBinary32);
-    mpfr_set_d(x.get(), value, MPFR_RNDN);
-    Arithmetic arith(0);
-    arith.Narrow(F.get(), x.get());
-    return {mpfr_get_flt(F.get(), MPFR_RNDN), arith.flags()};
 }
 
 std::string NumberPrefix(std::u16string_view text) {
@@ -287,9 +276,11 @@ Reading ReadNumber(std::u16string_view text) {
 
 Narrowed ReadField(std::u16string_view text) {
     const Reading reading = ReadNumber(text);
-    Narrowed field = NarrowToSingle(reading.value);
-    field.flags |= reading.flags;
-    return field;
+    Number x(kBinary64), F(kBinary32);
+    mpfr_set_d(x.get(), reading.value, MPFR_RNDN);
+    Arithmetic arith(reading.flags);
+    arith.Narrow(F.get(), x.get());
+    return {mpfr_get_flt(F.get(), MPFR_RNDN), arith.flags()};
 }
 
 std::uint32_t ShownBits(std::u16string_view resultText) {

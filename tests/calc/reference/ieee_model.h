@@ -37,13 +37,6 @@ Outcome Blanking(float L, float t, float tau, float K, unsigned pending);
 Outcome Drawing(float L, float t, float sigma, float k, unsigned pending);
 Outcome Bending(float B, float t, float sigma, float R, unsigned pending);
 
-// A double rounded to single, and the flags that raises (overflow only).
-struct Narrowed {
-    float value = 0;
-    unsigned flags = 0;
-};
-Narrowed NarrowToSingle(double value);
-
 // What reads as a character of a number besides ASCII: the full-width digits
 // from U+FF10, and these forms, the three points typed for '.' first.
 inline constexpr char16_t kWideZero = 0xFF10;
@@ -69,7 +62,11 @@ struct Reading {
 };
 Reading ReadNumber(std::u16string_view text);
 
-// One field of a window: read, then narrowed; flags of both steps.
+// One field of a window: read, then rounded to single; flags of both steps.
+struct Narrowed {
+    float value = 0;
+    unsigned flags = 0;
+};
 Narrowed ReadField(std::u16string_view text);
 
 // A result as a window shows it: the bits of the single its text stands for

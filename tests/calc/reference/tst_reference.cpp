@@ -104,13 +104,23 @@ constexpr double kUnderflowTargets[] = {0x1p-149, 0x1p-150, 0x1.8p-149, 0x1p-126
 
 float Jitter(Rng& rng, float f) { return Steps(f, static_cast<int>(rng.Below(7)) - 3); }
 
+// The blanking window has no field for K: mostly the program's own value.
+void UsualK(Rng& rng, Formula formula, Operands& v) {
+    if (formula == Formula::Blanking && !rng.Chance(5))
+        v[3] = calc::kBlankingCoefficient;
+}
+
+// Ordinary operands of either sign, to build a result near a target from.
+void ScaleOperands(Rng& rng, Formula formula, Operands& v) {
+    for (float& x : v)
+        x = WithSign(rng, ScaleSingle(rng), 4);
+    UsualK(rng, formula, v);
+}
+
 // Fills v so that the formula's result lands near `target` (sign random).
 void NearTarget(Rng& rng, Formula formula, double target, Operands& v) {
     for (;;) {
-        for (float& x : v)
-            x = WithSign(rng, ScaleSingle(rng), 4);
-        if (formula == Formula::Blanking && !rng.Chance(5))
-            v[3] = calc::kBlankingCoefficient;
+        ScaleOperands(rng, formula, v);
         int solve;
         double rest;
         if (formula == Formula::Bending) {
@@ -141,8 +151,7 @@ void NearTarget(Rng& rng, Formula formula, double target, Operands& v) {
 void NearTie(Rng& rng, Formula formula, Operands& v) {
     const int exponent = static_cast<int>(rng.Below(241)) - 120;
     for (;;) {
-        for (float& x : v)
-            x = WithSign(rng, ScaleSingle(rng), 4);
+        ScaleOperands(rng, formula, v);
         if (formula == Formula::Bending) {
             // t + R a power of two, so the quotient is exact; σb, the last
             // factor of the numerator, is the one put at the tie.
@@ -157,8 +166,6 @@ void NearTie(Rng& rng, Formula formula, Operands& v) {
                 return;
             }
         } else {
-            if (formula == Formula::Blanking && !rng.Chance(5))
-                v[3] = calc::kBlankingCoefficient;
             // In field order L, t, τb/σb, K/k; multiplied as L·K·τb·t, L·k·σb·t.
             const double p =
                 static_cast<double>(v[0]) * static_cast<double>(v[3]) * static_cast<double>(v[2]);
@@ -187,9 +194,8 @@ Operands Draw(Rng& rng, Formula formula, int kind) {
         v[3] = -v[1];
         break;
     }
-    // The blanking window has no field for K: mostly the program's own value.
-    if (formula == Formula::Blanking && kind != OverflowEdge && kind != UnderflowEdge && !rng.Chance(5))
-        v[3] = calc::kBlankingCoefficient;
+    if (kind != OverflowEdge && kind != UnderflowEdge)
+        UsualK(rng, formula, v);
     return v;
 }
 
@@ -321,8 +327,10 @@ std::string ExactDecimal(mpfr_srcptr x, bool plain) {
     return plain && d.exp10 > -41 && d.exp10 < 39 ? Plain(d) : Scientific(d);
 }
 
-// A decimal exactly at, just above or just below `x` (in magnitude).
-std::string NearDecimal(Rng& rng, mpfr_srcptr x) {
+// A decimal exactly at, just above or just below ±x (in magnitude), negative one time in three.
+std::string NearDecimal(Rng& rng, mpfr_ptr x) {
+    if (rng.Chance(3))
+        mpfr_neg(x, x, MPFR_RNDN);
     std::string s = ExactDecimal(x, rng.Coin());
     switch (rng.Below(3)) {
     case 0: return s; // exact: a tie when x is a midpoint
@@ -368,8 +376,6 @@ std::string MidpointText(Rng& rng) {
         mpfr_set_d(b, up, MPFR_RNDN);
     mpfr_add(m, a, b, MPFR_RNDN);
     mpfr_div_2ui(m, m, 1, MPFR_RNDN);
-    if (rng.Chance(3))
-        mpfr_neg(m, m, MPFR_RNDN);
     std::string s = NearDecimal(rng, m);
     mpfr_clears(a, b, m, static_cast<mpfr_ptr>(nullptr));
     return s;
@@ -391,8 +397,6 @@ std::string RangeEdgeText(Rng& rng) {
     case 5: mpfr_set_d(x, std::numeric_limits<double>::denorm_min() * (1 + rng.Below(8)), MPFR_RNDN); break;
     default: mpfr_set_d(x, std::numeric_limits<double>::min(), MPFR_RNDN); break;
     }
-    if (rng.Chance(3))
-        mpfr_neg(x, x, MPFR_RNDN);
     std::string s = NearDecimal(rng, x);
     mpfr_clear(x);
     return s;
