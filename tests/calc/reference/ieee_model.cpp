@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <iterator>
 #include <limits>
+#include <optional>
 
 namespace reference {
 
@@ -77,6 +78,13 @@ public:
 
     unsigned flags() const { return flags_; }
 
+    // The fault flags seen so far, if any, as a fault raised by check number `check`.
+    std::optional<Outcome> Check(int check) const {
+        if ((flags_ & (Invalid | DivByZero | Overflow)) == 0)
+            return std::nullopt;
+        return Outcome{true, flags_ & (Invalid | DivByZero | Overflow), check, 0};
+    }
+
     void Mul(mpfr_ptr r, mpfr_srcptr a, mpfr_srcptr b) {
         flags_ |= Round(r, kBinary64, {a, b}, [&] { return mpfr_mul(r, a, b, MPFR_RNDN); });
     }
@@ -98,18 +106,6 @@ private:
     unsigned flags_;
 };
 
-constexpr unsigned kFaults = Invalid | DivByZero | Overflow;
-
-// The three fault flags, if any is set, as a raised fault.
-bool Check(unsigned flags, int check, Outcome& outcome) {
-    if ((flags & kFaults) == 0)
-        return false;
-    outcome.fault = true;
-    outcome.flags = flags & kFaults;
-    outcome.check = check;
-    return true;
-}
-
 Outcome Result(mpfr_srcptr single) { // exact: already a single
     return {false, 0, 0, std::bit_cast<std::uint32_t>(mpfr_get_flt(single, MPFR_RNDN))};
 }
@@ -127,10 +123,7 @@ Outcome Product(float a, float b, float c, float d, unsigned pending) {
     arith.Mul(p.get(), p.get(), C.get());
     arith.Mul(p.get(), p.get(), D.get());
     arith.Narrow(F.get(), p.get());
-    Outcome outcome;
-    if (Check(arith.flags(), 1, outcome))
-        return outcome;
-    return Result(F.get());
+    return arith.Check(1).value_or(Result(F.get()));
 }
 
 bool IsZero(float x) { return std::fpclassify(x) == FP_ZERO; } // both zeros
@@ -215,14 +208,11 @@ Outcome Bending(float B, float t, float sigma, float R, unsigned pending) {
     arith.Mul(n.get(), s.get(), c.get());
     arith.Mul(n.get(), n.get(), sg.get());
     arith.Add(d.get(), th.get(), r.get());
-    Outcome outcome;
-    if (Check(arith.flags(), 1, outcome))
-        return outcome;
+    if (const auto fault = arith.Check(1))
+        return *fault;
     arith.Div(q.get(), n.get(), d.get());
     arith.Narrow(F.get(), q.get());
-    if (Check(arith.flags(), 2, outcome))
-        return outcome;
-    return Result(F.get());
+    return arith.Check(2).value_or(Result(F.get()));
 }
 
 std::string NumberPrefix(std::u16string_view text) {
@@ -305,13 +295,10 @@ std::uint64_t BendingFactorBits(int which) {
 std::string Printable(std::u16string_view text) {
     std::string s = "\"";
     for (char16_t c : text) {
-        if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') {
-            s += static_cast<char>(c);
-        } else {
-            char buf[16];
-            std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
-            s += buf;
-        }
+        char buf[8];
+        const bool plain = c >= 0x20 && c < 0x7F && c != '"' && c != '\\';
+        std::snprintf(buf, sizeof buf, plain ? "%c" : "\\u%04x", static_cast<int>(c));
+        s += buf;
     }
     return s + "\"";
 }

@@ -54,19 +54,19 @@ std::string NumberPrefix(std::u16string_view text);
 // A text as quoted ASCII, other code units as \uXXXX, for failure messages.
 std::string Printable(std::u16string_view text);
 
-// The number at the front of a text, correctly rounded to double (0 when
-// there is none), and the flags that raises (overflow beyond the double range).
-struct Reading {
-    double value = 0;
+// A value and the flags that working it out raised.
+template <typename T> struct Flagged {
+    T value = 0;
     unsigned flags = 0;
 };
+
+// The number at the front of a text, correctly rounded to double (0 when
+// there is none); overflow beyond the double range.
+using Reading = Flagged<double>;
 Reading ReadNumber(std::u16string_view text);
 
 // One field of a window: read, then rounded to single; flags of both steps.
-struct Narrowed {
-    float value = 0;
-    unsigned flags = 0;
-};
+using Narrowed = Flagged<float>;
 Narrowed ReadField(std::u16string_view text);
 
 // A result as a window shows it: the bits of the single its text stands for
