@@ -235,16 +235,14 @@ std::string NumberPrefix(std::u16string_view text) {
         return {};
 
     // An exponent counts only with at least one digit.
-    if (next(pos) == 'e' || next(pos) == 'E') {
-        std::size_t k = pos + 1;
-        std::string exponent = "e";
-        if (next(k) == '+' || next(k) == '-')
+    std::size_t k = pos + 1;
+    std::string exponent = "e";
+    if (next(k) == '+' || next(k) == '-')
+        exponent += next(k++);
+    if ((next(pos) == 'e' || next(pos) == 'E') && Digit(next(k))) {
+        while (Digit(next(k)))
             exponent += next(k++);
-        if (Digit(next(k))) {
-            while (Digit(next(k)))
-                exponent += next(k++);
-            number += exponent;
-        }
+        number += exponent;
     }
     return number;
 }
@@ -300,6 +298,8 @@ std::string Printable(std::u16string_view text) {
         std::snprintf(buf, sizeof buf, plain ? "%c" : "\\u%04x", static_cast<int>(c));
         s += buf;
     }
+    if (s.size() > 300) // shortened in the middle
+        s = s.substr(0, 150) + "..." + s.substr(s.size() - 100);
     return s + "\"";
 }
 

@@ -12,11 +12,7 @@
 
 namespace reference {
 
-enum Flag : unsigned {
-    Invalid = 1u << 0,
-    DivByZero = 1u << 1,
-    Overflow = 1u << 2,
-};
+enum Flag : unsigned { Invalid = 1u << 0, DivByZero = 1u << 1, Overflow = 1u << 2 };
 
 // What a calculation gives: either a result single or a raised fault.
 struct Outcome {
@@ -51,7 +47,8 @@ inline constexpr WideForm kWideForms[] = {{0xFF0E, '.'}, {0x3002, '.'}, {0xFF61,
 // skipped, the forms above folded. Empty when the text starts with no number.
 std::string NumberPrefix(std::u16string_view text);
 
-// A text as quoted ASCII, other code units as \uXXXX, for failure messages.
+// A text as quoted ASCII, other code units as \uXXXX, shortened in the
+// middle when long: for failure messages.
 std::string Printable(std::u16string_view text);
 
 // A value and the flags that working it out raised.
