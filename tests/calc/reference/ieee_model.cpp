@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <iterator>
 #include <limits>
 #include <optional>
@@ -34,7 +35,6 @@ public:
     Number(const Number&) = delete;
     Number& operator=(const Number&) = delete;
     mpfr_ptr get() { return v_; }
-    mpfr_srcptr get() const { return v_; }
 
 private:
     mpfr_t v_;
@@ -58,17 +58,10 @@ unsigned Round(mpfr_ptr r, const Format& format, std::initializer_list<mpfr_srcp
     mpfr_subnormalize(r, ternary, MPFR_RNDN);
     mpfr_set_emin(wideMin);
     mpfr_set_emax(wideMax);
-
-    unsigned flags = 0;
-    if (mpfr_nanflag_p() && !nanOperand)
-        flags |= Invalid;
-    if (mpfr_divby0_p())
-        flags |= DivByZero;
     // MPFR flags overflow only when a finite exact result rounds beyond the
     // range; an infinite operand giving an infinity raises nothing.
-    if (mpfr_overflow_p())
-        flags |= Overflow;
-    return flags;
+    return (mpfr_nanflag_p() && !nanOperand ? Invalid : 0u) | (mpfr_divby0_p() ? DivByZero : 0u) |
+           (mpfr_overflow_p() ? Overflow : 0u);
 }
 
 // The double arithmetic of one calculation, keeping the sticky flags.

@@ -284,7 +284,7 @@ std::u16string Blanks(Rng& rng) {
 // A decimal number: its sign, significant digits without trailing zeros,
 // and the decimal exponent of the first digit.
 struct Decimal {
-    bool negative = false;
+    std::string sign{}; // "-" or ""
     std::string digits{};
     long exp10 = 0;
 };
@@ -293,28 +293,27 @@ struct Decimal {
 Decimal DecimalOf(mpfr_srcptr x, std::size_t n, mpfr_rnd_t direction) {
     mpfr_exp_t exp = 0;
     char* raw = mpfr_get_str(nullptr, &exp, 10, n, x, direction);
-    Decimal d{raw[0] == '-', raw + (raw[0] == '-'), static_cast<long>(exp) - 1};
+    const bool negative = raw[0] == '-';
+    Decimal d{negative ? "-" : "", raw + (negative ? 1 : 0), static_cast<long>(exp) - 1};
     mpfr_free_str(raw);
     while (d.digits.size() > 1 && d.digits.back() == '0')
         d.digits.pop_back();
     return d;
 }
 
-std::string SignText(const Decimal& d) { return d.negative ? "-" : ""; }
-
 // "0.00125", "1250", "12.5"
 std::string Plain(const Decimal& d) {
     const auto point = static_cast<std::size_t>(d.exp10 + 1);
     if (d.exp10 < 0)
-        return SignText(d) + "0." + std::string(static_cast<std::size_t>(-d.exp10 - 1), '0') + d.digits;
+        return d.sign + "0." + std::string(static_cast<std::size_t>(-d.exp10 - 1), '0') + d.digits;
     if (point >= d.digits.size())
-        return SignText(d) + d.digits + std::string(point - d.digits.size(), '0');
-    return SignText(d) + d.digits.substr(0, point) + "." + d.digits.substr(point);
+        return d.sign + d.digits + std::string(point - d.digits.size(), '0');
+    return d.sign + d.digits.substr(0, point) + "." + d.digits.substr(point);
 }
 
 // "0.125e4"
 std::string Scientific(const Decimal& d) {
-    return SignText(d) + "0." + d.digits + "e" + std::to_string(d.exp10 + 1);
+    return d.sign + "0." + d.digits + "e" + std::to_string(d.exp10 + 1);
 }
 
 // The exact decimal text of an MPFR number, plain if asked and not too long.
@@ -446,9 +445,9 @@ float DrawSingle(Rng& rng, int kind) {
 
 // A result text read loosely, whatever its layout; no digits when it has none.
 Decimal Decompose(const std::string& s) {
-    Decimal d{s[0] == '-'};
+    Decimal d{s[0] == '-' ? "-" : ""};
     const std::size_t e = std::min(s.find('e'), s.size());
-    std::string significand = s.substr(d.negative, e - d.negative);
+    std::string significand = s.substr(d.sign.size(), e - d.sign.size());
     const auto point = static_cast<long>(std::min(significand.find('.'), significand.size()));
     std::erase(significand, '.');
     const std::size_t first = std::min(significand.find_first_not_of('0'), significand.size());
@@ -463,7 +462,7 @@ Decimal Decompose(const std::string& s) {
 std::string Layout(const Decimal& d) {
     if (d.exp10 >= -6 && d.exp10 <= 20)
         return Plain(d);
-    return SignText(d) + d.digits.substr(0, 1) + (d.digits.size() > 1 ? "." + d.digits.substr(1) : "") +
+    return d.sign + d.digits.substr(0, 1) + (d.digits.size() > 1 ? "." + d.digits.substr(1) : "") +
            (d.exp10 < 0 ? "e-" : "e+") + std::to_string(std::labs(d.exp10));
 }
 
@@ -633,7 +632,7 @@ void TestReference::singleToText() {
             why = "layout";
         } else if (Bits(ReadField(text).value) != Bits(x)) {
             why = "does not read back";
-        } else if (d.negative != (x < 0)) {
+        } else if (d.sign.empty() == (x < 0)) {
             why = "sign";
         } else if (d.digits.size() > 1 && (ShorterReadsBack(x, d.digits.size() - 1, MPFR_RNDD) ||
                                            ShorterReadsBack(x, d.digits.size() - 1, MPFR_RNDU))) {
