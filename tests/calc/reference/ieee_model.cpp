@@ -145,12 +145,8 @@ std::string CapExponent(std::string number) {
         std::fprintf(stderr, "reference: significand too long to cap the exponent\n");
         std::abort();
     }
-    std::size_t first = e + 1;
-    if (number[first] == '+' || number[first] == '-')
-        ++first;
-    std::size_t lead = first;
-    while (lead + 1 < number.size() && number[lead] == '0')
-        ++lead;
+    const std::size_t first = number.find_first_not_of("+-", e + 1);
+    const std::size_t lead = std::min(number.find_first_not_of('0', first), number.size() - 1);
     if (number.size() - lead > 9)
         number.replace(first, std::string::npos, "2000000000");
     return number;

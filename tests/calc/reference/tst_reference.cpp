@@ -32,9 +32,8 @@ Q_DECLARE_METATYPE(WorkedExample)
 
 namespace {
 
-std::string Name(Formula formula) {
-    const char* const names[] = {"blanking", "drawing", "bending"};
-    return names[static_cast<int>(formula)];
+std::string Name(Formula f) {
+    return std::array{"blanking", "drawing", "bending"}[static_cast<std::size_t>(f)];
 }
 
 constexpr float kInf = std::numeric_limits<float>::infinity();
