@@ -272,11 +272,9 @@ std::u16string Junk(Rng& rng) {
 }
 
 std::u16string Blanks(Rng& rng) {
-    static const char16_t kBlanks[] = {u' ', u'\t', u'\u3000'};
-    std::u16string s;
-    const std::uint32_t n = rng.Chance(3) ? rng.Below(4) : 0;
-    for (std::uint32_t i = 0; i < n; ++i)
-        s += kBlanks[rng.Below(3)];
+    std::u16string s(rng.Chance(3) ? rng.Below(4) : 0, u' ');
+    for (char16_t& c : s)
+        c = u" \t\u3000"[rng.Below(3)];
     return s;
 }
 
@@ -349,18 +347,15 @@ std::string MidpointText(Rng& rng) {
                                                    : bits & 0x7FFFFFFFFFFFFFFFull);
     if (!std::isfinite(d))
         d = 1.0;
-    mpfr_t a, b, m;
-    mpfr_inits2(60, a, b, m, static_cast<mpfr_ptr>(nullptr));
-    mpfr_set_d(a, d, MPFR_RNDN);
     const double up = std::nextafter(d, std::numeric_limits<double>::infinity());
-    if (std::isinf(up)) // above DBL_MAX the next step is 2^1024
-        mpfr_set_ui_2exp(b, 1, 1024, MPFR_RNDN);
-    else
-        mpfr_set_d(b, up, MPFR_RNDN);
-    mpfr_add(m, a, b, MPFR_RNDN);
+    mpfr_t m; // (d + the next step up) / 2, exactly; above DBL_MAX the step is to 2^1024
+    mpfr_init2(m, 60);
+    mpfr_set_d(m, d, MPFR_RNDN);
+    mpfr_add_d(m, m, std::isinf(up) ? 0x1p971 : up - d, MPFR_RNDN);
+    mpfr_add_d(m, m, d, MPFR_RNDN);
     mpfr_div_2ui(m, m, 1, MPFR_RNDN);
     std::string s = NearDecimal(rng, m);
-    mpfr_clears(a, b, m, static_cast<mpfr_ptr>(nullptr));
+    mpfr_clear(m);
     return s;
 }
 
@@ -386,13 +381,12 @@ std::string RangeEdgeText(Rng& rng) {
 }
 
 std::u16string RandomUnitsText(Rng& rng) {
-    static const char16_t kAlphabet[] = u"0123456789012345678901234567890123456789..+-eE \t\u3000"
-                                        u"０１２３４５６７８９．。｡＋－ｅＥaxZ,，∞";
-    std::u16string s;
-    const std::uint32_t n = rng.Below(14);
-    constexpr auto kSize = static_cast<std::uint32_t>(sizeof kAlphabet / sizeof kAlphabet[0] - 1);
-    for (std::uint32_t i = 0; i < n; ++i)
-        s += rng.Chance(10) ? static_cast<char16_t>(rng.Next()) : kAlphabet[rng.Below(kSize)];
+    constexpr std::u16string_view kAlphabet = u"0123456789012345678901234567890123456789..+-eE \t\u3000"
+                                              u"０１２３４５６７８９．。｡＋－ｅＥaxZ,，∞";
+    std::u16string s(rng.Below(14), u' ');
+    for (char16_t& c : s)
+        c = rng.Chance(10) ? static_cast<char16_t>(rng.Next())
+                           : kAlphabet[rng.Below(static_cast<std::uint32_t>(kAlphabet.size()))];
     return s;
 }
 
