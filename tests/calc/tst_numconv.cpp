@@ -23,9 +23,6 @@ private slots:
 };
 
 void TestNumconv::textToNumber_data() {
-    const QString tiny50 = QStringLiteral("0.") + QString(49, QLatin1Char('0')) + QLatin1Char('1');
-    const QString ones10k(10000, QLatin1Char('1'));
-    const QString tiny10k = QStringLiteral("0.") + QString(9997, QLatin1Char('0')) + QLatin1Char('1');
     const struct {
         const char* name;
         QStringList texts; // each reads as `value`
@@ -58,16 +55,16 @@ void TestNumconv::textToNumber_data() {
         {"beyond the single range", {"1e39"}, 1e39},
         {"largest double", {"1.7976931348623157e308"}, std::numeric_limits<double>::max()},
         {"beyond the double range: exponent, digits, counter",
-         {"1e400", "0.001e400", "1E+400", "７ｅ＋３１６", "1e99999999999999999999", ones10k},
+         {"1e400", "0.001e400", "1E+400", "７ｅ＋３１６", "1e99999999999999999999", QString(10000, u'1')},
          kInf},
         {"beyond the double range negative", {"-1e400"}, -kInf},
         {"least subnormal", {"5e-324"}, std::numeric_limits<double>::denorm_min()},
         {"below the double range: exponent, digits, counter",
-         {"1e-400", "1e-99999999999999999999", tiny10k},
+         {"1e-400", "1e-99999999999999999999", "0." + QString(9997, u'0') + "1"},
          0},
         {"below the double range negative", {"-1e-400", "-25E-400"}, -0.0},
         {"zero with huge exponent", {"0e99999"}, 0},
-        {"fifty decimals", {tiny50}, 1e-50},
+        {"fifty decimals", {"0." + QString(49, u'0') + "1"}, 1e-50},
         {"negative zero", {"-0"}, -0.0},
         {"correctly rounded halfway", {"9007199254740993"}, 9007199254740992.0},
     };

@@ -154,14 +154,15 @@ std::string CapExponent(std::string number) {
 
 } // namespace
 
+std::string SingleText(float f) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.9g (%08x)", static_cast<double>(f), std::bit_cast<unsigned>(f));
+    return buf;
+}
+
 std::string Describe(const Outcome& outcome) {
-    if (!outcome.fault) {
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "result %.9g (%08x)",
-                      static_cast<double>(std::bit_cast<float>(outcome.bits)),
-                      static_cast<unsigned>(outcome.bits));
-        return buf;
-    }
+    if (!outcome.fault)
+        return "result " + SingleText(std::bit_cast<float>(outcome.bits));
     std::string s = "fault at check " + std::to_string(outcome.check) + ":";
     for (const auto& [flag, name] :
          {std::pair{Invalid, " invalid"}, {DivByZero, " division-by-zero"}, {Overflow, " overflow"}})

@@ -25,6 +25,7 @@ struct Outcome {
 };
 
 std::string Describe(const Outcome& outcome);
+std::string SingleText(float f); // "4.00000048e+30 (72c9f2c9)"
 
 // The formulas, operands in field order. `pending` holds the flags that the
 // narrowing of the last field read left behind (τb for blanking, k for

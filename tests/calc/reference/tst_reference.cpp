@@ -38,12 +38,6 @@ std::string Name(Formula f) {
 
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
-std::string SingleText(float f) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%08" PRIx32 " (%.9g)", Bits(f), static_cast<double>(f));
-    return buf;
-}
-
 const std::uint64_t kBaseSeed = [] {
     const char* env = std::getenv("PF_REFERENCE_SEED");
     return env && *env ? std::strtoull(env, nullptr, 0) : 0x5EED0F0A11ull;
@@ -106,8 +100,6 @@ enum Kind { Mixed, Gates, RandomBits, Infinities, OverflowEdge, UnderflowEdge, S
 constexpr double kOverflowTargets[] = {0x1.fffffep127, 0x1.ffffffp127, 0x1p128, 0x1.fffffe8p127};
 constexpr double kUnderflowTargets[] = {0x1p-149, 0x1p-150, 0x1.8p-149, 0x1p-126, 0x1.fffffcp-127, 0x1p-151};
 
-float Jitter(Rng& rng, float f) { return Steps(f, static_cast<int>(rng.Below(7)) - 3); }
-
 // The blanking window has no field for K: mostly the program's own value.
 void UsualK(Rng& rng, Formula formula, Operands& v) {
     if (formula == Formula::Blanking && !rng.Chance(5))
@@ -139,7 +131,7 @@ void NearTarget(Rng& rng, Formula formula, double target, Operands& v) {
         }
         const auto x = static_cast<float>(target / rest);
         if (std::isfinite(x) && std::fpclassify(x) != FP_ZERO && std::isfinite(rest)) {
-            v[solve] = Jitter(rng, x);
+            v[solve] = Steps(x, static_cast<int>(rng.Below(7)) - 3);
             return;
         }
     }
@@ -192,12 +184,6 @@ Operands Draw(Rng& rng, Formula formula, int kind) {
     if (kind != OverflowEdge && kind != UnderflowEdge)
         UsualK(rng, formula, v);
     return v;
-}
-
-// An infinite last field comes from an overflow that the check still sees;
-// an infinite earlier field arrives without one.
-unsigned PendingFor(Formula formula, const Operands& v) {
-    return std::isinf(v[calc::FieldCount(formula) - 1]) ? unsigned(Overflow) : 0u;
 }
 
 // ---- Texts for number reading ---------------------------------------------
@@ -557,7 +543,8 @@ void TestReference::formulas() {
     QFETCH(int, kind);
     Sweep([&](Rng& rng) {
         const Operands v = Draw(rng, formula, kind);
-        const unsigned pending = PendingFor(formula, v);
+        // An infinite last field comes from an overflow that the check still sees.
+        const unsigned pending = std::isinf(v[calc::FieldCount(formula) - 1]) ? unsigned(Overflow) : 0u;
         const Outcome want = ModelFormula(formula, v, pending);
         const Outcome got = CalcFormula(formula, v, pending);
         if (got == want)
