@@ -23,11 +23,8 @@ private slots:
 };
 
 void TestNumconv::textToNumber_data() {
-    const struct {
-        const char* name;
-        QStringList texts; // each reads as `value`
-        double value;
-    } rows[] = {
+    // Each of the texts reads as the value.
+    const std::tuple<const char*, QStringList, double> rows[] = {
         {"no number at the front",
          {"", "abc", ".", "-", "- 5", "。", "inf", "nan", "&H10", "\U0001F600 5", "\u0661\u0662"},
          0},
@@ -70,8 +67,8 @@ void TestNumconv::textToNumber_data() {
     };
     QTest::addColumn<QStringList>("texts");
     QTest::addColumn<double>("value");
-    for (const auto& row : rows)
-        QTest::newRow(row.name) << row.texts << row.value;
+    for (const auto& [name, texts, value] : rows)
+        QTest::newRow(name) << texts << value;
 }
 
 void TestNumconv::textToNumber() {

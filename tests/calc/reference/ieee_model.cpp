@@ -73,9 +73,8 @@ public:
 
     // The fault flags seen so far, if any, as a fault raised by check number `check`.
     std::optional<Outcome> Check(int check) const {
-        if ((flags_ & (Invalid | DivByZero | Overflow)) == 0)
-            return std::nullopt;
-        return Outcome{true, flags_ & (Invalid | DivByZero | Overflow), check, 0};
+        const unsigned faults = flags_ & (Invalid | DivByZero | Overflow);
+        return faults != 0 ? std::optional(Outcome{true, faults, check, 0}) : std::nullopt;
     }
 
     void Mul(mpfr_ptr r, mpfr_srcptr a, mpfr_srcptr b) {
@@ -206,9 +205,7 @@ Outcome Bending(float B, float t, float sigma, float R, unsigned pending) {
 }
 
 std::string NumberPrefix(std::u16string_view text) {
-    std::size_t pos = 0;
-    while (pos < text.size() && (text[pos] == u' ' || text[pos] == u'\t' || text[pos] == 0x3000))
-        ++pos;
+    std::size_t pos = std::min(text.find_first_not_of(u" \t\u3000"), text.size());
     auto next = [&](std::size_t k) { return k < text.size() ? NumberChar(text[k]) : '\0'; };
 
     std::string number;

@@ -79,10 +79,8 @@ void Sweep(const std::function<std::string(Rng&)>& check) {
         if (!failure.empty() && ++failed <= 10)
             qWarning("case %d: %s", i, failure.c_str());
     }
-    QVERIFY2(failed == 0, qPrintable(QStringLiteral("%1 of %2 cases failed (PF_REFERENCE_SEED=0x%3)")
-                                         .arg(failed)
-                                         .arg(count)
-                                         .arg(QString::number(kBaseSeed, 16))));
+    const QString summary = QStringLiteral("%1 of %2 failed (PF_REFERENCE_SEED=0x%3)").arg(failed).arg(count);
+    QVERIFY2(failed == 0, qPrintable(summary.arg(kBaseSeed, 0, 16)));
 }
 
 // An outcome as the tests write it, with calc's flags: a fault when `check` is set.
@@ -366,16 +364,6 @@ std::string RangeEdgeText(Rng& rng) {
     return s;
 }
 
-std::u16string RandomUnitsText(Rng& rng) {
-    constexpr std::u16string_view kAlphabet = u"0123456789012345678901234567890123456789..+-eE \t\u3000"
-                                              u"０１２３４５６７８９．。｡＋－ｅＥaxZ,，∞";
-    std::u16string s(rng.Below(14), u' ');
-    for (char16_t& c : s)
-        c = rng.Chance(10) ? static_cast<char16_t>(rng.Next())
-                           : kAlphabet[rng.Below(static_cast<std::uint32_t>(kAlphabet.size()))];
-    return s;
-}
-
 std::u16string DrawText(Rng& rng, int kind) {
     switch (kind) {
     case PlainDecimals:
@@ -397,7 +385,15 @@ std::u16string DrawText(Rng& rng, int kind) {
             number = kOdd[rng.Below(11)];
         return Blanks(rng) + Widen(rng, number, 1 + rng.Below(4)) + Junk(rng);
     }
-    default: return RandomUnitsText(rng);
+    default: { // random code units
+        constexpr std::u16string_view kAlphabet = u"0123456789012345678901234567890123456789..+-eE \t\u3000"
+                                                  u"０１２３４５６７８９．。｡＋－ｅＥaxZ,，∞";
+        std::u16string s(rng.Below(14), u' ');
+        for (char16_t& c : s)
+            c = rng.Chance(10) ? static_cast<char16_t>(rng.Next())
+                               : kAlphabet[rng.Below(static_cast<std::uint32_t>(kAlphabet.size()))];
+        return s;
+    }
     }
 }
 
@@ -477,9 +473,9 @@ private slots:
 // The model itself, against the formula cases worked out by hand.
 void TestReference::model() {
     QFETCH(FormulaCase, formulaCase);
-    const FormulaCase& c = formulaCase;
-    const Outcome want = Expected(c.result, c.flags, c.check);
-    const Outcome got = ModelFormula(c.formula, c.operands, FromCalcFlags(c.pending));
+    const auto& [formula, operands, pending, result, flags, check] = formulaCase;
+    const Outcome want = Expected(result, flags, check);
+    const Outcome got = ModelFormula(formula, operands, FromCalcFlags(pending));
     QVERIFY2(got == want, qPrintable(QString::fromStdString(Describe(got) + ", expected " + Describe(want))));
     QCOMPARE(BendingFactorBits(0), quint64(0x3FE6666666666666ull));
     QCOMPARE(BendingFactorBits(1), quint64(0x3FF4CCCCCCCCCCCDull));
@@ -487,7 +483,6 @@ void TestReference::model() {
 
 // Whole calculations from typed texts, through the model and through calc.
 void TestReference::examples_data() {
-    const QString tiny = QStringLiteral("0.") + QString(49, QLatin1Char('0')) + QLatin1Char('1');
     const QStringList empty4{"", "", "", ""};
     constexpr auto B = Formula::Blanking, D = Formula::Drawing, N = Formula::Bending;
     const WorkedExample more[] = {
@@ -499,7 +494,10 @@ void TestReference::examples_data() {
         {"drawing all empty", D, empty4, {}},
         {"bending all empty", N, empty4, {}},
         {"drawing L 5 only: gate open, product 0", D, {"5", "", "", ""}, {}},
-        {"bending tiny σb narrows to 0 and closes the gate", N, {"1", "", tiny, ""}, {}},
+        {"bending tiny σb narrows to 0 and closes the gate",
+         N,
+         {"1", "", "0." + QString(49, u'0') + "1", ""},
+         {}},
     };
     std::vector<WorkedExample> examples = WorkedExamples();
     examples.insert(examples.end(), std::begin(more), std::end(more));
