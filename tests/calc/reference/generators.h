@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <string>
 #include <utility>
 
 namespace reference {

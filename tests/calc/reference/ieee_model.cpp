@@ -20,8 +20,7 @@ namespace {
 // least subnormal is 2^(emin-1) and the largest finite value is below 2^emax.
 struct Format {
     mpfr_prec_t precision;
-    mpfr_exp_t emin;
-    mpfr_exp_t emax;
+    mpfr_exp_t emin, emax;
 };
 constexpr Format kBinary64{53, -1073, 1024};
 constexpr Format kBinary32{24, -148, 128};

@@ -49,9 +49,8 @@ const double kScale = [] {
     return s > 0 ? s : 1.0;
 }();
 
-// The rows of a sweep: each `count` (scaled) seeded cases of `kind`, for
-// `formula` where the kind needs one, drawn from its own seed, numbered on
-// from `firstSeed`.
+// The rows of a sweep: each `count` (scaled) cases of `kind`, for `formula` where
+// the kind needs one, drawn from its own seed, numbered on from `firstSeed`.
 struct SweepRow {
     std::string name;
     Formula formula;
