@@ -483,6 +483,7 @@ void TestReference::model() {
 // Whole calculations from typed texts, through the model and through calc.
 void TestReference::examples_data() {
     const QStringList empty4{"", "", "", ""};
+    const QString tiny = "0." + QString(49, u'0') + "1";
     constexpr auto B = Formula::Blanking, D = Formula::Drawing, N = Formula::Bending;
     const WorkedExample more[] = {
         // name, formula, fields, (shown), result
@@ -493,10 +494,7 @@ void TestReference::examples_data() {
         {"drawing all empty", D, empty4, {}},
         {"bending all empty", N, empty4, {}},
         {"drawing L 5 only: gate open, product 0", D, {"5", "", "", ""}, {}},
-        {"bending tiny σb narrows to 0 and closes the gate",
-         N,
-         {"1", "", "0." + QString(49, u'0') + "1", ""},
-         {}},
+        {"bending tiny σb narrows to 0 and closes the gate", N, {"1", "", tiny, ""}, {}},
     };
     std::vector<WorkedExample> examples = WorkedExamples();
     examples.insert(examples.end(), std::begin(more), std::end(more));
