@@ -4,19 +4,13 @@
 
 #include <QTest>
 
+#include <bit>
 #include <cmath>
-#include <cstring>
 #include <limits>
 
 using calc::FpStatus;
 
-namespace {
 constexpr double kInf = std::numeric_limits<double>::infinity();
-
-std::u16string U16(const QString& s) { return s.toStdU16String(); }
-
-bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-} // namespace
 
 class TestNumconv : public QObject {
     Q_OBJECT
@@ -29,89 +23,68 @@ private slots:
 };
 
 void TestNumconv::textToNumber_data() {
-    QTest::addColumn<QString>("text");
+    // Each of the texts reads as the value.
+    const std::tuple<const char*, QStringList, double> rows[] = {
+        {"no number at the front",
+         {"", "abc", ".", "-", "- 5", "。", "inf", "nan", "&H10", "\U0001F600 5", "\u0661\u0662"},
+         0},
+        {"plain integer", {"400"}, 400},
+        {"decimal", {"314.16"}, 314.16},
+        {"negative", {"-100"}, -100},
+        {"plus sign", {"+5"}, 5},
+        {"the point first, in each form", {".5", "。5", "｡5"}, 0.5},
+        {"the point last, in each form", {"5.", "５。"}, 5},
+        {"trailing unit ignored", {"12mm"}, 12},
+        {"a comma or a blank ends the number", {"1,5", "1 000", "1，5", "1、5"}, 1},
+        {"a second point, of any form, ends the number", {"1.2.3", "1.2。3", "1｡2.3"}, 1.2},
+        {"blanks, tab and ideographic space before", {" \t 12.5", "\u300012.5"}, 12.5},
+        {"exponent", {"1e3"}, 1000},
+        {"negative exponent upper case", {"25E-2"}, 0.25},
+        {"an exponent without digits is left", {"7e", "7e+"}, 7},
+        {"full-width number, and mixed widths", {"１２．５", "1２.５"}, 12.5},
+        {"full-width minus", {"－３"}, -3},
+        {"full-width plus and exponent", {"＋１ｅ３"}, 1000},
+        {"full-width upper E", {"２Ｅ－１"}, 0.2},
+        {"ideographic full stops as the point", {"２。５", "２｡５"}, 2.5},
+        {"ideographic full stop and exponent", {"－１。５ｅ３"}, -1500},
+        {"hexadecimal is not a number", {"0x10"}, 0},
+        {"emoji after", {"5\U0001F600"}, 5},
+        {"beyond the single range", {"1e39"}, 1e39},
+        {"largest double", {"1.7976931348623157e308"}, std::numeric_limits<double>::max()},
+        {"beyond the double range: exponent, digits, counter",
+         {"1e400", "0.001e400", "1E+400", "７ｅ＋３１６", "1e99999999999999999999", QString(10000, u'1')},
+         kInf},
+        {"beyond the double range negative", {"-1e400"}, -kInf},
+        {"least subnormal", {"5e-324"}, std::numeric_limits<double>::denorm_min()},
+        {"below the double range: exponent, digits, counter",
+         {"1e-400", "1e-99999999999999999999", "0." + QString(9997, u'0') + "1"},
+         0},
+        {"below the double range negative", {"-1e-400", "-25E-400"}, -0.0},
+        {"zero with huge exponent", {"0e99999"}, 0},
+        {"fifty decimals", {"0." + QString(49, u'0') + "1"}, 1e-50},
+        {"negative zero", {"-0"}, -0.0},
+        {"correctly rounded halfway", {"9007199254740993"}, 9007199254740992.0},
+    };
+    QTest::addColumn<QStringList>("texts");
     QTest::addColumn<double>("value");
-    QTest::addColumn<bool>("overflow");
-
-    const QString tiny50 = QStringLiteral("0.") + QString(49, QLatin1Char('0')) + QLatin1Char('1');
-    const QString ones10k(10000, QLatin1Char('1'));
-    const QString tiny10k = QStringLiteral("0.") + QString(9997, QLatin1Char('0')) + QLatin1Char('1');
-
-    QTest::newRow("empty") << QString() << 0.0 << false;
-    QTest::newRow("letters only") << "abc" << 0.0 << false;
-    QTest::newRow("plain integer") << "400" << 400.0 << false;
-    QTest::newRow("decimal") << "314.16" << 314.16 << false;
-    QTest::newRow("negative") << "-100" << -100.0 << false;
-    QTest::newRow("plus sign") << "+5" << 5.0 << false;
-    QTest::newRow("leading point") << ".5" << 0.5 << false;
-    QTest::newRow("trailing point") << "5." << 5.0 << false;
-    QTest::newRow("point only") << "." << 0.0 << false;
-    QTest::newRow("sign only") << "-" << 0.0 << false;
-    QTest::newRow("trailing unit ignored") << "12mm" << 12.0 << false;
-    QTest::newRow("comma stops the number") << "1,5" << 1.0 << false;
-    QTest::newRow("second point stops") << "1.2.3" << 1.2 << false;
-    QTest::newRow("inner blank stops") << "1 000" << 1.0 << false;
-    QTest::newRow("leading blanks and tab") << " \t 12.5" << 12.5 << false;
-    QTest::newRow("ideographic space") << QStringLiteral("\u300012.5") << 12.5 << false;
-    QTest::newRow("blank between sign and digits") << "- 5" << 0.0 << false;
-    QTest::newRow("exponent") << "1e3" << 1000.0 << false;
-    QTest::newRow("negative exponent upper case") << "25E-2" << 0.25 << false;
-    QTest::newRow("exponent without digits") << "7e" << 7.0 << false;
-    QTest::newRow("exponent sign without digits") << "7e+" << 7.0 << false;
-    QTest::newRow("full-width number") << QStringLiteral("１２．５") << 12.5 << false;
-    QTest::newRow("full-width minus") << QStringLiteral("－３") << -3.0 << false;
-    QTest::newRow("full-width plus and exponent") << QStringLiteral("＋１ｅ３") << 1000.0 << false;
-    QTest::newRow("full-width upper E") << QStringLiteral("２Ｅ－１") << 0.2 << false;
-    QTest::newRow("mixed widths") << QStringLiteral("1２.５") << 12.5 << false;
-    QTest::newRow("ideographic full stop") << QStringLiteral("２。５") << 2.5 << false;
-    QTest::newRow("ideographic full stop first") << QStringLiteral("。5") << 0.5 << false;
-    QTest::newRow("ideographic full stop last") << QStringLiteral("５。") << 5.0 << false;
-    QTest::newRow("ideographic full stop only") << QStringLiteral("。") << 0.0 << false;
-    QTest::newRow("halfwidth ideographic full stop") << QStringLiteral("２｡５") << 2.5 << false;
-    QTest::newRow("halfwidth ideographic full stop first") << QStringLiteral("｡5") << 0.5 << false;
-    QTest::newRow("ideographic full stop and exponent") << QStringLiteral("－１。５ｅ３") << -1500.0 << false;
-    QTest::newRow("ideographic full stop after a point stops") << QStringLiteral("1.2。3") << 1.2 << false;
-    QTest::newRow("point after an ideographic full stop stops") << QStringLiteral("1｡2.3") << 1.2 << false;
-    QTest::newRow("full-width comma stops the number") << QStringLiteral("1，5") << 1.0 << false;
-    QTest::newRow("ideographic comma stops the number") << QStringLiteral("1、5") << 1.0 << false;
-    QTest::newRow("inf is not a number") << "inf" << 0.0 << false;
-    QTest::newRow("nan is not a number") << "nan" << 0.0 << false;
-    QTest::newRow("hexadecimal is not a number") << "0x10" << 0.0 << false;
-    QTest::newRow("radix prefix is not a number") << "&H10" << 0.0 << false;
-    QTest::newRow("emoji first") << QStringLiteral("\U0001F600 5") << 0.0 << false;
-    QTest::newRow("emoji after") << QStringLiteral("5\U0001F600") << 5.0 << false;
-    QTest::newRow("arabic-indic digits") << QStringLiteral("\u0661\u0662") << 0.0 << false;
-    QTest::newRow("beyond the single range") << "1e39" << 1e39 << false;
-    QTest::newRow("largest double") << "1.7976931348623157e308" << std::numeric_limits<double>::max()
-                                    << false;
-    QTest::newRow("beyond the double range") << "1e400" << kInf << true;
-    QTest::newRow("beyond the double range negative") << "-1e400" << -kInf << true;
-    QTest::newRow("point and huge exponent") << "0.001e400" << kInf << true;
-    QTest::newRow("upper-case signed exponent beyond") << "1E+400" << kInf << true;
-    QTest::newRow("upper-case signed exponent below") << "-25E-400" << -0.0 << false;
-    QTest::newRow("full-width exponent beyond") << QStringLiteral("７ｅ＋３１６") << kInf << true;
-    QTest::newRow("exponent past any counter") << "1e99999999999999999999" << kInf << true;
-    QTest::newRow("ten thousand digits") << ones10k << kInf << true;
-    QTest::newRow("least subnormal") << "5e-324" << std::numeric_limits<double>::denorm_min() << false;
-    QTest::newRow("below the double range") << "1e-400" << 0.0 << false;
-    QTest::newRow("below the double range negative") << "-1e-400" << -0.0 << false;
-    QTest::newRow("tiny exponent past any counter") << "1e-99999999999999999999" << 0.0 << false;
-    QTest::newRow("zero with huge exponent") << "0e99999" << 0.0 << false;
-    QTest::newRow("fifty decimals") << tiny50 << 1e-50 << false;
-    QTest::newRow("ten thousand character tiny") << tiny10k << 0.0 << false;
-    QTest::newRow("negative zero") << "-0" << -0.0 << false;
-    QTest::newRow("correctly rounded halfway") << "9007199254740993" << 9007199254740992.0 << false;
+    for (const auto& [name, texts, value] : rows)
+        QTest::newRow(name) << texts << value;
 }
 
 void TestNumconv::textToNumber() {
-    QFETCH(QString, text);
+    QFETCH(QStringList, texts);
     QFETCH(double, value);
-    QFETCH(bool, overflow);
-    FpStatus status;
-    const double got = calc::TextToNumber(U16(text), status);
-    QVERIFY2(SameBits(got, value), qPrintable(QStringLiteral("got %1").arg(got, 0, 'g', 17)));
-    QCOMPARE(status.Any(calc::FpOverflow), overflow);
-    QCOMPARE(status.Any(calc::FpInvalid | calc::FpDivByZero), false);
+    // Only a number beyond the double range raises a flag: overflow.
+    const unsigned flags = std::isinf(value) ? unsigned(calc::FpOverflow) : 0u;
+    for (const QString& text : texts) {
+        FpStatus status;
+        const double got = calc::TextToNumber(text.toStdU16String(), status);
+        QVERIFY2(std::bit_cast<quint64>(got) == std::bit_cast<quint64>(value) && status.Flags() == flags,
+                 qPrintable(QStringLiteral("\"%1\": %2, flags %3")
+                                .arg(text.left(40))
+                                .arg(got, 0, 'g', 17)
+                                .arg(status.Flags())));
+    }
 }
 
 void TestNumconv::singleToText_data() {
@@ -128,10 +101,7 @@ void TestNumconv::singleToText_data() {
     QTest::newRow("below 1e21 plain") << 1e20f << "100000000000000000000";
     QTest::newRow("largest single") << std::numeric_limits<float>::max() << "3.4028235e+38";
     QTest::newRow("least subnormal") << std::numeric_limits<float>::denorm_min() << "1e-45";
-    QTest::newRow("zero") << 0.0f << "0";
     QTest::newRow("negative zero") << -0.0f << "0";
-    QTest::newRow("infinity") << std::numeric_limits<float>::infinity() << QStringLiteral("∞");
-    QTest::newRow("negative infinity") << -std::numeric_limits<float>::infinity() << QStringLiteral("-∞");
     QTest::newRow("fraction") << 0.6f << "0.6";
     QTest::newRow("negative fraction exponent") << -2.5e-10f << "-2.5e-10";
 }
@@ -142,22 +112,19 @@ void TestNumconv::singleToText() {
     QCOMPARE(QString::fromStdU16String(calc::SingleToText(value)), text);
 }
 
-// Every text the result field shows reads back to the same single.
+// Every text the result field shows reads back to the same single, a zero to a zero.
 void TestNumconv::singleToTextReadsBack() {
     std::uint32_t bits = 0x9E3779B9u;
     for (int i = 0; i < 200000; ++i) {
         bits = bits * 1664525u + 1013904223u;
-        float f;
-        std::memcpy(&f, &bits, sizeof f);
+        const auto f = std::bit_cast<float>(bits);
         if (!std::isfinite(f))
             continue;
         FpStatus status;
         const std::u16string text = calc::SingleToText(f);
         const auto back = static_cast<float>(calc::TextToNumber(text, status));
-        if (std::fpclassify(f) == FP_ZERO)
-            QVERIFY(std::fpclassify(back) == FP_ZERO);
-        else
-            QVERIFY2(std::memcmp(&f, &back, sizeof f) == 0, qPrintable(QString::fromStdU16String(text)));
+        QVERIFY2(std::bit_cast<quint32>(back) == bits || (f == 0 && back == 0),
+                 qPrintable(QString::fromStdU16String(text)));
     }
 }
 

@@ -1,11 +1,12 @@
 // Seeded random inputs that crowd the edges of the single and double ranges.
 #pragma once
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <string>
+#include <utility>
 
 namespace reference {
 
@@ -38,16 +39,11 @@ inline float WithSign(Rng& rng, float f, std::uint32_t negativeOneIn = 2) {
     return rng.Chance(negativeOneIn) ? -f : f;
 }
 
+// |f| walked by whole ulps within the finite range, the sign kept.
 inline float Steps(float f, int ulps) {
-    // Walks |f| by whole ulps within the finite range (keeps the sign).
-    const std::uint32_t sign = Bits(f) & 0x80000000u;
-    std::int64_t mag = Bits(f) & 0x7FFFFFFFu;
-    mag += ulps;
-    if (mag < 0)
-        mag = 0;
-    if (mag > 0x7F7FFFFF)
-        mag = 0x7F7FFFFF;
-    return FromBits(sign | static_cast<std::uint32_t>(mag));
+    const std::int64_t mag =
+        std::clamp<std::int64_t>((Bits(f) & 0x7FFFFFFF) + std::int64_t{ulps}, 0, 0x7F7FFFFF);
+    return FromBits((Bits(f) & 0x80000000u) | static_cast<std::uint32_t>(mag));
 }
 
 inline float RandomFiniteSingle(Rng& rng) {
@@ -116,36 +112,32 @@ inline float ScaleSingle(Rng& rng) {
 // for an odd 25-bit h is a continued-fraction convergent h/q of P/2^52 (or
 // of 2P/2^52) that is followed by a large partial quotient.
 inline bool TieFactor(double p, int exponent, float& f) {
+    using U = unsigned __int128;
+    using I = __int128;
     int e2 = 0;
     const double m = std::frexp(std::fabs(p), &e2); // p = m·2^e2, m in [1/2, 1)
     const auto P = static_cast<std::uint64_t>(std::ldexp(m, 53));
     for (int j = 0; j < 2; ++j) {
-        const unsigned __int128 Y = static_cast<unsigned __int128>(P) << j;
-        const unsigned __int128 D = static_cast<unsigned __int128>(1) << 52;
-        unsigned __int128 num = Y, den = D;
-        unsigned __int128 h1 = 1, h2 = 0, k1 = 0, k2 = 1; // convergents n-1 and n-2
+        const U Y = U{P} << j, D = U{1} << 52;
+        U num = Y, den = D;
+        U h1 = 1, h2 = 0, k1 = 0, k2 = 1; // convergents n-1 and n-2
         while (den != 0) {
-            const unsigned __int128 a = num / den;
-            const unsigned __int128 rest = num - a * den;
-            num = den;
-            den = rest;
-            const unsigned __int128 h = a * h1 + h2, k = a * k1 + k2;
-            if (k >= (static_cast<unsigned __int128>(1) << 24))
+            const U a = num / den;
+            num = std::exchange(den, num - a * den);
+            const U h = a * h1 + h2, k = a * k1 + k2;
+            if (k >= (U{1} << 24))
                 break;
-            h2 = h1;
-            h1 = h;
-            k2 = k1;
-            k1 = k;
+            h2 = std::exchange(h1, h);
+            k2 = std::exchange(k1, k);
             if (h < (1u << 24) || h >= (1u << 25) || (h & 1) == 0)
                 continue;
-            const auto r = static_cast<__int128>(k * Y) - static_cast<__int128>(h * D);
-            if (r > (static_cast<__int128>(1) << 25) || r < -(static_cast<__int128>(1) << 25))
+            const I r = static_cast<I>(k * Y) - static_cast<I>(h * D);
+            if (r > (I{1} << 25) || r < -(I{1} << 25))
                 continue;
             // p·k ≈ h·2^(52 - j + e2 - 53): move it to 2^exponent with a power of two.
             const int productExp = 52 - j + e2 - 53 + 25;
             f = std::ldexp(static_cast<float>(static_cast<std::uint64_t>(k)), exponent - productExp);
-            return std::isfinite(f) && std::fpclassify(f) != FP_ZERO &&
-                   std::fpclassify(f) != FP_SUBNORMAL; // a subnormal factor loses the digits
+            return std::fpclassify(f) == FP_NORMAL; // a subnormal factor loses the digits
         }
     }
     return false;

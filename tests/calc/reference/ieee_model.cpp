@@ -2,10 +2,15 @@
 
 #include <mpfr.h>
 
+#include <algorithm>
+#include <bit>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <initializer_list>
+#include <iterator>
 #include <limits>
+#include <optional>
 
 namespace reference {
 
@@ -15,8 +20,7 @@ namespace {
 // least subnormal is 2^(emin-1) and the largest finite value is below 2^emax.
 struct Format {
     mpfr_prec_t precision;
-    mpfr_exp_t emin;
-    mpfr_exp_t emax;
+    mpfr_exp_t emin, emax;
 };
 constexpr Format kBinary64{53, -1073, 1024};
 constexpr Format kBinary32{24, -148, 128};
@@ -25,11 +29,11 @@ constexpr Format kBinary32{24, -148, 128};
 class Number {
 public:
     explicit Number(const Format& format) { mpfr_init2(v_, format.precision); }
+    Number(const Format& format, float x) : Number(format) { mpfr_set_flt(v_, x, MPFR_RNDN); }
     ~Number() { mpfr_clear(v_); }
     Number(const Number&) = delete;
     Number& operator=(const Number&) = delete;
     mpfr_ptr get() { return v_; }
-    mpfr_srcptr get() const { return v_; }
 
 private:
     mpfr_t v_;
@@ -40,7 +44,9 @@ private:
 // brings `r` into `format`'s range with gradual underflow. Returns the IEEE
 // flags the operation raises. A NaN operand propagates quietly.
 template <typename Operation>
-unsigned Round(mpfr_ptr r, const Format& format, bool nanOperand, Operation operation) {
+unsigned Round(mpfr_ptr r, const Format& format, std::initializer_list<mpfr_srcptr> operands,
+               Operation operation) {
+    const bool nanOperand = std::ranges::any_of(operands, [](mpfr_srcptr x) { return mpfr_nan_p(x) != 0; });
     const mpfr_exp_t wideMin = mpfr_get_emin();
     const mpfr_exp_t wideMax = mpfr_get_emax();
     mpfr_clear_flags();
@@ -51,17 +57,10 @@ unsigned Round(mpfr_ptr r, const Format& format, bool nanOperand, Operation oper
     mpfr_subnormalize(r, ternary, MPFR_RNDN);
     mpfr_set_emin(wideMin);
     mpfr_set_emax(wideMax);
-
-    unsigned flags = 0;
-    if (mpfr_nanflag_p() && !nanOperand)
-        flags |= Invalid;
-    if (mpfr_divby0_p())
-        flags |= DivByZero;
     // MPFR flags overflow only when a finite exact result rounds beyond the
     // range; an infinite operand giving an infinity raises nothing.
-    if (mpfr_overflow_p())
-        flags |= Overflow;
-    return flags;
+    return (mpfr_nanflag_p() && !nanOperand ? Invalid : 0u) | (mpfr_divby0_p() ? DivByZero : 0u) |
+           (mpfr_overflow_p() ? Overflow : 0u);
 }
 
 // The double arithmetic of one calculation, keeping the sticky flags.
@@ -71,134 +70,122 @@ public:
 
     unsigned flags() const { return flags_; }
 
+    // The fault flags seen so far, if any, as a fault raised by check number `check`.
+    std::optional<Outcome> Check(int check) const {
+        const unsigned faults = flags_ & (Invalid | DivByZero | Overflow);
+        return faults != 0 ? std::optional(Outcome{true, faults, check, 0}) : std::nullopt;
+    }
+
     void Mul(mpfr_ptr r, mpfr_srcptr a, mpfr_srcptr b) {
-        flags_ |=
-            Round(r, kBinary64, mpfr_nan_p(a) || mpfr_nan_p(b), [&] { return mpfr_mul(r, a, b, MPFR_RNDN); });
+        flags_ |= Round(r, kBinary64, {a, b}, [&] { return mpfr_mul(r, a, b, MPFR_RNDN); });
     }
     void Add(mpfr_ptr r, mpfr_srcptr a, mpfr_srcptr b) {
-        flags_ |=
-            Round(r, kBinary64, mpfr_nan_p(a) || mpfr_nan_p(b), [&] { return mpfr_add(r, a, b, MPFR_RNDN); });
+        flags_ |= Round(r, kBinary64, {a, b}, [&] { return mpfr_add(r, a, b, MPFR_RNDN); });
     }
     void Div(mpfr_ptr r, mpfr_srcptr a, mpfr_srcptr b) {
-        flags_ |=
-            Round(r, kBinary64, mpfr_nan_p(a) || mpfr_nan_p(b), [&] { return mpfr_div(r, a, b, MPFR_RNDN); });
+        flags_ |= Round(r, kBinary64, {a, b}, [&] { return mpfr_div(r, a, b, MPFR_RNDN); });
     }
     void Square(mpfr_ptr r, mpfr_srcptr a) {
-        flags_ |= Round(r, kBinary64, mpfr_nan_p(a), [&] { return mpfr_sqr(r, a, MPFR_RNDN); });
+        flags_ |= Round(r, kBinary64, {a}, [&] { return mpfr_sqr(r, a, MPFR_RNDN); });
     }
     // r has single precision.
     void Narrow(mpfr_ptr r, mpfr_srcptr a) {
-        flags_ |= Round(r, kBinary32, mpfr_nan_p(a), [&] { return mpfr_set(r, a, MPFR_RNDN); });
+        flags_ |= Round(r, kBinary32, {a}, [&] { return mpfr_set(r, a, MPFR_RNDN); });
     }
 
 private:
     unsigned flags_;
 };
 
-constexpr unsigned kFaults = Invalid | DivByZero | Overflow;
-
-// The three fault flags, if any is set, as a raised fault.
-bool Check(unsigned flags, int check, Outcome& outcome) {
-    if ((flags & kFaults) == 0)
-        return false;
-    outcome.fault = true;
-    outcome.flags = flags & kFaults;
-    outcome.check = check;
-    return true;
+Outcome Result(mpfr_srcptr single) { // exact: already a single
+    return {false, 0, 0, std::bit_cast<std::uint32_t>(mpfr_get_flt(single, MPFR_RNDN))};
 }
-
-std::uint32_t SingleBits(mpfr_srcptr single) {
-    const float f = mpfr_get_flt(single, MPFR_RNDN); // exact: already a single
-    std::uint32_t bits;
-    std::memcpy(&bits, &f, sizeof bits);
-    return bits;
-}
-
-Outcome Result(mpfr_srcptr single) {
-    Outcome outcome;
-    outcome.bits = SingleBits(single);
-    return outcome;
-}
-
-Outcome GateClosed() { return Outcome{}; } // the result stays +0
 
 // The double nearest to a decimal constant.
 void SetConstant(mpfr_ptr r, const char* decimal) {
-    Round(r, kBinary64, false, [&] { return mpfr_set_str(r, decimal, 10, MPFR_RNDN); });
+    Round(r, kBinary64, {}, [&] { return mpfr_set_str(r, decimal, 10, MPFR_RNDN); });
 }
 
 // p = a·b·c·d, one rounded product at a time, then narrowed and checked.
 Outcome Product(float a, float b, float c, float d, unsigned pending) {
-    Number A(kBinary64), Bv(kBinary64), C(kBinary64), D(kBinary64), p(kBinary64), F(kBinary32);
-    mpfr_set_flt(A.get(), a, MPFR_RNDN);
-    mpfr_set_flt(Bv.get(), b, MPFR_RNDN);
-    mpfr_set_flt(C.get(), c, MPFR_RNDN);
-    mpfr_set_flt(D.get(), d, MPFR_RNDN);
+    Number A(kBinary64, a), Bv(kBinary64, b), C(kBinary64, c), D(kBinary64, d), p(kBinary64), F(kBinary32);
     Arithmetic arith(pending);
     arith.Mul(p.get(), A.get(), Bv.get());
     arith.Mul(p.get(), p.get(), C.get());
     arith.Mul(p.get(), p.get(), D.get());
     arith.Narrow(F.get(), p.get());
-    Outcome outcome;
-    if (Check(arith.flags(), 1, outcome))
-        return outcome;
-    return Result(F.get());
+    return arith.Check(1).value_or(Result(F.get()));
 }
 
-bool IsZero(float x) {
-    Number v(kBinary32);
-    mpfr_set_flt(v.get(), x, MPFR_RNDN);
-    return mpfr_zero_p(v.get()) != 0; // both zeros; an infinity is not zero
+bool IsZero(float x) { return std::fpclassify(x) == FP_ZERO; } // both zeros
+
+// The ASCII character of a number that a character stands for, or 0.
+char NumberChar(char16_t c) {
+    if (std::u16string_view(u"0123456789.+-eE").find(c) != std::u16string_view::npos)
+        return static_cast<char>(c);
+    if (c >= kWideZero && c < kWideZero + 10)
+        return static_cast<char>('0' + (c - kWideZero));
+    const auto* form = std::ranges::find(kWideForms, c, &WideForm::wide);
+    return form != std::end(kWideForms) ? form->ascii : 0;
 }
 
-std::string Hex(std::uint32_t bits) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%08x", static_cast<unsigned>(bits));
-    return buf;
+bool Digit(char a) { return a >= '0' && a <= '9'; }
+
+// MPFR 4.2 misreads exponents beyond the range of long when the significand
+// starts after the point (".05e-99999999999999999999" comes out infinite).
+// An exponent of more than nine digits, with a significand far shorter than
+// 10^9 digits, puts the value out of the double range either way: cap it.
+std::string CapExponent(std::string number) {
+    const std::size_t e = number.find('e');
+    if (e == std::string::npos)
+        return number;
+    if (e > 100'000'000) {
+        std::fprintf(stderr, "reference: significand too long to cap the exponent\n");
+        std::abort();
+    }
+    const std::size_t first = number.find_first_not_of("+-", e + 1);
+    const std::size_t lead = std::min(number.find_first_not_of('0', first), number.size() - 1);
+    if (number.size() - lead > 9)
+        number.replace(first, std::string::npos, "2000000000");
+    return number;
 }
 
 } // namespace
 
+std::string SingleText(float f) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.9g (%08x)", static_cast<double>(f), std::bit_cast<unsigned>(f));
+    return buf;
+}
+
 std::string Describe(const Outcome& outcome) {
-    if (!outcome.fault) {
-        float f;
-        std::memcpy(&f, &outcome.bits, sizeof f);
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "%.9g", static_cast<double>(f));
-        return "result " + std::string(buf) + " (" + Hex(outcome.bits) + ")";
-    }
+    if (!outcome.fault)
+        return "result " + SingleText(std::bit_cast<float>(outcome.bits));
     std::string s = "fault at check " + std::to_string(outcome.check) + ":";
-    if (outcome.flags & Invalid)
-        s += " invalid";
-    if (outcome.flags & DivByZero)
-        s += " division-by-zero";
-    if (outcome.flags & Overflow)
-        s += " overflow";
+    for (const auto& [flag, name] :
+         {std::pair{Invalid, " invalid"}, {DivByZero, " division-by-zero"}, {Overflow, " overflow"}})
+        s += (outcome.flags & flag) ? name : "";
     return s;
 }
 
 Outcome Blanking(float L, float t, float tau, float K, unsigned pending) {
     if (IsZero(L) && IsZero(tau) && IsZero(t))
-        return GateClosed();
+        return Outcome{}; // +0
     return Product(L, K, tau, t, pending);
 }
 
 Outcome Drawing(float L, float t, float sigma, float k, unsigned pending) {
     if (IsZero(L) && IsZero(k) && IsZero(sigma) && IsZero(t))
-        return GateClosed();
+        return Outcome{}; // +0
     return Product(L, k, sigma, t, pending);
 }
 
 Outcome Bending(float B, float t, float sigma, float R, unsigned pending) {
     if (IsZero(sigma) && IsZero(t))
-        return GateClosed();
-    Number b(kBinary64), th(kBinary64), sg(kBinary64), r(kBinary64);
+        return Outcome{}; // +0
+    Number b(kBinary64, B), th(kBinary64, t), sg(kBinary64, sigma), r(kBinary64, R);
     Number f07(kBinary64), f13(kBinary64);
     Number s(kBinary64), c(kBinary64), n(kBinary64), d(kBinary64), q(kBinary64), F(kBinary32);
-    mpfr_set_flt(b.get(), B, MPFR_RNDN);
-    mpfr_set_flt(th.get(), t, MPFR_RNDN);
-    mpfr_set_flt(sg.get(), sigma, MPFR_RNDN);
-    mpfr_set_flt(r.get(), R, MPFR_RNDN);
     SetConstant(f07.get(), "0.7");
     SetConstant(f13.get(), "1.3");
 
@@ -209,58 +196,15 @@ Outcome Bending(float B, float t, float sigma, float R, unsigned pending) {
     arith.Mul(n.get(), s.get(), c.get());
     arith.Mul(n.get(), n.get(), sg.get());
     arith.Add(d.get(), th.get(), r.get());
-    Outcome outcome;
-    if (Check(arith.flags(), 1, outcome))
-        return outcome;
+    if (const auto fault = arith.Check(1))
+        return *fault;
     arith.Div(q.get(), n.get(), d.get());
     arith.Narrow(F.get(), q.get());
-    if (Check(arith.flags(), 2, outcome))
-        return outcome;
-    return Result(F.get());
+    return arith.Check(2).value_or(Result(F.get()));
 }
-
-Narrowed NarrowToSingle(double value) {
-    Number x(kBinary64), F(kBinary32);
-    mpfr_set_d(x.get(), value, MPFR_RNDN);
-    Arithmetic arith(0);
-    arith.Narrow(F.get(), x.get());
-    return {mpfr_get_flt(F.get(), MPFR_RNDN), arith.flags()};
-}
-
-namespace {
-
-// The ASCII character that a character of a number stands for: itself, or
-// the full-width form of a digit, '.', '+', '-', 'e', 'E', or '.' for the
-// ideographic full stops U+3002 and U+FF61. 0 for anything else.
-char NumberChar(char16_t c) {
-    if (c < 0x80) {
-        const char a = static_cast<char>(c);
-        if ((a >= '0' && a <= '9') || a == '.' || a == '+' || a == '-' || a == 'e' || a == 'E')
-            return a;
-        return 0;
-    }
-    if (c >= 0xFF10 && c <= 0xFF19)
-        return static_cast<char>('0' + (c - 0xFF10));
-    switch (c) {
-    case 0xFF0E:
-    case 0x3002:
-    case 0xFF61: return '.';
-    case 0xFF0B: return '+';
-    case 0xFF0D: return '-';
-    case 0xFF45: return 'e';
-    case 0xFF25: return 'E';
-    default: return 0;
-    }
-}
-
-bool Digit(char a) { return a >= '0' && a <= '9'; }
-
-} // namespace
 
 std::string NumberPrefix(std::u16string_view text) {
-    std::size_t pos = 0;
-    while (pos < text.size() && (text[pos] == u' ' || text[pos] == u'\t' || text[pos] == 0x3000))
-        ++pos;
+    std::size_t pos = std::min(text.find_first_not_of(u" \t\u3000"), text.size());
     auto next = [&](std::size_t k) { return k < text.size() ? NumberChar(text[k]) : '\0'; };
 
     std::string number;
@@ -277,46 +221,17 @@ std::string NumberPrefix(std::u16string_view text) {
         return {};
 
     // An exponent counts only with at least one digit.
-    if (next(pos) == 'e' || next(pos) == 'E') {
-        std::size_t k = pos + 1;
-        std::string exponent = "e";
-        if (next(k) == '+' || next(k) == '-')
+    std::size_t k = pos + 1;
+    std::string exponent = "e";
+    if (next(k) == '+' || next(k) == '-')
+        exponent += next(k++);
+    if ((next(pos) == 'e' || next(pos) == 'E') && Digit(next(k))) {
+        while (Digit(next(k)))
             exponent += next(k++);
-        if (Digit(next(k))) {
-            while (Digit(next(k)))
-                exponent += next(k++);
-            number += exponent;
-        }
+        number += exponent;
     }
     return number;
 }
-
-namespace {
-
-// MPFR 4.2 misreads exponents beyond the range of long when the significand
-// starts after the point (".05e-99999999999999999999" comes out infinite).
-// An exponent of more than nine digits, with a significand far shorter than
-// 10^9 digits, puts the value out of the double range either way: cap it.
-std::string CapExponent(std::string number) {
-    const std::size_t e = number.find('e');
-    if (e == std::string::npos)
-        return number;
-    if (e > 100'000'000) {
-        std::fprintf(stderr, "reference: significand too long to cap the exponent\n");
-        std::abort();
-    }
-    std::size_t first = e + 1;
-    if (number[first] == '+' || number[first] == '-')
-        ++first;
-    std::size_t lead = first;
-    while (lead + 1 < number.size() && number[lead] == '0')
-        ++lead;
-    if (number.size() - lead > 9)
-        number.replace(first, std::string::npos, "2000000000");
-    return number;
-}
-
-} // namespace
 
 Reading ReadNumber(std::u16string_view text) {
     const std::string number = CapExponent(NumberPrefix(text));
@@ -324,7 +239,7 @@ Reading ReadNumber(std::u16string_view text) {
         return {};
     Number x(kBinary64);
     char* end = nullptr;
-    const unsigned flags = Round(x.get(), kBinary64, false,
+    const unsigned flags = Round(x.get(), kBinary64, {},
                                  [&] { return mpfr_strtofr(x.get(), number.c_str(), &end, 10, MPFR_RNDN); });
     if (end != number.c_str() + number.size()) {
         std::fprintf(stderr, "reference: MPFR did not read all of \"%s\"\n", number.c_str());
@@ -335,17 +250,18 @@ Reading ReadNumber(std::u16string_view text) {
 
 Narrowed ReadField(std::u16string_view text) {
     const Reading reading = ReadNumber(text);
-    Narrowed field = NarrowToSingle(reading.value);
-    field.flags |= reading.flags;
-    return field;
+    Number x(kBinary64), F(kBinary32);
+    mpfr_set_d(x.get(), reading.value, MPFR_RNDN);
+    Arithmetic arith(reading.flags);
+    arith.Narrow(F.get(), x.get());
+    return {mpfr_get_flt(F.get(), MPFR_RNDN), arith.flags()};
 }
 
 std::uint32_t ShownBits(std::u16string_view resultText) {
     const float inf = std::numeric_limits<float>::infinity();
-    const float value = resultText == u"∞" ? inf : resultText == u"-∞" ? -inf : ReadField(resultText).value;
-    std::uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
+    return std::bit_cast<std::uint32_t>(resultText == u"∞"    ? inf
+                                        : resultText == u"-∞" ? -inf
+                                                              : ReadField(resultText).value);
 }
 
 Outcome Shown(Outcome outcome) {
@@ -357,23 +273,19 @@ Outcome Shown(Outcome outcome) {
 std::uint64_t BendingFactorBits(int which) {
     Number x(kBinary64);
     SetConstant(x.get(), which == 0 ? "0.7" : "1.3");
-    const double d = mpfr_get_d(x.get(), MPFR_RNDN);
-    std::uint64_t bits;
-    std::memcpy(&bits, &d, sizeof bits);
-    return bits;
+    return std::bit_cast<std::uint64_t>(mpfr_get_d(x.get(), MPFR_RNDN));
 }
 
 std::string Printable(std::u16string_view text) {
     std::string s = "\"";
     for (char16_t c : text) {
-        if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') {
-            s += static_cast<char>(c);
-        } else {
-            char buf[16];
-            std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
-            s += buf;
-        }
+        char buf[8];
+        const bool plain = c >= 0x20 && c < 0x7F && c != '"' && c != '\\';
+        std::snprintf(buf, sizeof buf, plain ? "%c" : "\\u%04x", static_cast<int>(c));
+        s += buf;
     }
+    if (s.size() > 300) // shortened in the middle
+        s = s.substr(0, 150) + "..." + s.substr(s.size() - 100);
     return s + "\"";
 }
 

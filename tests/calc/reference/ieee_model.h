@@ -12,11 +12,7 @@
 
 namespace reference {
 
-enum Flag : unsigned {
-    Invalid = 1u << 0,
-    DivByZero = 1u << 1,
-    Overflow = 1u << 2,
-};
+enum Flag : unsigned { Invalid = 1u << 0, DivByZero = 1u << 1, Overflow = 1u << 2 };
 
 // What a calculation gives: either a result single or a raised fault.
 struct Outcome {
@@ -29,6 +25,7 @@ struct Outcome {
 };
 
 std::string Describe(const Outcome& outcome);
+std::string SingleText(float f); // "4.00000048e+30 (72c9f2c9)"
 
 // The formulas, operands in field order. `pending` holds the flags that the
 // narrowing of the last field read left behind (τb for blanking, k for
@@ -37,30 +34,37 @@ Outcome Blanking(float L, float t, float tau, float K, unsigned pending);
 Outcome Drawing(float L, float t, float sigma, float k, unsigned pending);
 Outcome Bending(float B, float t, float sigma, float R, unsigned pending);
 
-// A double rounded to single, and the flags that raises (overflow only).
-struct Narrowed {
-    float value = 0;
-    unsigned flags = 0;
+// What reads as a character of a number besides ASCII: the full-width digits
+// from U+FF10, and these forms, the three points typed for '.' first.
+inline constexpr char16_t kWideZero = 0xFF10;
+struct WideForm {
+    char16_t wide;
+    char ascii;
 };
-Narrowed NarrowToSingle(double value);
+inline constexpr WideForm kWideForms[] = {{0xFF0E, '.'}, {0x3002, '.'}, {0xFF61, '.'}, {0xFF0B, '+'},
+                                          {0xFF0D, '-'}, {0xFF45, 'e'}, {0xFF25, 'E'}};
 
 // The number at the front of a text, as plain ASCII ("-12.5e3"): blanks
-// skipped, full-width forms and the ideographic full stops ('。', '｡' for '.')
-// folded. Empty when the text starts with no number.
+// skipped, the forms above folded. Empty when the text starts with no number.
 std::string NumberPrefix(std::u16string_view text);
 
-// A text as quoted ASCII, other code units as \uXXXX, for failure messages.
+// A text as quoted ASCII, other code units as \uXXXX, shortened in the
+// middle when long: for failure messages.
 std::string Printable(std::u16string_view text);
 
-// The number at the front of a text, correctly rounded to double (0 when
-// there is none), and the flags that raises (overflow beyond the double range).
-struct Reading {
-    double value = 0;
+// A value and the flags that working it out raised.
+template <typename T> struct Flagged {
+    T value = 0;
     unsigned flags = 0;
 };
+
+// The number at the front of a text, correctly rounded to double (0 when
+// there is none); overflow beyond the double range.
+using Reading = Flagged<double>;
 Reading ReadNumber(std::u16string_view text);
 
-// One field of a window: read, then narrowed; flags of both steps.
+// One field of a window: read, then rounded to single; flags of both steps.
+using Narrowed = Flagged<float>;
 Narrowed ReadField(std::u16string_view text);
 
 // A result as a window shows it: the bits of the single its text stands for
