@@ -267,7 +267,7 @@ void Runtime::EndProgram(int exitCode) {
 }
 
 void Runtime::EndIfNoWindowLeft() {
-    if (!ended_ && ShownCount() == 0)
+    if (!ended_ && loaded_.empty())
         EndProgram(0);
 }
 

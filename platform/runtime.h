@@ -107,8 +107,6 @@ public:
     // reported here; the program ends once the last shown window has gone.
     void RunProcedure(const std::function<void()>& procedure);
 
-    int ShownCount() const { return static_cast<int>(loaded_.size()); }
-
 private:
     template <class Op> void Call(Member member, const char* interfaceId, const QString& object, Op&& op);
     void Load(Form& form);

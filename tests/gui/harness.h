@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -65,12 +66,18 @@ struct Harness {
     }
 
     // The window whose layout table this is: ui::MenuLayout(), ui::MaterialLayout() or a calculator's.
+    std::array<platform::Form*, 5> Forms() {
+        return {&project.Form1, &project.Form2, &project.Form3, &project.Form4, &project.Form5};
+    }
     platform::Form& Form(const platform::Window& layout) {
-        for (platform::Form* form : std::initializer_list<platform::Form*>{
-                 &project.Form1, &project.Form2, &project.Form3, &project.Form4, &project.Form5})
+        for (platform::Form* form : Forms())
             if (&form->layout() == &layout)
                 return *form;
         qFatal("no window %s", layout.name);
+    }
+    int ShownCount() {
+        const auto forms = Forms();
+        return int(std::count_if(forms.begin(), forms.end(), [](platform::Form* f) { return f->IsShown(); }));
     }
     platform::Form& Form(calc::Formula formula) { return Form(Calculator(formula).layout); }
     // Shows the window whose layout table this is.

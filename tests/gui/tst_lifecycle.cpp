@@ -1,5 +1,5 @@
-// Start-up, window switches, the material window, the end of the program and
-// the checked-call path.
+// Start-up, window switches, the material window, the end of the program, the
+// checked-call path and what a launch may open.
 #include "harness.h"
 
 #include "platform/activation.h"
@@ -23,6 +23,12 @@ private slots:
     void failedCalls();
     void reloadedButtonsFindTheirFacePictures_data();
     void reloadedButtonsFindTheirFacePictures();
+    void callsOnAnUnloadedWindowFail_data();
+    void callsOnAnUnloadedWindowFail();
+    void launch_data();
+    void launch();
+    void endTakesTheUnloadedWindow_data();
+    void endTakesTheUnloadedWindow();
 };
 
 namespace {
@@ -206,7 +212,7 @@ void TestLifecycle::walks() {
         } else if (verb == "text") {
             QCOMPARE(Harness::Text(form(1), control(2)), QString::fromUtf8(w.value(3)));
         } else if (verb == "count") {
-            QCOMPARE(h.runtime.ShownCount(), w[1].toInt());
+            QCOMPARE(h.ShownCount(), w[1].toInt());
         } else if (verb == "keep" || verb == "same") {
             if (verb == "same")
                 QCOMPARE(form(1).window(), kept.data()); // never reloaded
@@ -359,7 +365,7 @@ void TestLifecycle::failedCalls() {
     QVERIFY(h.reports[0].contains(object));
     QVERIFY(h.reports[0].contains(QStringLiteral("程序将结束")));
     QCOMPARE(h.exitCode, std::optional<int>(1));
-    QCOMPARE(h.runtime.ShownCount(), 0);
+    QCOMPARE(h.ShownCount(), 0);
     // Nothing runs after the end.
     h.failing.reset();
     h.runtime.RunProcedure([&] { h.reports << "ran"; });
@@ -409,6 +415,101 @@ void TestLifecycle::reloadedButtonsFindTheirFacePictures() {
     QCOMPARE(recorder->keys, first);
     QCOMPARE(recorder->otherColours, QStringList());
     QApplication::setStyle(QStringLiteral("Fusion"));
+}
+
+namespace {
+enum Call { FetchCall, SetCall, FocusCall };
+// A call on one of the blanking window's controls.
+void Make(Harness& h, int call) {
+    platform::Form& form = h.project.Form1;
+    switch (call) {
+    case FetchCall: (void)h.runtime.FetchText(form, ui::kFirstField); break;
+    case SetCall: h.runtime.SetText(form, ui::kResultField, "x"); break;
+    default: h.runtime.SetFocus(form, Harness::Inputs(calc::Formula::Blanking)[1]); break;
+    }
+}
+} // namespace
+
+void TestLifecycle::callsOnAnUnloadedWindowFail_data() {
+    QTest::addColumn<int>("call");
+    QTest::addColumn<int>("member");
+    QTest::newRow("fetch Text") << int(FetchCall) << 160;
+    QTest::newRow("set Text") << int(SetCall) << 164;
+    QTest::newRow("SetFocus") << int(FocusCall) << 516;
+}
+
+// No call quietly reloads a window or reports success on a control that is gone.
+void TestLifecycle::callsOnAnUnloadedWindowFail() {
+    QFETCH(int, call);
+    QFETCH(int, member);
+    Harness h(*environment_);
+    try {
+        Make(h, call);
+        QFAIL("no failure");
+    } catch (const platform::CheckedCallError& e) {
+        QCOMPARE(int(e.member()), member);
+        QCOMPARE(e.status(), platform::kFailed);
+    }
+    QVERIFY(!h.project.Form1.IsShown());
+}
+
+void TestLifecycle::launch_data() {
+    QTest::addColumn<QString>("commandLine");
+    QTest::addColumn<QString>("opened"); // empty: nothing may be opened
+    QTest::newRow("the link's command line") << "explorer.exe http://tamberlo.example"
+                                             << "http://tamberlo.example";
+    QTest::newRow("shell name in capitals") << "EXPLORER.EXE https://tamberlo.example/a"
+                                            << "https://tamberlo.example/a";
+    QTest::newRow("a local file is not opened") << "explorer.exe file:///etc/passwd"
+                                                << "";
+    QTest::newRow("another program is not run") << "cmd.exe /c del *"
+                                                << "";
+    QTest::newRow("no address") << "explorer.exe "
+                                << "";
+}
+
+void TestLifecycle::launch() {
+    QFETCH(QString, commandLine);
+    QFETCH(QString, opened);
+    Harness h(*environment_);
+    bool failed = false;
+    try {
+        h.runtime.Launch(commandLine.toStdU16String());
+    } catch (const platform::LaunchError&) {
+        failed = true;
+    }
+    QCOMPARE(failed, opened.isEmpty());
+    QCOMPARE(h.opened.size(), opened.isEmpty() ? 0 : 1);
+    if (!opened.isEmpty())
+        QCOMPARE(h.opened[0], QUrl(opened));
+}
+
+void TestLifecycle::endTakesTheUnloadedWindow_data() {
+    QTest::addColumn<bool>("failedCall"); // the end by a failed call instead of End
+    QTest::newRow("End") << false;
+    QTest::newRow("a failed call") << true;
+}
+
+// A procedure unloads the active window, then the program ends: no window is left on the screen.
+void TestLifecycle::endTakesTheUnloadedWindow() {
+    QFETCH(bool, failedCall);
+    Harness h(*environment_);
+    platform::Form& form = h.OpenCalculator(calc::Formula::Blanking);
+    QVERIFY(QTest::qWaitForWindowActive(form.window()));
+    QPointer<QWidget> window = form.window();
+    bool kept = false; // on the screen, as a window unloaded while active is
+    h.runtime.RunProcedure([&] {
+        h.runtime.Unload(form);
+        kept = window->isVisible();
+        if (failedCall) // on the window just unloaded
+            (void)h.runtime.FetchText(form, ui::kFirstField);
+        h.runtime.End();
+    });
+    QVERIFY(kept);
+    QCOMPARE(h.exitCode, std::optional<int>(failedCall ? 1 : 0));
+    QVERIFY(!window->isVisible());
+    Harness::Flush();
+    QVERIFY(!window);
 }
 
 QTEST_MAIN(TestLifecycle)
