@@ -13,14 +13,26 @@ import ctypes
 import functools
 import os
 import re
+import shlex
 import subprocess
 import tempfile
 import time
 
-import layout_facts
 
-FACTS = layout_facts.load()
+def layout_facts(path):
+    """What the build knows of the program's windows: layout_facts.sh in the build tree, KEY='VALUE' lines
+    written from the layout tables (tools/layout_facts.cpp says which keys there are)."""
+    with open(path, encoding="utf-8") as f:
+        return dict(shlex.split(line)[0].split("=", 1) for line in f if line.strip() and not line.startswith("#"))
+
+
+FACTS = layout_facts(os.environ["PF_LAYOUT_FACTS"])
 KEY_DELAY = 60  # milliseconds between the keys of one xdotool call
+
+
+def point(key):
+    """A point or size of the layout facts ("X Y") as a pair of ints."""
+    return tuple(int(v) for v in FACTS[key].split())
 
 
 def desktop_examples(facts):
@@ -207,8 +219,8 @@ class Program:
             return shown_windows().get(title)
         x_id = wait_for(f"the window {title!r}", probe)
         if x_id not in self.placed and f"{name}_AT" in FACTS:
-            want = tuple(round(v * self.scale) for v in layout_facts.point(FACTS, f"{name}_AT") +
-                         layout_facts.point(FACTS, f"{name}_SIZE"))
+            want = tuple(round(v * self.scale) for v in point(f"{name}_AT") +
+                         point(f"{name}_SIZE"))
             try:
                 wait_for(f"{name} at {want}", lambda: all(abs(a - b) <= 1 for a, b in zip(client_area(x_id), want)),
                          timeout=5)
@@ -232,10 +244,10 @@ class Program:
         name = target.split("_")[0]
         x_id = self.window(name)
         if target == name:
-            w, h = layout_facts.point(FACTS, f"{name}_SIZE")
+            w, h = point(f"{name}_SIZE")
             x, y = w // 2, h // 4
         else:
-            x, y = layout_facts.point(FACTS, target)
+            x, y = point(target)
             x += right
         x, y = round(x * self.scale), round(y * self.scale)
         wait_for(f"{target} on the screen", lambda: on_screen(x_id, (x, y)))
