@@ -83,8 +83,8 @@ def wait_for(what, probe, timeout=20.0, passing=(), otherwise=None):
         time.sleep(0.1)
 
 
-def run(*command, **options):
-    return subprocess.run(command, check=True, capture_output=True, text=True, **options).stdout.strip()
+def run(*command, check=True, **options):
+    return subprocess.run(command, check=check, capture_output=True, text=True, **options).stdout.strip()
 
 
 def tabs(window):
@@ -289,9 +289,8 @@ class Program:
             shown = shown_windows()
             active = next((t for t, x in shown.items() if x == active_window()), None)
             focus = self.focused("MENU") if FACTS["MENU_TITLE"] in shown else None
-            x_focus = subprocess.run(["xdotool", "getwindowfocus", "-f"], capture_output=True, text=True).stdout.strip()
-            x_name = subprocess.run(["xprop", "-id", x_focus or "0", "WM_NAME", "WM_CLASS"], capture_output=True,
-                                    text=True).stdout.replace("\n", "; ")
+            x_focus = run("xdotool", "getwindowfocus", "-f", check=False)
+            x_name = run("xprop", "-id", x_focus or "0", "WM_NAME", "WM_CLASS", check=False).replace("\n", "; ")
             raise Failure(f"the program did not end after {what} (shown: {sorted(shown)}, active: {active}, "
                           f"the menu's focus: {focus}, X focus: {x_focus} {x_name})") from None
         if code != 0:
@@ -314,7 +313,6 @@ def expect(p, control, want, what):
 
 
 def read(p, control, want, what):
-    """Clicks into a field and expects it to read `want`."""
     p.click(control)
     expect(p, control, want, what)
 
@@ -360,20 +358,17 @@ def open_by_mouse(p, name):
 
 
 def look_up(p, name):
-    """Clicks the calculator's 查询, and waits for the sheet."""
     p.click(f"{name}_LOOKUP")
     p.window("SHEET")
 
 
 def fill(p, name, inputs):
-    """Clicks into each field in turn and types its input."""
     for i, value in enumerate(inputs, 1):
         p.click(f"{name}_FIELD{i}")
         p.type(value)
 
 
 def computes(p, name, inputs, expected, what):
-    """The inputs typed and 计算 clicked, the result reads `expected`."""
     fill(p, name, inputs)
     p.click(f"{name}_CALCULATE")
     read(p, f"{name}_RESULT", expected, what)
