@@ -1,6 +1,6 @@
 // Writes what the scripts that drive the program know of its windows, from the
 // layout tables, as KEY='VALUE' lines that a shell sources and Python reads
-// (tests/desktop/layout_facts.py). The build writes them to layout_facts.sh in
+// (tests/desktop/cases.py). The build writes them to layout_facts.sh in
 // the build tree, so that a changed table cannot leave a script behind.
 //   layout_facts FILE
 //

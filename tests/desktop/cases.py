@@ -9,21 +9,33 @@ reads a field and, where it can, where the focus is.
 Controls and windows are named by their layout-fact keys: "BLANKING_LOOKUP" is
 the blanking window's 查询 button, "BLANKING" the window."""
 
+import contextlib
 import ctypes
 import functools
 import os
 import re
+import shlex
 import subprocess
 import tempfile
 import time
 
-import layout_facts
 
-FACTS = layout_facts.load()
-KEY_DELAY = 60  # milliseconds between the keys of one xdotool call
+def layout_facts(path):
+    """What the build knows of the program's windows: layout_facts.sh in the build tree, KEY='VALUE' lines
+    written from the layout tables (tools/layout_facts.cpp says which keys there are)."""
+    with open(path, encoding="utf-8") as f:
+        return dict(shlex.split(line)[0].split("=", 1) for line in f if line.strip() and not line.startswith("#"))
 
 
-def desktop_examples(facts):
+FACTS = layout_facts(os.environ["PF_LAYOUT_FACTS"])
+
+
+def point(key):
+    """A point or size of the layout facts ("X Y") as a pair of ints."""
+    return tuple(int(v) for v in FACTS[key].split())
+
+
+def desktop_examples():
     """Each calculator's worked example marked "desktop" in tests/worked_examples.tsv,
     by window key: the inputs in tab order and the result as shown."""
     path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "worked_examples.tsv")
@@ -34,12 +46,12 @@ def desktop_examples(facts):
             if line.startswith("#") or cells[5:] != ["desktop"]:
                 continue
             key, inputs = cells[1].upper(), cells[2].split(" ")
-            order = [int(facts[f"{key}_FIELD{i}_INPUT"]) for i in range(1, len(inputs) + 1)]
+            order = [int(FACTS[f"{key}_FIELD{i}_INPUT"]) for i in range(1, len(inputs) + 1)]
             examples[key] = ([inputs[n - 1] for n in order], cells[3])
     return {key: examples[key] for key in ("BLANKING", "DRAWING", "BENDING")}
 
 
-EXAMPLES = desktop_examples(FACTS)
+EXAMPLES = desktop_examples()
 FAULT_INPUTS = ["1e30", "1e10", "1e10"]  # a blanking force beyond the single-precision range
 
 
@@ -51,26 +63,28 @@ def step(text):
     print("desktop:", text, flush=True)
 
 
-def wait_for(what, probe, timeout=20.0, passing=()):
-    """Polls probe() until it returns something true; fails after timeout. The
-    exceptions in `passing` count as not yet (an object that went away)."""
+def wait_for(what, probe, timeout=20.0, passing=(), otherwise=None):
+    """Polls probe() until it returns something true, and returns that. Fails
+    after `timeout` seconds, saying otherwise() if given. The exceptions in
+    `passing` count as not yet (an object that went away)."""
     deadline = time.monotonic() + timeout
     error = None
     while True:
         try:
-            result = probe()
-            if result:
+            if result := probe():
                 return result
         except passing as e:
             error = e
         if time.monotonic() > deadline:
-            detail = f" (last error: {error})" if error else ""
-            raise Failure(f"timed out after {timeout:.0f} s waiting for {what}{detail}")
+            message = f"timed out after {timeout:.0f} s waiting for {what}" + (f" (last error: {error})" if error else "")
+            with contextlib.suppress(passing):
+                message = otherwise() if otherwise else message
+            raise Failure(message)
         time.sleep(0.1)
 
 
-def run(*command, **options):
-    return subprocess.run(command, check=True, capture_output=True, text=True, **options).stdout.strip()
+def run(*command, check=True, **options):
+    return subprocess.run(command, check=check, capture_output=True, text=True, **options).stdout.strip()
 
 
 def tabs(window):
@@ -78,19 +92,20 @@ def tabs(window):
     return FACTS[f"{window}_TABS"].split()
 
 
-def lookup_field(window):
-    """The key, among the tab stops, of the field that 查询 leaves the caret in."""
-    return next(k for k in tabs(window) if FACTS[f"{k}_NAME"] == FACTS[f"{window}_LOOKUP_FIELD_NAME"])
+def window_of(control):
+    return control.split("_")[0]
+
+
+def stop_of(control):
+    """The tab stop that is `control`: BLANKING_LOOKUP_FIELD, the field that 查询
+    leaves the caret in, is BLANKING_FIELD3."""
+    return next(k for k in tabs(window_of(control)) if FACTS[f"{k}_NAME"] == FACTS[f"{control}_NAME"])
 
 
 def shown_windows():
     """Title -> X window of every window the window manager manages."""
-    found = {}
-    for line in subprocess.run(["wmctrl", "-l"], capture_output=True, text=True).stdout.splitlines():
-        parts = line.split(None, 3)
-        if len(parts) == 4:
-            found[parts[3]] = int(parts[0], 16)
-    return found
+    listed = subprocess.run(["wmctrl", "-l"], capture_output=True, text=True).stdout.splitlines()
+    return {w[3]: int(w[0], 16) for w in (line.split(None, 3) for line in listed) if len(w) == 4}
 
 
 def active_window():
@@ -163,10 +178,8 @@ def end(process, ask=False):
     """Ends the process if it runs: killed, or asked to end first and killed if it stays."""
     if process.poll() is None and ask:
         process.terminate()
-        try:
+        with contextlib.suppress(subprocess.TimeoutExpired):
             process.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            pass
     if process.poll() is None:
         process.kill()
         process.wait()
@@ -174,9 +187,9 @@ def end(process, ask=False):
 
 class Program:
     """The program started by `command`, seen through X. A way in adds
-    focused_text() and, where it sees the focus, focused()."""
+    focused_text() and, where it sees them, focused() and caret()."""
 
-    key_delay = KEY_DELAY
+    key_delay = 60  # milliseconds between the keys of one xdotool call
     # Whether the window manager's active window follows the program's
     # activation at once. Wine's does not after 查询: X may still name the
     # sheet, which Wine maps without activating it, while Windows' active
@@ -207,13 +220,10 @@ class Program:
             return shown_windows().get(title)
         x_id = wait_for(f"the window {title!r}", probe)
         if x_id not in self.placed and f"{name}_AT" in FACTS:
-            want = tuple(round(v * self.scale) for v in layout_facts.point(FACTS, f"{name}_AT") +
-                         layout_facts.point(FACTS, f"{name}_SIZE"))
-            try:
-                wait_for(f"{name} at {want}", lambda: all(abs(a - b) <= 1 for a, b in zip(client_area(x_id), want)),
-                         timeout=5)
-            except Failure:
-                raise Failure(f"{name} at {self.scale:g}x: client area {client_area(x_id)}, expected {want}") from None
+            want = tuple(round(v * self.scale) for v in point(f"{name}_AT") + point(f"{name}_SIZE"))
+            wait_for(f"{name} at {want}", lambda: all(abs(a - b) <= 1 for a, b in zip(client_area(x_id), want)),
+                     timeout=5, otherwise=lambda: f"{name} at {self.scale:g}x: client area {client_area(x_id)}, "
+                                                  f"expected {want}")
             self.placed.add(x_id)
         return x_id
 
@@ -229,13 +239,13 @@ class Program:
         click-to-focus button grab on a window it framed after grabbing, takes
         every click there first, and drops one made before it shows the window."""
         step(f"click {target}" + (f" {repeat} times" if repeat > 1 else ""))
-        name = target.split("_")[0]
+        name = window_of(target)
         x_id = self.window(name)
         if target == name:
-            w, h = layout_facts.point(FACTS, f"{name}_SIZE")
+            w, h = point(f"{name}_SIZE")
             x, y = w // 2, h // 4
         else:
-            x, y = layout_facts.point(FACTS, target)
+            x, y = point(target)
             x += right
         x, y = round(x * self.scale), round(y * self.scale)
         wait_for(f"{target} on the screen", lambda: on_screen(x_id, (x, y)))
@@ -248,31 +258,29 @@ class Program:
     def type(self, text):
         run("xdotool", "type", "--delay", "40", "--", text)
 
-    def active(self, name):
-        return active_window() == self.window(name)
-
     def wait_active(self, name):
-        wait_for(f"{name} active", lambda: self.active(name))
+        wait_for(f"{name} active", lambda: active_window() == self.window(name))
 
     def focused(self, window):
-        """The key of the window's focused control; None where the way in cannot see it."""
+        """The tab stop that has the window's focus ("" if none); None where the way in cannot see it."""
         return None
 
     def wait_focus(self, control):
         """Waits for the focus on `control` where the way in sees the focus."""
-        window = control.split("_")[0]
-        if self.focused(window) is None:
-            return
-        try:
-            wait_for(f"the focus on {control}", lambda: FACTS[f"{self.focused(window)}_NAME"] ==
-                     FACTS[f"{control}_NAME"], timeout=5)
-        except Failure:
-            raise Failure(f"the focus is on {self.focused(window)}, expected {control}") from None
+        window, stop = window_of(control), stop_of(control)
+        if self.focused(window) is not None:
+            wait_for(f"the focus on {control}", lambda: self.focused(window) == stop, timeout=5,
+                     otherwise=lambda: f"the focus is on {self.focused(window)!r}, expected {stop}")
+
+    def caret(self, control, text):
+        """Where the caret is in `control` once it reads `text`; None where the way in cannot see it."""
+        return None
 
     def close_by_title_bar(self, name):
-        """The window manager's close: WM_DELETE_WINDOW to the window."""
+        """The window manager's close, WM_DELETE_WINDOW to the window, and the window gone."""
         step(f"title-bar close of {name}")
         run("wmctrl", "-i", "-c", hex(self.window(name)))
+        self.gone(name)
 
     def ended(self, what):
         try:
@@ -281,9 +289,8 @@ class Program:
             shown = shown_windows()
             active = next((t for t, x in shown.items() if x == active_window()), None)
             focus = self.focused("MENU") if FACTS["MENU_TITLE"] in shown else None
-            x_focus = subprocess.run(["xdotool", "getwindowfocus", "-f"], capture_output=True, text=True).stdout.strip()
-            x_name = subprocess.run(["xprop", "-id", x_focus or "0", "WM_NAME", "WM_CLASS"], capture_output=True,
-                                    text=True).stdout.replace("\n", "; ")
+            x_focus = run("xdotool", "getwindowfocus", "-f", check=False)
+            x_name = run("xprop", "-id", x_focus or "0", "WM_NAME", "WM_CLASS", check=False).replace("\n", "; ")
             raise Failure(f"the program did not end after {what} (shown: {sorted(shown)}, active: {active}, "
                           f"the menu's focus: {focus}, X focus: {x_focus} {x_name})") from None
         if code != 0:
@@ -301,14 +308,11 @@ class Program:
 
 def expect(p, control, want, what):
     """Waits until the focus is on `control` (where the way in sees it) and it reads `want`."""
-    try:
-        wait_for(what, lambda: p.focused_text(control) == want)
-    except Failure:
-        raise Failure(f"{what}: {control} reads {p.focused_text(control)!r}, expected {want!r}") from None
+    wait_for(what, lambda: p.focused_text(control) == want,
+             otherwise=lambda: f"{what}: {control} reads {p.focused_text(control)!r}, expected {want!r}")
 
 
 def read(p, control, want, what):
-    """Clicks into a field and expects it to read `want`."""
     p.click(control)
     expect(p, control, want, what)
 
@@ -316,7 +320,7 @@ def read(p, control, want, what):
 def moves(at, to, back=False):
     """The keys that take the focus from the control `at` to `to` in their
     window's tab order: Tab forward, or Shift+Tab back, round the end."""
-    order = tabs(at.split("_")[0])
+    order = tabs(window_of(at))
     n = order.index(to) - order.index(at)
     return ["shift+Tab"] * (-n % len(order)) if back else ["Tab"] * (n % len(order))
 
@@ -353,11 +357,21 @@ def open_by_mouse(p, name):
     p.gone("MENU")
 
 
+def look_up(p, name):
+    p.click(f"{name}_LOOKUP")
+    p.window("SHEET")
+
+
 def fill(p, name, inputs):
-    """Clicks into each field in turn and types its input."""
     for i, value in enumerate(inputs, 1):
         p.click(f"{name}_FIELD{i}")
         p.type(value)
+
+
+def computes(p, name, inputs, expected, what):
+    fill(p, name, inputs)
+    p.click(f"{name}_CALCULATE")
+    read(p, f"{name}_RESULT", expected, what)
 
 
 def lookup_keeps_the_calculator_active(p):
@@ -366,10 +380,9 @@ def lookup_keeps_the_calculator_active(p):
     there. Clicked into, the sheet has its 关闭 focused, and Enter closes it alone."""
     for name in EXAMPLES:
         open_by_mouse(p, name)
-        field = lookup_field(name)
+        field = stop_of(f"{name}_LOOKUP_FIELD")
         for typed in ("7", "78"):
-            p.click(f"{name}_LOOKUP")
-            p.window("SHEET")
+            look_up(p, name)
             p.key(typed[-1])
             expect(p, field, typed, f"{name}: {typed[-1]} typed after 查询 ({len(typed)})")
             if p.follows_activation:
@@ -401,7 +414,7 @@ def typing_at_once(p):
         expect(p, f"{name}_FIELD1", "12", f"{name}: 12 typed at once after {after}")
         p.window(name)
         p.wait_active(name)
-        field, at, typed = lookup_field(name), tabs(name)[0], ""
+        field, at, typed = stop_of(f"{name}_LOOKUP_FIELD"), tabs(name)[0], ""
         for press in ("space", "Return"):
             for nth in (1, 2):
                 at = tab(p, at, f"{name}_LOOKUP")
@@ -415,7 +428,6 @@ def typing_at_once(p):
                 typed += "8"
                 expect(p, field, typed, f"{name}: 8 typed after {press} on 查询 ({nth})")
             p.close_by_title_bar("SHEET")
-            p.gone("SHEET")
             p.click(field)  # back into the calculator, wherever the window manager went
             expect(p, field, typed, f"{name}: the look-up field clicked into")  # the click has landed
             p.key("End")
@@ -467,15 +479,11 @@ def title_bar_close(way):
     with way() as p:  # a calculator with the sheet, then the sheet
         open_by_mouse(p, "BLANKING")
         fill(p, "BLANKING", ["12"])
-        p.click("BLANKING_LOOKUP")
-        p.window("SHEET")
+        look_up(p, "BLANKING")
         p.close_by_title_bar("SHEET")
-        p.gone("SHEET")
         read(p, "BLANKING_FIELD1", "12", "the calculator after closing the sheet")
-        p.click("BLANKING_LOOKUP")
-        p.window("SHEET")
+        look_up(p, "BLANKING")
         p.close_by_title_bar("BLANKING")
-        p.gone("BLANKING")
         if p.shown("MENU") or p.process.poll() is not None:
             raise Failure("closing the calculator beside the sheet did not leave the sheet alone")
         # As a person clicks it: once the window manager has handed the sheet the activation.
@@ -523,9 +531,7 @@ def computes_and_reports_a_fault(p):
     p.shot("menu", "MENU")
     open_by_mouse(p, "BLANKING")
     inputs, expected = EXAMPLES["BLANKING"]
-    fill(p, "BLANKING", inputs)
-    p.click("BLANKING_CALCULATE")
-    read(p, "BLANKING_RESULT", expected, f"the blanking example {inputs}")
+    computes(p, "BLANKING", inputs, expected, f"the blanking example {inputs}")
     p.shot("blanking", "BLANKING")
     p.click("BLANKING_CLEAR")
     fill(p, "BLANKING", FAULT_INPUTS)
@@ -537,9 +543,7 @@ def computes_and_reports_a_fault(p):
     for i, value in enumerate(FAULT_INPUTS, 1):
         read(p, f"BLANKING_FIELD{i}", value, "an input after the fault's message")
     p.click("BLANKING_CLEAR")
-    fill(p, "BLANKING", inputs)
-    p.click("BLANKING_CALCULATE")
-    read(p, "BLANKING_RESULT", expected, "the blanking example after the fault")
+    computes(p, "BLANKING", inputs, expected, "the blanking example after the fault")
     p.click("BLANKING_CLOSE")
     p.ended("the calculator's 关闭")
 

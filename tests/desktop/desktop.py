@@ -13,8 +13,8 @@ import sys
 import pyatspi
 
 import cases
-from atspi_tools import (EXAMPLES, FACTS, AtspiProgram, Failure, find, find_all, gone, press_button, step, text_of,
-                         type_into, wait_for, window, windows)
+from atspi_tools import AtspiProgram, find, find_all, gone, press_button, text_of, type_into, wait_for, window, windows
+from cases import EXAMPLES, FACTS, Failure, step
 
 SHEET_TEXTS = ["黄铜（H62、H68）", "260~420", "电工硅钢（DT1、DT2、DT3）", "0.5~0.8"]
 
@@ -29,8 +29,7 @@ def what_atspi_tells(p):
     menu_title, sheet_title = FACTS["MENU_TITLE"], FACTS["SHEET_TITLE"]
 
     def sheet():
-        sheets = wait_for("one material window", lambda: len(windows(p.app, sheet_title)) == 1 and
-                          windows(p.app, sheet_title))
+        sheets = wait_for("one material window", lambda: len(found := windows(p.app, sheet_title)) == 1 and found)
         if missing := [t for t in SHEET_TEXTS if t not in sheets[0].description]:
             raise Failure(f"the material window's description lacks {missing}: {sheets[0].description!r}")
         return sheets[0]
@@ -51,24 +50,21 @@ def what_atspi_tells(p):
             type_into(calc, FACTS[f"{name}_FIELD{i}_NAME"], value)
         press_button(calc, FACTS[f"{name}_CALCULATE_NAME"])
 
-        def reads():  # waited for, as every read here: a busy program answers AT-SPI late
-            result = windows(p.app, title) and find(calc, pyatspi.ROLE_TEXT, result_name)
-            return result and text_of(result) == expected
-        try:
-            wait_for(f"{title}: the result {expected!r}", reads)
-        except Failure:
-            raise Failure(f"{title}: {result_name} reads {text_of(find(calc, pyatspi.ROLE_TEXT, result_name))!r}, "
-                          f"expected {expected!r}") from None
+        def result():  # read anew each time, and waited for: a busy program answers AT-SPI late
+            return text_of(find(calc, pyatspi.ROLE_TEXT, result_name))
+
+        def result_reads(after):
+            wait_for(f"{title}: the result {expected!r}", lambda: windows(p.app, title) and result() == expected,
+                     otherwise=lambda: f"{title}: after {after}, {result_name} reads {result()!r}, "
+                                       f"expected {expected!r}")
+        result_reads("计算")
         press_button(calc, FACTS[f"{name}_LOOKUP_NAME"])
         if number != 1:
             sheet()
         else:  # the sheet's own 关闭
             press_button(sheet(), FACTS["SHEET_CLOSE_NAME"])
             gone(p.app, sheet_title)
-            try:
-                wait_for(f"{title}: the calculator as it was", reads)
-            except Failure as e:
-                raise Failure(f"{title}: closing the material window changed the calculator ({e})") from None
+            result_reads("the material window's 关闭")
         press_button(calc, FACTS[f"{name}_BACK_NAME"])
         window(p.app, menu_title)
         gone(p.app, title)

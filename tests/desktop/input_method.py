@@ -1,10 +1,8 @@
 #!/usr/bin/python3
-"""Typing through a real Chinese input method: fcitx5 with pinyin on the test's own display and session bus,
-with a private profile, and the program started with QT_IM_MODULE=fcitx. A pinyin syllable shows candidates
-and commits nothing until Space commits a Chinese character; then the blanking window computes 100 / 2.5 / 300
-(97500) typed in pinyin mode, and again in full-width mode with Chinese punctuation ("１００", "２。５", "３００").
+"""Typing through a real Chinese input method: fcitx5 with pinyin, on the test's own display and session bus
+with a private profile, and the program started with QT_IM_MODULE=fcitx.
 
-Usage: input_method.py PROGRAM   (under run.sh: X display, window manager, D-Bus session)
+Usage: input_method.py PROGRAM [CASE...]   (under run.sh: X display, window manager, D-Bus session)
 """
 # Under one window manager: the input method stands between X and the program, whatever manages the windows.
 
@@ -26,9 +24,9 @@ from gi.repository import Gio, GLib
 PROFILE = {"profile": "[Groups/0]\nName=Default\nDefault Layout=us\nDefaultIM=pinyin\n[Groups/0/Items/0]\n"
            "Name=keyboard-us\n[Groups/0/Items/1]\nName=pinyin\n[GroupOrder]\n0=Default\n",
            "config": "[Behavior]\nActiveByDefault=True\n", "conf/fullwidth.conf": "[Hotkey]\n0=Shift+space\n"}
-FIELDS = ["BLANKING_FIELD1", "BLANKING_FIELD2", "BLANKING_FIELD3"]
-TYPED, RESULT = ["100", "2.5", "300"], "97500"
-FULL_WIDTH = ["１００", "２。５", "３００"]  # what full-width mode with Chinese punctuation types
+FIELDS, TYPED, RESULT = ["BLANKING_FIELD1", "BLANKING_FIELD2", "BLANKING_FIELD3"], ["100", "2.5", "300"], "97500"
+# Each mode, the keys that set it and what the fields read: full-width with the Chinese punctuation of pinyin mode.
+MODES = [("pinyin mode", [], TYPED), ("full-width mode", ["shift+space"], ["１００", "２。５", "３００"])]
 
 
 def fcitx5(method):
@@ -90,8 +88,8 @@ def typed_through_the_input_method(p):
     step(f"'ni' showed candidates and committed nothing; Space committed {text!r}")
 
 
-def computes(p, mode, want, keys=()):
-    """The example typed in `mode` (set with `keys`) reads `want` in the fields and computes 97500."""
+def computes_in(p, mode, keys, want):
+    """The example typed in `mode` (set with `keys`) reads `want` in the fields and computes RESULT."""
     p.click("BLANKING_CLEAR")
     expect(p, FIELDS[0], "", f"{mode}: 清除")
     if keys:
@@ -108,6 +106,8 @@ def computes(p, mode, want, keys=()):
 
 
 def pinyin_and_full_width(way):
+    """The input method active in the fields, and the blanking window computing its example typed in pinyin
+    mode, and in full-width mode."""
     with fcitx5_running(), way(env=dict(os.environ, QT_IM_MODULE="fcitx")) as p:
         # The keys reach the input method once the window's input context is set up; the program sets one
         # up for each window that gets the focus, the menu's first.
@@ -116,9 +116,8 @@ def pinyin_and_full_width(way):
         wait_for("the calculator's input context", lambda: any(
             cap != "0" for ic, cap in input_contexts().items() if ic not in menu), passing=GLib.Error)
         typed_through_the_input_method(p)
-        computes(p, "pinyin mode", TYPED)
-        # The full-width key; Chinese punctuation is on in pinyin mode.
-        computes(p, "full-width mode", FULL_WIDTH, ["shift+space"])
+        for mode in MODES:
+            computes_in(p, *mode)
         p.click("BLANKING_CLOSE")
         p.ended("the calculator's 关闭")
 

@@ -41,27 +41,26 @@ wine_run() {
 [ "$wms" = wine ] && scripts=wine.py
 # What does not depend on the window manager runs under the first only, as in the suite:
 # a script that says so, and a script's cases that PF_ONCE adds.
-runs_elsewhere() { [ "$2" != "${wms%% *}" ] && grep -q "^# Under one window manager:" "$here/$1"; }
-once() { [ "$1" = "${wms%% *}" ] && echo 1; }
+first=${wms%% *} tests=()
+for script in $scripts; do
+    for wm in $wms; do
+        [ "$wm" != "$first" ] && grep -q "^# Under one window manager:" "$here/$script" || tests+=("$script $wm")
+    done
+done
 # Round after round, so that a loop cut short has counted every test alike.
 declare -A passed
 for ((i = 1; i <= runs; i++)); do
-    for script in $scripts; do
-        for wm in $wms; do
-            runs_elsewhere "$script" "$wm" && continue
-            log=$logs/${script%.py}-$wm-$i.log
-            if if [ "$wm" = wine ]; then wine_run "$@"; else PF_CASES="$*" PF_ONCE=$(once "$wm") "$here/run.sh" "$script" "$program" "$wm"; fi > "$log" 2>&1; then
-                passed[$script $wm]=$((${passed[$script $wm]:-0} + 1))
-            else
-                echo "loop: $script under $wm, run $i failed: $(grep -m1 FAILED "$log" || tail -n1 "$log")"
-            fi
-        done
+    for test in "${tests[@]}"; do
+        read -r script wm <<< "$test"
+        log=$logs/${script%.py}-$wm-$i.log
+        if if [ "$wm" = wine ]; then wine_run "$@"; else PF_CASES="$*" PF_ONCE=$([ "$wm" = "$first" ] && echo 1) "$here/run.sh" "$script" "$program" "$wm"; fi > "$log" 2>&1; then
+            passed[$test]=$((${passed[$test]:-0} + 1))
+        else
+            echo "loop: $script under $wm, run $i failed: $(grep -m1 FAILED "$log" || tail -n1 "$log")"
+        fi
     done
-    for script in $scripts; do
-        for wm in $wms; do
-            runs_elsewhere "$script" "$wm" && continue
-            echo "loop: $script under $wm: ${passed[$script $wm]:-0} of $i passed"
-        done
+    for test in "${tests[@]}"; do
+        echo "loop: ${test% *} under ${test#* }: ${passed[$test]:-0} of $i passed"
     done
 done
 echo "loop: logs in $logs"

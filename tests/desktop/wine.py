@@ -56,9 +56,6 @@ class WineProgram(cases.Program):
         self.key("End")
         return text
 
-    def caret(self, control, text):
-        return None
-
 
 def set_log_pixels(dpi):
     run(WINE, "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f")
@@ -76,8 +73,7 @@ def scaled_at_150_percent(way):
             p.window("MENU")
             for name in EXAMPLES:
                 cases.open_by_mouse(p, name)
-                p.click(f"{name}_LOOKUP")
-                p.window("SHEET")
+                cases.look_up(p, name)
                 p.click(f"{name}_BACK")
             p.click("MENU_CLOSE")
             p.ended("the menu's 关闭")
