@@ -39,7 +39,6 @@ struct Harness {
     QPoint pointer{960, 540};
 
     ui::Project project;
-    platform::Runtime& runtime = project.runtime;
 
     explicit Harness(ui::Environment& environment) : project(environment, Hooks()) {}
     ~Harness() { Flush(); }
@@ -82,7 +81,7 @@ struct Harness {
     platform::Form& Form(calc::Formula formula) { return Form(Calculator(formula).layout); }
     // Shows the window whose layout table this is.
     platform::Form& Show(const platform::Window& layout) {
-        runtime.Show(Form(layout));
+        project.runtime.Show(Form(layout));
         return Form(layout);
     }
     platform::Form& Show(calc::Formula formula) { return Show(Calculator(formula).layout); }

@@ -368,7 +368,7 @@ void TestLifecycle::failedCalls() {
     QCOMPARE(h.ShownCount(), 0);
     // Nothing runs after the end.
     h.failing.reset();
-    h.runtime.RunProcedure([&] { h.reports << "ran"; });
+    h.project.runtime.RunProcedure([&] { h.reports << "ran"; });
     QCOMPARE(h.reports.size(), 1);
 }
 
@@ -402,14 +402,14 @@ void TestLifecycle::reloadedButtonsFindTheirFacePictures() {
     auto* recorder = new FaceRecorder;
     QApplication::setStyle(recorder);
     Harness h(*environment_);
-    h.runtime.Show(
+    h.project.runtime.Show(
         h.Form(window == &ui::MenuLayout() ? ui::MaterialLayout() : ui::MenuLayout())); // stays shown
     platform::Form& form = h.Show(*window);
     form.window()->grab();
     const QMap<QString, qint64> first = std::exchange(recorder->keys, {});
-    h.runtime.Unload(form);
+    h.project.runtime.Unload(form);
     Harness::Flush();
-    h.runtime.Show(form);
+    h.project.runtime.Show(form);
     form.window()->grab();
     QVERIFY(!first.isEmpty());
     QCOMPARE(recorder->keys, first);
@@ -423,9 +423,9 @@ enum Call { FetchCall, SetCall, FocusCall };
 void Make(Harness& h, int call) {
     platform::Form& form = h.project.Form1;
     switch (call) {
-    case FetchCall: (void)h.runtime.FetchText(form, ui::kFirstField); break;
-    case SetCall: h.runtime.SetText(form, ui::kResultField, "x"); break;
-    default: h.runtime.SetFocus(form, Harness::Inputs(calc::Formula::Blanking)[1]); break;
+    case FetchCall: (void)h.project.runtime.FetchText(form, ui::kFirstField); break;
+    case SetCall: h.project.runtime.SetText(form, ui::kResultField, "x"); break;
+    default: h.project.runtime.SetFocus(form, Harness::Inputs(calc::Formula::Blanking)[1]); break;
     }
 }
 } // namespace
@@ -474,7 +474,7 @@ void TestLifecycle::launch() {
     Harness h(*environment_);
     bool failed = false;
     try {
-        h.runtime.Launch(commandLine.toStdU16String());
+        h.project.runtime.Launch(commandLine.toStdU16String());
     } catch (const platform::LaunchError&) {
         failed = true;
     }
@@ -498,12 +498,12 @@ void TestLifecycle::endTakesTheUnloadedWindow() {
     QVERIFY(QTest::qWaitForWindowActive(form.window()));
     QPointer<QWidget> window = form.window();
     bool kept = false; // on the screen, as a window unloaded while active is
-    h.runtime.RunProcedure([&] {
-        h.runtime.Unload(form);
+    h.project.runtime.RunProcedure([&] {
+        h.project.runtime.Unload(form);
         kept = window->isVisible();
         if (failedCall) // on the window just unloaded
-            (void)h.runtime.FetchText(form, ui::kFirstField);
-        h.runtime.End();
+            (void)h.project.runtime.FetchText(form, ui::kFirstField);
+        h.project.runtime.End();
     });
     QVERIFY(kept);
     QCOMPARE(h.exitCode, std::optional<int>(failedCall ? 1 : 0));
