@@ -1,36 +1,29 @@
 // Which window is active after an event procedure, where the keys typed right
 // after it go, and when the windows it unloaded leave.
 //
-// The rule: within a procedure only its last activation request counts, made
-// once the procedure has returned; a window it shows opens without activating.
-// Keys the user types after the procedure reach the control it left the focus
-// in, whatever the window manager activates meanwhile, until the user chooses
-// another window: a mouse button pressed in the program, the pointer moved, or
-// the window manager activating a window the procedure did not show.
+// Within a procedure only its last activation request counts, made once it
+// has returned; a window it shows opens without activating. Keys typed after
+// it reach the control it left the focus in, whatever the window manager
+// activates meanwhile, until the user chooses another window: a mouse press in
+// the program, the pointer moved, or an activation of a window the procedure
+// did not show.
 //
-// Why a hold: a desktop acts on a Show after the procedure has returned.
-// xfwm4 activates a window when it is raised, and Wine activates a window
-// shown without activation when it is mapped, twice within a few
-// milliseconds. So for kHoldMilliseconds after the request, a key reaching a
-// window the procedure showed goes on to the requested window's focus
-// control, and once such a window has been active for kSettleMilliseconds
-// with no further activation, the requested window is asked for once more.
+// The hold: desktops act on a Show after the procedure has returned (xfwm4
+// activates a raised window, Wine a window shown without activation, twice).
+// For kHoldMilliseconds, keys reaching a window the procedure showed go on to
+// the requested window's focus, and once such a window has been active for
+// kSettleMilliseconds, the requested window is asked for once more.
 //
-// Why a window unloaded by a procedure while it has the focus stays: unmapped
-// at once, it leaves the X focus on no window of the program until the window
-// manager focuses the requested one, and keys typed in that gap are lost
-// (mutter). So it stays on the screen, inert, passing on the keys it gets (to
-// the window last asked for while the focus is still in it), until the
-// requested window has been active or the hold ends; a later procedure before
-// then keeps it too. Then it is hidden kSettleMilliseconds later (Qt may tell
-// of an activation before the X server has moved the focus), and not within
-// kHoldMilliseconds of a key (mutter can lose a key pressed as a window is
-// unmapped, and a person's keys come about a settle's time apart). Hidden, it
-// still passes on late keys (a screen reader's bridge holds each key until the
-// reader has seen it), and is destroyed kHoldMilliseconds later. An
-// activation of it chooses nothing (Wine, which leaves the X focus on it, may
-// give it the activation back). Any other unloaded window goes at once, and
-// when the program ends, every unloaded window goes at once.
+// A window a procedure unloads while it is active stays, inert, passing on
+// the keys it gets: unmapped at once, it leaves the X focus on no window of
+// the program, and keys typed in that gap are lost (mutter). It stays until
+// the requested window has been active or the hold ends (a later procedure
+// before then keeps it too), is hidden kSettleMilliseconds later but not
+// within kHoldMilliseconds of a key (mutter can lose a key pressed during an
+// unmap), and is destroyed kHoldMilliseconds after that: a screen reader's
+// bridge may pass on a key late. An activation of it chooses nothing (Wine may
+// give it back). Any other unloaded window goes at once, and every one when
+// the program ends.
 #pragma once
 
 #include <QBasicTimer>

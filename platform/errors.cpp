@@ -2,29 +2,18 @@
 
 namespace platform {
 
-QString Sentence(ErrorKind kind) {
-    switch (kind) {
-    case ErrorKind::CheckedCall: return QStringLiteral("调用窗口或控件失败。");
-    case ErrorKind::LaunchFailed: return QStringLiteral("无法打开网页。");
-    }
-    return {};
-}
-
 QString ReportTitle() { return QStringLiteral("运行时错误"); }
 
 CheckedCallError::CheckedCallError(Status status, const char* interfaceId, Member member, QString object)
     : status_(status), interfaceId_(interfaceId), member_(member), object_(std::move(object)) {}
 
 QString CheckedCallError::Report() const {
-    return Sentence(ErrorKind::CheckedCall) +
-           QStringLiteral("\n对象：%1\n接口：%2\n成员：%3\n错误码：0x%4\n程序将结束。")
-               .arg(object_, QString::fromLatin1(interfaceId_))
-               .arg(static_cast<int>(member_))
-               .arg(static_cast<std::uint32_t>(status_), 8, 16, QLatin1Char('0'));
+    return QStringLiteral("调用窗口或控件失败。\n对象：%1\n接口：%2\n成员：%3\n错误码：0x%4\n程序将结束。")
+        .arg(object_, QString::fromLatin1(interfaceId_))
+        .arg(static_cast<int>(member_))
+        .arg(static_cast<std::uint32_t>(status_), 8, 16, QLatin1Char('0'));
 }
 
-QString LaunchError::Report() const {
-    return Sentence(ErrorKind::LaunchFailed) + QLatin1Char('\n') + target_;
-}
+QString LaunchError::Report() const { return QStringLiteral("无法打开网页。\n") + target_; }
 
 } // namespace platform

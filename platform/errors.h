@@ -25,14 +25,6 @@ enum class Member : int {
     Show = 688,
 };
 
-enum class ErrorKind {
-    CheckedCall,  // a call on a window or control failed
-    LaunchFailed, // the web page could not be opened
-};
-
-// One sentence per kind, in Simplified Chinese.
-QString Sentence(ErrorKind kind);
-
 // A failed call on a window or control; the program ends after its report.
 class CheckedCallError : public std::exception {
 public:

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -20,12 +21,9 @@ void SetColours(QWidget& w, QRgb fore, QPalette::ColorRole foreRole, QRgb back,
     if (fore == kSystem && back == kSystem)
         return;
     QPalette palette = w.palette();
-    if (fore != kSystem)
-        for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-            palette.setColor(group, foreRole, QColor(fore));
-    if (back != kSystem)
-        for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-            palette.setColor(group, backRole, QColor(back));
+    for (auto [colour, role] : {std::pair(fore, foreRole), std::pair(back, backRole)})
+        if (colour != kSystem)
+            palette.setColor(role, QColor(colour)); // every colour group
     w.setPalette(palette);
 }
 
@@ -83,11 +81,7 @@ QWidget* BuildControl(const Control& c, const LoaderFonts* fonts, StylePalettes&
         w = button;
         break;
     }
-    case Kind::PictureBox: {
-        auto* box = new PictureBox(c.picture, parent);
-        w = box;
-        break;
-    }
+    case Kind::PictureBox: w = new PictureBox(c.picture, parent); break;
     }
     w->setFocusPolicy(TakesFocus(c.kind) ? Qt::StrongFocus : Qt::NoFocus);
     w->setObjectName(ObjectName(c.name, c.index));

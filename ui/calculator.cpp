@@ -9,19 +9,19 @@
 namespace ui {
 
 CalculatorForm::CalculatorForm(Project& project, const Calculator& calculator)
-    : platform::Form(calculator.layout), project_(project), runtime_(project.runtime),
-      calculator_(calculator) {}
+    : platform::Form(calculator.layout), project_(project), calculator_(calculator) {}
 
 void CalculatorForm::BindEvents() {
-    runtime_.OnClick(*this, kCalculateButton, [this] { Calculate(); });
-    runtime_.OnClick(*this, kClearButton, [this] { Clear(); });
-    runtime_.OnClick(*this, kCloseButton, [this] { runtime_.End(); });
-    runtime_.OnClick(*this, kBackButton, [this] { platform::WindowSwitch(runtime_, *this, project_.Form4); });
-    runtime_.OnClick(*this, kMaterialButton, [this] { OpenMaterialTable(); });
-    runtime_.OnClick(*this, kWebLink, [this] { OpenWebSite(); });
+    project_.runtime.OnClick(*this, kCalculateButton, [this] { Calculate(); });
+    project_.runtime.OnClick(*this, kClearButton, [this] { Clear(); });
+    project_.runtime.OnClick(*this, kCloseButton, [this] { project_.runtime.End(); });
+    project_.runtime.OnClick(*this, kBackButton,
+                             [this] { platform::WindowSwitch(project_.runtime, *this, project_.Form4); });
+    project_.runtime.OnClick(*this, kMaterialButton, [this] { OpenMaterialTable(); });
+    project_.runtime.OnClick(*this, kWebLink, [this] { OpenWebSite(); });
     for (const ArrowMoves& moves : calculator_.arrows)
-        runtime_.OnKeyDown(*this, {moves.field},
-                           [this, &moves](platform::KeyCode key) { ArrowKey(moves, key); });
+        project_.runtime.OnKeyDown(*this, {moves.field},
+                                   [this, &moves](platform::KeyCode key) { ArrowKey(moves, key); });
 }
 
 QString FloatingPointReport(unsigned flags) {
@@ -40,29 +40,29 @@ void CalculatorForm::Calculate() {
     // each text, as after a fetch: fetching all first changes nothing.
     std::vector<std::u16string> texts;
     for (const char* input : calculator_.inputs)
-        texts.push_back(runtime_.FetchText(*this, {input}).toStdU16String());
+        texts.push_back(project_.runtime.FetchText(*this, {input}).toStdU16String());
     const calc::Result result = calc::Calculate(calculator_.formula, texts, status_);
     if (result.fault) { // the calculation stopped at its fault check; nothing was changed
-        runtime_.Report(FloatingPointReport(result.flags));
+        project_.runtime.Report(FloatingPointReport(result.flags));
         return;
     }
     const QString text = QString::fromUtf16(result.text.data(), static_cast<qsizetype>(result.size));
-    runtime_.SetText(*this, kResultField, text);
+    project_.runtime.SetText(*this, kResultField, text);
     // The focus stays where it is: screen readers speak the result at once.
     platform::Announce(window(), Control(kResultField)->accessibleName() + QLatin1Char(' ') + text);
 }
 
 void CalculatorForm::Clear() {
     for (const char* field : calculator_.inputs)
-        runtime_.SetText(*this, {field}, QString());
-    runtime_.SetText(*this, kResultField, QString());
-    runtime_.SetFocus(*this, kFirstField);
+        project_.runtime.SetText(*this, {field}, QString());
+    project_.runtime.SetText(*this, kResultField, QString());
+    project_.runtime.SetFocus(*this, kFirstField);
 }
 
 void CalculatorForm::OpenMaterialTable() {
     platform::Form& sheet = project_.Form5;
-    runtime_.Show(sheet);
-    runtime_.SetFocus(*this, {calculator_.lookupField});
+    project_.runtime.Show(sheet);
+    project_.runtime.SetFocus(*this, {calculator_.lookupField});
     // The sheet opens without the focus: screen readers say that it opened.
     platform::Announce(window(),
                        sheet.window()->windowTitle() + QLatin1Char(' ') +
@@ -73,7 +73,7 @@ void CalculatorForm::OpenWebSite() {
     const std::u16string commandLine =
         u"explorer.exe http://" +
         QString::fromUtf8(kMakerHost.data(), static_cast<qsizetype>(kMakerHost.size())).toStdU16String();
-    runtime_.Launch(commandLine);
+    project_.runtime.Launch(commandLine);
 }
 
 // The same move with Shift, Ctrl or Alt held; the key goes on to the field.
@@ -84,7 +84,7 @@ void CalculatorForm::ArrowKey(const ArrowMoves& moves, platform::KeyCode key) {
                          : key == KeyCode::Left ? moves.left
                                                 : nullptr;
     if (target)
-        runtime_.SetFocus(*this, {target});
+        project_.runtime.SetFocus(*this, {target});
 }
 
 } // namespace ui

@@ -72,7 +72,6 @@ private:
     void ArrowKey(const ArrowMoves& moves, platform::KeyCode key);
 
     Project& project_;
-    platform::Runtime& runtime_;
     const Calculator& calculator_;
     calc::FpStatus status_;
 };
