@@ -184,11 +184,6 @@ const double kScale = [] {
     return s > 0 ? s : 1.0;
 }();
 
-// An outcome as the tests write it, with calc's flags: a fault when `check` is set.
-Outcome Expected(float result, unsigned flags, int check) {
-    return check != 0 ? Outcome{true, FromCalcFlags(flags), check, 0} : Outcome{false, 0, 0, Bits(result)};
-}
-
 // ---- Inputs of the formula sweep ------------------------------------------
 
 enum Kind { Mixed, Gates, RandomBits, Infinities, OverflowEdge, UnderflowEdge, SumZero, Ties };
@@ -422,33 +417,13 @@ std::string NearDecimal(Rng& rng, mpfr_ptr x) {
     return significand + s.substr(e);
 }
 
-// The exact midpoint between a random double and the next one up.
-std::string MidpointText(Rng& rng) {
+// A text near an end of the double range, or near the exact midpoint between
+// a random double and the next one up.
+std::string EdgeText(Rng& rng, int kind) {
     constexpr std::uint64_t kFraction = 0x000FFFFFFFFFFFFFull;
-    const std::uint32_t binade = rng.Below(4); // subnormal, top or any
-    const std::uint64_t bits = rng.Next();
-    double d = std::bit_cast<double>(binade == 0   ? bits & kFraction
-                                     : binade == 1 ? 0x7FE0000000000000ull | (bits & kFraction)
-                                                   : bits & 0x7FFFFFFFFFFFFFFFull);
-    if (!std::isfinite(d))
-        d = 1.0;
-    const double up = std::nextafter(d, std::numeric_limits<double>::infinity());
-    mpfr_t m; // (d + the next step up) / 2, exactly; above DBL_MAX the step is to 2^1024
-    mpfr_init2(m, 60);
-    mpfr_set_d(m, d, MPFR_RNDN);
-    mpfr_add_d(m, m, std::isinf(up) ? 0x1p971 : up - d, MPFR_RNDN);
-    mpfr_add_d(m, m, d, MPFR_RNDN);
-    mpfr_div_2ui(m, m, 1, MPFR_RNDN);
-    std::string s = NearDecimal(rng, m);
-    mpfr_clear(m);
-    return s;
-}
-
-// Texts at the ends of the double range.
-std::string RangeEdgeText(Rng& rng) {
     mpfr_t x;
     mpfr_init2(x, 80);
-    switch (rng.Below(7)) {
+    switch (kind == Midpoints ? 7u : rng.Below(7)) {
     case 0: mpfr_set_d(x, std::numeric_limits<double>::max(), MPFR_RNDN); break;
     case 1: // the point where rounding goes to infinity: 2^1024 - 2^970
         mpfr_set_ui_2exp(x, 1, 1024, MPFR_RNDN);
@@ -458,7 +433,22 @@ std::string RangeEdgeText(Rng& rng) {
     case 3: mpfr_set_ui_2exp(x, 1, -1075, MPFR_RNDN); break; // half the least subnormal
     case 4: mpfr_set_ui_2exp(x, 3, -1075, MPFR_RNDN); break; // tie between 2^-1074 and 2^-1073
     case 5: mpfr_set_d(x, std::numeric_limits<double>::denorm_min() * (1 + rng.Below(8)), MPFR_RNDN); break;
-    default: mpfr_set_d(x, std::numeric_limits<double>::min(), MPFR_RNDN); break;
+    case 6: mpfr_set_d(x, std::numeric_limits<double>::min(), MPFR_RNDN); break;
+    default: {                                     // the midpoint
+        const std::uint32_t binade = rng.Below(4); // subnormal, top or any
+        const std::uint64_t bits = rng.Next();
+        double d = std::bit_cast<double>(binade == 0   ? bits & kFraction
+                                         : binade == 1 ? 0x7FE0000000000000ull | (bits & kFraction)
+                                                       : bits & 0x7FFFFFFFFFFFFFFFull);
+        if (!std::isfinite(d))
+            d = 1.0;
+        const double up = std::nextafter(d, std::numeric_limits<double>::infinity());
+        // (d + the next step up) / 2, exactly; above DBL_MAX the step is to 2^1024
+        mpfr_set_d(x, d, MPFR_RNDN);
+        mpfr_add_d(x, x, std::isinf(up) ? 0x1p971 : up - d, MPFR_RNDN);
+        mpfr_add_d(x, x, d, MPFR_RNDN);
+        mpfr_div_2ui(x, x, 1, MPFR_RNDN);
+    }
     }
     std::string s = NearDecimal(rng, x);
     mpfr_clear(x);
@@ -474,8 +464,8 @@ std::u16string DrawText(Rng& rng, int kind) {
                      Sign(rng) + Mantissa(rng, 400 + static_cast<int>(rng.Below(600))) +
                          (rng.Coin() ? ExponentPart(rng) : ""),
                      rng.Chance(4) ? 3 : 0);
-    case Midpoints: return Widen(rng, MidpointText(rng), rng.Chance(8) ? 4 : 0);
-    case RangeEdges: return Widen(rng, RangeEdgeText(rng), rng.Chance(8) ? 4 : 0);
+    case Midpoints:
+    case RangeEdges: return Widen(rng, EdgeText(rng, kind), rng.Chance(8) ? 4 : 0);
     case Exponents:
         return Widen(rng, Sign(rng) + Mantissa(rng, 25) + ExponentPart(rng), rng.Chance(6) ? 3 : 0);
     case TypedForms: {
@@ -552,20 +542,22 @@ bool ShorterReadsBack(float x, std::size_t digits, mpfr_rnd_t direction) {
     return Bits(ReadField(std::u16string(decimal.begin(), decimal.end())).value) == Bits(x);
 }
 
+// Nothing when calc gives what the model gives, else the inputs (`what`) and both outcomes.
+template <typename What> std::string Mismatch(const Outcome& model, const Outcome& got, What what) {
+    return got == model ? std::string() : what() + "; model " + Describe(model) + "; calc " + Describe(got);
+}
+
 // The formula on seeded edge inputs, calc against the model.
 std::string FormulaMismatch(Rng& rng, Formula formula, int kind) {
     const Operands v = Draw(rng, formula, kind);
     // An infinite last field comes from an overflow that the check still sees.
     const unsigned pending = std::isinf(v[calc::FieldCount(formula) - 1]) ? unsigned(Overflow) : 0u;
-    const Outcome want = ModelFormula(formula, v, pending);
-    const Outcome got = CalcFormula(formula, v, pending);
-    if (got == want)
-        return std::string();
-    std::string what = Name(formula) + "(";
-    for (std::size_t k = 0; k < v.size(); ++k)
-        what += (k ? ", " : "") + SingleText(v[k]);
-    return what + ")" + (pending ? " pending overflow" : "") + "; model " + Describe(want) + "; calc " +
-           Describe(got);
+    return Mismatch(ModelFormula(formula, v, pending), CalcFormula(formula, v, pending), [&] {
+        std::string what = Name(formula) + "(";
+        for (std::size_t k = 0; k < v.size(); ++k)
+            what += (k ? ", " : "") + SingleText(v[k]);
+        return what + ")" + (pending ? " pending overflow" : "");
+    });
 }
 
 // TextToNumber against the correctly rounded value of the longest number prefix.
@@ -632,14 +624,12 @@ std::string ChainMismatch(Rng& rng, Formula formula) {
     }
     if (formula == Formula::Bending && rng.Chance(8)) // R = -t
         fields[3] = (fields[1].empty() || fields[1][0] != u'-') ? u"-" + fields[1] : fields[1].substr(1);
-    const Outcome want = Shown(ModelChain(formula, fields));
-    const Outcome got = CalcChain(formula, fields);
-    if (got == want)
-        return std::string();
-    std::string what = Name(formula) + " fields";
-    for (std::size_t k = 0; k < calc::FieldCount(formula); ++k)
-        what += ' ' + Printable(fields[k]);
-    return what + "; model " + Describe(want) + "; calc " + Describe(got);
+    return Mismatch(Shown(ModelChain(formula, fields)), CalcChain(formula, fields), [&] {
+        std::string what = Name(formula) + " fields";
+        for (std::size_t k = 0; k < calc::FieldCount(formula); ++k)
+            what += ' ' + Printable(fields[k]);
+        return what;
+    });
 }
 
 } // namespace
