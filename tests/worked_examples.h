@@ -8,23 +8,22 @@
 
 #include <QStringList>
 
-#include <algorithm>
 #include <cstdio>
-#include <iterator>
-#include <utility>
 #include <vector>
 
 struct WorkedExample {
     QString name;
     calc::Formula formula;
-    QStringList inputs;   // in the formula's order: Text1, Text2, ... of its window
-    QString shown;        // the result field's text
-    float value = 0;      // the result, exactly
-    bool desktop = false; // the example the desktop and speech tests type
-    bool fault = false;   // a fault check saw a fault: no result
-    unsigned flags = 0;   // then the calc::FpFlag flags it saw
-    int check = 0;        // and which check it was
+    QStringList inputs; // in the formula's order: Text1, Text2, ... of its window
+    QString shown;      // the result field's text
+    float value = 0;    // the result, exactly
+    bool fault = false; // a fault check saw a fault: no result
+    unsigned flags = 0; // then the calc::FpFlag flags it saw
+    int check = 0;      // and which check it was
 };
+
+// The formulas' names, in calc::Formula's order.
+inline const QStringList kFormulaNames{"blanking", "drawing", "bending"};
 
 // A float's value written out in full, every digit: "100531.203125", "-0".
 inline QString ExactDecimal(float value) {
@@ -39,30 +38,26 @@ inline QString ExactDecimal(float value) {
 }
 
 inline std::vector<WorkedExample> WorkedExamples() {
-    const QStringList formulas{"blanking", "drawing", "bending"}; // calc::Formula's order
-    const std::pair<QString, unsigned> flags[] = {{"invalid", calc::FpInvalid},
-                                                  {"division-by-zero", calc::FpDivByZero},
-                                                  {"overflow", calc::FpOverflow}};
+    const QStringList flagNames{"invalid", "division-by-zero", "overflow"};
+    const unsigned flags[] = {calc::FpInvalid, calc::FpDivByZero, calc::FpOverflow};
     std::vector<WorkedExample> examples;
     for (const QString& line :
          QString::fromUtf8(kWorkedExamplesTsv).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
         if (line.startsWith(QLatin1Char('#')))
             continue;
         const QStringList cell = line.split(QLatin1Char('\t'));
-        const qsizetype formula = formulas.indexOf(cell.value(1));
+        const qsizetype formula = kFormulaNames.indexOf(cell.value(1));
         WorkedExample e{cell[0], calc::Formula(formula), cell.value(2).split(QLatin1Char(' ')),
                         cell.value(3)};
-        e.desktop = cell.value(5) == QLatin1String("desktop");
         e.fault = e.shown == QLatin1String("fault");
         bool read = false;
         if (e.fault) { // "overflow 1": the flags, then the check
             const QStringList fault = cell.value(4).split(QLatin1Char(' '));
             read = true;
             for (const QString& flag : fault[0].split(QLatin1Char('+'))) {
-                const auto* known = std::find_if(std::begin(flags), std::end(flags),
-                                                 [&](const auto& f) { return f.first == flag; });
-                read = read && known != std::end(flags);
-                e.flags |= known != std::end(flags) ? known->second : 0u;
+                const qsizetype known = flagNames.indexOf(flag);
+                read = read && known >= 0;
+                e.flags |= known >= 0 ? flags[known] : 0u;
             }
             bool number = false;
             e.check = fault.value(1).toInt(&number);

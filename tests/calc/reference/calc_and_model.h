@@ -24,6 +24,11 @@ inline unsigned FromCalcFlags(unsigned flags) {
 
 inline Outcome CalcFault(unsigned flags, int check) { return {true, FromCalcFlags(flags), check, 0}; }
 
+// An outcome as the tests write it, with calc's flags: a fault when `check` is set.
+inline Outcome Expected(float result, unsigned flags, int check) {
+    return check != 0 ? CalcFault(flags, check) : Outcome{false, 0, 0, std::bit_cast<std::uint32_t>(result)};
+}
+
 // Operands in field order; for blanking, v[3] is the coefficient K.
 using Operands = std::array<float, 4>;
 

@@ -76,17 +76,9 @@ public:
         return faults != 0 ? std::optional(Outcome{true, faults, check, 0}) : std::nullopt;
     }
 
-    void Mul(mpfr_ptr r, mpfr_srcptr a, mpfr_srcptr b) {
-        flags_ |= Round(r, kBinary64, {a, b}, [&] { return mpfr_mul(r, a, b, MPFR_RNDN); });
-    }
-    void Add(mpfr_ptr r, mpfr_srcptr a, mpfr_srcptr b) {
-        flags_ |= Round(r, kBinary64, {a, b}, [&] { return mpfr_add(r, a, b, MPFR_RNDN); });
-    }
-    void Div(mpfr_ptr r, mpfr_srcptr a, mpfr_srcptr b) {
-        flags_ |= Round(r, kBinary64, {a, b}, [&] { return mpfr_div(r, a, b, MPFR_RNDN); });
-    }
-    void Square(mpfr_ptr r, mpfr_srcptr a) {
-        flags_ |= Round(r, kBinary64, {a}, [&] { return mpfr_sqr(r, a, MPFR_RNDN); });
+    // r = op(a, b) in double: op is mpfr_mul, mpfr_add or mpfr_div.
+    template <typename Op> void Do(Op op, mpfr_ptr r, mpfr_srcptr a, mpfr_srcptr b) {
+        flags_ |= Round(r, kBinary64, {a, b}, [&] { return op(r, a, b, MPFR_RNDN); });
     }
     // r has single precision.
     void Narrow(mpfr_ptr r, mpfr_srcptr a) {
@@ -110,9 +102,9 @@ void SetConstant(mpfr_ptr r, const char* decimal) {
 Outcome Product(float a, float b, float c, float d, unsigned pending) {
     Number A(kBinary64, a), Bv(kBinary64, b), C(kBinary64, c), D(kBinary64, d), p(kBinary64), F(kBinary32);
     Arithmetic arith(pending);
-    arith.Mul(p.get(), A.get(), Bv.get());
-    arith.Mul(p.get(), p.get(), C.get());
-    arith.Mul(p.get(), p.get(), D.get());
+    arith.Do(mpfr_mul, p.get(), A.get(), Bv.get());
+    arith.Do(mpfr_mul, p.get(), p.get(), C.get());
+    arith.Do(mpfr_mul, p.get(), p.get(), D.get());
     arith.Narrow(F.get(), p.get());
     return arith.Check(1).value_or(Result(F.get()));
 }
@@ -168,21 +160,19 @@ std::string Describe(const Outcome& outcome) {
     return s;
 }
 
+// A closed zero gate gives +0.
 Outcome Blanking(float L, float t, float tau, float K, unsigned pending) {
-    if (IsZero(L) && IsZero(tau) && IsZero(t))
-        return Outcome{}; // +0
-    return Product(L, K, tau, t, pending);
+    return IsZero(L) && IsZero(tau) && IsZero(t) ? Outcome{} : Product(L, K, tau, t, pending);
 }
 
 Outcome Drawing(float L, float t, float sigma, float k, unsigned pending) {
-    if (IsZero(L) && IsZero(k) && IsZero(sigma) && IsZero(t))
-        return Outcome{}; // +0
-    return Product(L, k, sigma, t, pending);
+    return IsZero(L) && IsZero(k) && IsZero(sigma) && IsZero(t) ? Outcome{}
+                                                                : Product(L, k, sigma, t, pending);
 }
 
 Outcome Bending(float B, float t, float sigma, float R, unsigned pending) {
     if (IsZero(sigma) && IsZero(t))
-        return Outcome{}; // +0
+        return Outcome{};
     Number b(kBinary64, B), th(kBinary64, t), sg(kBinary64, sigma), r(kBinary64, R);
     Number f07(kBinary64), f13(kBinary64);
     Number s(kBinary64), c(kBinary64), n(kBinary64), d(kBinary64), q(kBinary64), F(kBinary32);
@@ -190,15 +180,15 @@ Outcome Bending(float B, float t, float sigma, float R, unsigned pending) {
     SetConstant(f13.get(), "1.3");
 
     Arithmetic arith(pending);
-    arith.Square(s.get(), th.get());
-    arith.Mul(c.get(), b.get(), f07.get());
-    arith.Mul(c.get(), c.get(), f13.get());
-    arith.Mul(n.get(), s.get(), c.get());
-    arith.Mul(n.get(), n.get(), sg.get());
-    arith.Add(d.get(), th.get(), r.get());
+    arith.Do(mpfr_mul, s.get(), th.get(), th.get()); // t·t, the same rounding as t²
+    arith.Do(mpfr_mul, c.get(), b.get(), f07.get());
+    arith.Do(mpfr_mul, c.get(), c.get(), f13.get());
+    arith.Do(mpfr_mul, n.get(), s.get(), c.get());
+    arith.Do(mpfr_mul, n.get(), n.get(), sg.get());
+    arith.Do(mpfr_add, d.get(), th.get(), r.get());
     if (const auto fault = arith.Check(1))
         return *fault;
-    arith.Div(q.get(), n.get(), d.get());
+    arith.Do(mpfr_div, q.get(), n.get(), d.get());
     arith.Narrow(F.get(), q.get());
     return arith.Check(2).value_or(Result(F.get()));
 }

@@ -5,7 +5,6 @@
 // PF_REFERENCE_SCALE=<f> scales every case count (default 1, for sanitizer runs).
 #include "calc_and_model.h"
 #include "formula_table.h"
-#include "generators.h"
 #include "worked_examples.h"
 
 #include "calc/numconv.h"
@@ -16,12 +15,16 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cinttypes>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace reference;
@@ -32,11 +35,143 @@ Q_DECLARE_METATYPE(WorkedExample)
 
 namespace {
 
-std::string Name(Formula f) {
-    return std::array{"blanking", "drawing", "bending"}[static_cast<std::size_t>(f)];
+constexpr float kInf = std::numeric_limits<float>::infinity();
+
+std::string Name(Formula f) { return kFormulaNames[static_cast<qsizetype>(f)].toStdString(); }
+
+// ---- Seeded random inputs that crowd the edges of the single and double ranges
+
+// SplitMix64: small, fast and the same sequence on every platform.
+class Rng {
+public:
+    explicit Rng(std::uint64_t seed) : state_(seed) {}
+    std::uint64_t Next() {
+        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    // Uniform in [0, n); n > 0.
+    std::uint32_t Below(std::uint32_t n) { return static_cast<std::uint32_t>((Next() >> 32) * n >> 32); }
+    bool Chance(std::uint32_t oneIn) { return Below(oneIn) == 0; }
+    bool Coin() { return (Next() >> 63) != 0; }
+    // Uniform in [0, 1).
+    double Unit() { return static_cast<double>(Next() >> 11) * 0x1p-53; }
+
+private:
+    std::uint64_t state_;
+};
+
+inline float FromBits(std::uint32_t bits) { return std::bit_cast<float>(bits); }
+inline std::uint32_t Bits(float f) { return std::bit_cast<std::uint32_t>(f); }
+inline std::uint64_t Bits(double d) { return std::bit_cast<std::uint64_t>(d); }
+
+inline float WithSign(Rng& rng, float f, std::uint32_t negativeOneIn = 2) {
+    return rng.Chance(negativeOneIn) ? -f : f;
 }
 
-constexpr float kInf = std::numeric_limits<float>::infinity();
+// |f| walked by whole ulps within the finite range, the sign kept.
+inline float Steps(float f, int ulps) {
+    const std::int64_t mag =
+        std::clamp<std::int64_t>((Bits(f) & 0x7FFFFFFF) + std::int64_t{ulps}, 0, 0x7F7FFFFF);
+    return FromBits((Bits(f) & 0x80000000u) | static_cast<std::uint32_t>(mag));
+}
+
+inline float RandomFiniteSingle(Rng& rng) {
+    for (;;) {
+        const auto bits = static_cast<std::uint32_t>(rng.Next());
+        if ((bits & 0x7F800000u) != 0x7F800000u)
+            return FromBits(bits);
+    }
+}
+
+// A value as typed for a workpiece: a few significant digits, 0.01 to 5000.
+inline float EngineeringSingle(Rng& rng) {
+    const double scale[] = {1, 10, 100, 1000};
+    const double mantissa = 1 + rng.Below(49999);
+    const double v = mantissa / scale[rng.Below(4)] / (rng.Coin() ? 10.0 : 1.0);
+    return WithSign(rng, static_cast<float>(v), 16);
+}
+
+// One input single, drawn to hit zeros, subnormals, the range edges,
+// infinities, powers of two, ordinary values and random bit patterns.
+inline float EdgeSingle(Rng& rng) {
+    constexpr float kMax = std::numeric_limits<float>::max();
+    switch (rng.Below(16)) {
+    case 0: return rng.Coin() ? 0.0f : -0.0f;
+    case 1: return WithSign(rng, FromBits(1 + rng.Below(0x7FFFFF)));        // subnormal
+    case 2: return WithSign(rng, FromBits(0x00800000u - 4 + rng.Below(9))); // normal edge
+    case 3: return WithSign(rng, FromBits(1 + rng.Below(4)));               // least subnormals
+    case 4: return WithSign(rng, Steps(kMax, -static_cast<int>(rng.Below(8))));
+    case 5: return WithSign(rng, kInf);
+    case 6:
+    case 7: return RandomFiniteSingle(rng);
+    case 8:
+    case 9:
+    case 10: return EngineeringSingle(rng);
+    case 11: return WithSign(rng, std::ldexp(1.0f, static_cast<int>(rng.Below(277)) - 149));
+    case 12: return static_cast<float>(static_cast<int>(rng.Below(120)) - 20);
+    case 13: // large: 1e10 .. 3e38
+        return WithSign(rng, static_cast<float>(std::pow(10.0, 10 + 28.5 * rng.Unit())));
+    case 14: // tiny: 1e-45 .. 1e-10
+        return WithSign(rng, static_cast<float>(std::pow(10.0, -45 + 35 * rng.Unit())));
+    default: return WithSign(rng, Steps(1.0f, static_cast<int>(rng.Below(9)) - 4));
+    }
+}
+
+// Like EdgeSingle but a zero half the time, so that the zero gates close.
+inline float GateSingle(Rng& rng) { return rng.Coin() ? (rng.Coin() ? 0.0f : -0.0f) : EdgeSingle(rng); }
+
+// An ordinary positive finite operand for building products near a target.
+inline float ScaleSingle(Rng& rng) {
+    switch (rng.Below(4)) {
+    case 0: return std::fabs(EngineeringSingle(rng));
+    case 1: return static_cast<float>(std::pow(10.0, -30 + 60 * rng.Unit()));
+    case 2: return std::ldexp(1.0f, static_cast<int>(rng.Below(120)) - 60);
+    default: return static_cast<float>(0.5 + rng.Unit());
+    }
+}
+
+// A single f such that the exact product p·f lies within a few double ulps
+// of a midpoint between two singles (a rounding tie for the final narrowing),
+// scaled so that the product is near 2^exponent. Then one double ulp more or
+// less in p, as a different operation order or a folded constant gives,
+// changes the narrowed result. False when p has no such factor close enough.
+//
+// With p = P·2^e (P a 53-bit integer), a factor q < 2^24 with q·P ≈ h·2^52
+// for an odd 25-bit h is a continued-fraction convergent h/q of P/2^52 (or
+// of 2P/2^52) that is followed by a large partial quotient.
+inline bool TieFactor(double p, int exponent, float& f) {
+    using U = unsigned __int128;
+    using I = __int128;
+    int e2 = 0;
+    const double m = std::frexp(std::fabs(p), &e2); // p = m·2^e2, m in [1/2, 1)
+    const auto P = static_cast<std::uint64_t>(std::ldexp(m, 53));
+    for (int j = 0; j < 2; ++j) {
+        const U Y = U{P} << j, D = U{1} << 52;
+        U num = Y, den = D;
+        U h1 = 1, h2 = 0, k1 = 0, k2 = 1; // convergents n-1 and n-2
+        while (den != 0) {
+            const U a = num / den;
+            num = std::exchange(den, num - a * den);
+            const U h = a * h1 + h2, k = a * k1 + k2;
+            if (k >= (U{1} << 24))
+                break;
+            h2 = std::exchange(h1, h);
+            k2 = std::exchange(k1, k);
+            if (h < (1u << 24) || h >= (1u << 25) || (h & 1) == 0)
+                continue;
+            const I r = static_cast<I>(k * Y) - static_cast<I>(h * D);
+            if (r > (I{1} << 25) || r < -(I{1} << 25))
+                continue;
+            // p·k ≈ h·2^(52 - j + e2 - 53): move it to 2^exponent with a power of two.
+            const int productExp = 52 - j + e2 - 53 + 25;
+            f = std::ldexp(static_cast<float>(static_cast<std::uint64_t>(k)), exponent - productExp);
+            return std::fpclassify(f) == FP_NORMAL; // a subnormal factor loses the digits
+        }
+    }
+    return false;
+}
 
 const std::uint64_t kBaseSeed = [] {
     const char* env = std::getenv("PF_REFERENCE_SEED");
@@ -48,44 +183,6 @@ const double kScale = [] {
     const double s = env && *env ? std::strtod(env, nullptr) : 1.0;
     return s > 0 ? s : 1.0;
 }();
-
-// The rows of a sweep: each `count` (scaled) cases of `kind`, for `formula` where
-// the kind needs one, drawn from its own seed, numbered on from `firstSeed`.
-struct SweepRow {
-    std::string name;
-    Formula formula;
-    int kind;
-    int count;
-};
-void AddSweepRows(int firstSeed, const std::vector<SweepRow>& rows) {
-    QTest::addColumn<Formula>("formula");
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<int>("seed");
-    for (const SweepRow& r : rows)
-        QTest::newRow(r.name.c_str())
-            << r.formula << r.kind << std::max(1, static_cast<int>(r.count * kScale)) << firstSeed++;
-}
-
-// The row's seeded cases: `check` gives what went wrong with one case, or nothing.
-void Sweep(const std::function<std::string(Rng&)>& check) {
-    QFETCH(int, count);
-    QFETCH(int, seed);
-    Rng rng(kBaseSeed ^ (0x9E3779B97F4A7C15ull * static_cast<std::uint64_t>(seed + 1)));
-    int failed = 0;
-    for (int i = 0; i < count; ++i) {
-        const std::string failure = check(rng);
-        if (!failure.empty() && ++failed <= 10)
-            qWarning("case %d: %s", i, failure.c_str());
-    }
-    const QString summary = QStringLiteral("%1 of %2 failed (PF_REFERENCE_SEED=0x%3)").arg(failed).arg(count);
-    QVERIFY2(failed == 0, qPrintable(summary.arg(kBaseSeed, 0, 16)));
-}
-
-// An outcome as the tests write it, with calc's flags: a fault when `check` is set.
-Outcome Expected(float result, unsigned flags, int check) {
-    return check != 0 ? Outcome{true, FromCalcFlags(flags), check, 0} : Outcome{false, 0, 0, Bits(result)};
-}
 
 // ---- Inputs of the formula sweep ------------------------------------------
 
@@ -320,33 +417,13 @@ std::string NearDecimal(Rng& rng, mpfr_ptr x) {
     return significand + s.substr(e);
 }
 
-// The exact midpoint between a random double and the next one up.
-std::string MidpointText(Rng& rng) {
+// A text near an end of the double range, or near the exact midpoint between
+// a random double and the next one up.
+std::string EdgeText(Rng& rng, int kind) {
     constexpr std::uint64_t kFraction = 0x000FFFFFFFFFFFFFull;
-    const std::uint32_t binade = rng.Below(4); // subnormal, top or any
-    const std::uint64_t bits = rng.Next();
-    double d = std::bit_cast<double>(binade == 0   ? bits & kFraction
-                                     : binade == 1 ? 0x7FE0000000000000ull | (bits & kFraction)
-                                                   : bits & 0x7FFFFFFFFFFFFFFFull);
-    if (!std::isfinite(d))
-        d = 1.0;
-    const double up = std::nextafter(d, std::numeric_limits<double>::infinity());
-    mpfr_t m; // (d + the next step up) / 2, exactly; above DBL_MAX the step is to 2^1024
-    mpfr_init2(m, 60);
-    mpfr_set_d(m, d, MPFR_RNDN);
-    mpfr_add_d(m, m, std::isinf(up) ? 0x1p971 : up - d, MPFR_RNDN);
-    mpfr_add_d(m, m, d, MPFR_RNDN);
-    mpfr_div_2ui(m, m, 1, MPFR_RNDN);
-    std::string s = NearDecimal(rng, m);
-    mpfr_clear(m);
-    return s;
-}
-
-// Texts at the ends of the double range.
-std::string RangeEdgeText(Rng& rng) {
     mpfr_t x;
     mpfr_init2(x, 80);
-    switch (rng.Below(7)) {
+    switch (kind == Midpoints ? 7u : rng.Below(7)) {
     case 0: mpfr_set_d(x, std::numeric_limits<double>::max(), MPFR_RNDN); break;
     case 1: // the point where rounding goes to infinity: 2^1024 - 2^970
         mpfr_set_ui_2exp(x, 1, 1024, MPFR_RNDN);
@@ -356,7 +433,22 @@ std::string RangeEdgeText(Rng& rng) {
     case 3: mpfr_set_ui_2exp(x, 1, -1075, MPFR_RNDN); break; // half the least subnormal
     case 4: mpfr_set_ui_2exp(x, 3, -1075, MPFR_RNDN); break; // tie between 2^-1074 and 2^-1073
     case 5: mpfr_set_d(x, std::numeric_limits<double>::denorm_min() * (1 + rng.Below(8)), MPFR_RNDN); break;
-    default: mpfr_set_d(x, std::numeric_limits<double>::min(), MPFR_RNDN); break;
+    case 6: mpfr_set_d(x, std::numeric_limits<double>::min(), MPFR_RNDN); break;
+    default: {                                     // the midpoint
+        const std::uint32_t binade = rng.Below(4); // subnormal, top or any
+        const std::uint64_t bits = rng.Next();
+        double d = std::bit_cast<double>(binade == 0   ? bits & kFraction
+                                         : binade == 1 ? 0x7FE0000000000000ull | (bits & kFraction)
+                                                       : bits & 0x7FFFFFFFFFFFFFFFull);
+        if (!std::isfinite(d))
+            d = 1.0;
+        const double up = std::nextafter(d, std::numeric_limits<double>::infinity());
+        // (d + the next step up) / 2, exactly; above DBL_MAX the step is to 2^1024
+        mpfr_set_d(x, d, MPFR_RNDN);
+        mpfr_add_d(x, x, std::isinf(up) ? 0x1p971 : up - d, MPFR_RNDN);
+        mpfr_add_d(x, x, d, MPFR_RNDN);
+        mpfr_div_2ui(x, x, 1, MPFR_RNDN);
+    }
     }
     std::string s = NearDecimal(rng, x);
     mpfr_clear(x);
@@ -372,8 +464,8 @@ std::u16string DrawText(Rng& rng, int kind) {
                      Sign(rng) + Mantissa(rng, 400 + static_cast<int>(rng.Below(600))) +
                          (rng.Coin() ? ExponentPart(rng) : ""),
                      rng.Chance(4) ? 3 : 0);
-    case Midpoints: return Widen(rng, MidpointText(rng), rng.Chance(8) ? 4 : 0);
-    case RangeEdges: return Widen(rng, RangeEdgeText(rng), rng.Chance(8) ? 4 : 0);
+    case Midpoints:
+    case RangeEdges: return Widen(rng, EdgeText(rng, kind), rng.Chance(8) ? 4 : 0);
     case Exponents:
         return Widen(rng, Sign(rng) + Mantissa(rng, 25) + ExponentPart(rng), rng.Chance(6) ? 3 : 0);
     case TypedForms: {
@@ -450,7 +542,108 @@ bool ShorterReadsBack(float x, std::size_t digits, mpfr_rnd_t direction) {
     return Bits(ReadField(std::u16string(decimal.begin(), decimal.end())).value) == Bits(x);
 }
 
+// Nothing when calc gives what the model gives, else the inputs (`what`) and both outcomes.
+template <typename What> std::string Mismatch(const Outcome& model, const Outcome& got, What what) {
+    return got == model ? std::string() : what() + "; model " + Describe(model) + "; calc " + Describe(got);
+}
+
+// The formula on seeded edge inputs, calc against the model.
+std::string FormulaMismatch(Rng& rng, Formula formula, int kind) {
+    const Operands v = Draw(rng, formula, kind);
+    // An infinite last field comes from an overflow that the check still sees.
+    const unsigned pending = std::isinf(v[calc::FieldCount(formula) - 1]) ? unsigned(Overflow) : 0u;
+    return Mismatch(ModelFormula(formula, v, pending), CalcFormula(formula, v, pending), [&] {
+        std::string what = Name(formula) + "(";
+        for (std::size_t k = 0; k < v.size(); ++k)
+            what += (k ? ", " : "") + SingleText(v[k]);
+        return what + ")" + (pending ? " pending overflow" : "");
+    });
+}
+
+// TextToNumber against the correctly rounded value of the longest number prefix.
+std::string ReadingMismatch(Rng& rng, int kind) {
+    const std::u16string text = DrawText(rng, kind);
+    const Reading want = ReadNumber(text);
+    calc::FpStatus status;
+    const double got = calc::TextToNumber(text, status);
+    const unsigned gotFlags = FromCalcFlags(status.Flags());
+    if (Bits(got) == Bits(want.value) && gotFlags == want.flags)
+        return std::string();
+    char buf[160];
+    std::snprintf(buf, sizeof buf,
+                  "model %.17g (%016" PRIx64 ") flags %u; calc %.17g (%016" PRIx64 ") flags %u", want.value,
+                  Bits(want.value), want.flags, got, Bits(got), gotFlags);
+    return Printable(text) + " prefix \"" + NumberPrefix(text) + "\": " + buf;
+}
+
+// SingleToText: the layout, the shortest digits, and the text reads back.
+std::string TextMismatch(Rng& rng, int kind) {
+    const float x = DrawSingle(rng, kind);
+    const std::u16string text = calc::SingleToText(x);
+    std::string ascii;
+    for (char16_t c : text)
+        ascii += c < 0x80 ? static_cast<char>(c) : '?';
+    const Decimal d = Decompose(ascii);
+    std::string why;
+    if (std::isinf(x) || std::fpclassify(x) == FP_ZERO) {
+        if (text != (std::isinf(x) ? (x > 0 ? u"∞" : u"-∞") : u"0"))
+            why = "infinity or zero text";
+    } else if (d.digits.empty() || d.digits.find_first_not_of("0123456789") != std::string::npos ||
+               ascii != Layout(d)) {
+        why = "layout";
+    } else if (Bits(ReadField(text).value) != Bits(x)) {
+        why = "does not read back";
+    } else if (d.sign.empty() == (x < 0)) {
+        why = "sign";
+    } else if (d.digits.size() > 1 && (ShorterReadsBack(x, d.digits.size() - 1, MPFR_RNDD) ||
+                                       ShorterReadsBack(x, d.digits.size() - 1, MPFR_RNDU))) {
+        why = "not the shortest";
+    }
+    return why.empty() ? why : SingleText(x) + " -> " + Printable(text) + ": " + why;
+}
+
+// A whole calculation from random field texts, calc against the model.
+std::string ChainMismatch(Rng& rng, Formula formula) {
+    static const char16_t* const kTexts[] = {
+        u"",      u"0",     u"-0",     u"1e39", u"-1e39",    u"1e400",    u"3.4028235e38", u"3.4028236e38",
+        u"1e-46", u"1e-45", u"7e-46",  u"abc",  u"１２．５", u"\u3000 2", u"+3",           u"1e10",
+        u"1e20",  u"1e-30", u"２。５", u"｡5",
+    };
+    std::vector<std::u16string> fields;
+    for (int k = 0; k < 4; ++k) {
+        switch (rng.Below(4)) {
+        case 0: fields.push_back(kTexts[rng.Below(sizeof kTexts / sizeof kTexts[0])]); break;
+        case 1: fields.push_back(DrawText(rng, PlainDecimals)); break;
+        case 2: fields.push_back(DrawText(rng, rng.Coin() ? Exponents : TypedForms)); break;
+        default: {
+            char buf[32];
+            std::snprintf(buf, sizeof buf, "%.9g", static_cast<double>(EdgeSingle(rng)));
+            fields.push_back(std::u16string(buf, buf + std::strlen(buf)));
+        }
+        }
+    }
+    if (formula == Formula::Bending && rng.Chance(8)) // R = -t
+        fields[3] = (fields[1].empty() || fields[1][0] != u'-') ? u"-" + fields[1] : fields[1].substr(1);
+    return Mismatch(Shown(ModelChain(formula, fields)), CalcChain(formula, fields), [&] {
+        std::string what = Name(formula) + " fields";
+        for (std::size_t k = 0; k < calc::FieldCount(formula); ++k)
+            what += ' ' + Printable(fields[k]);
+        return what;
+    });
+}
+
 } // namespace
+
+// What went wrong with one seeded case, or nothing.
+using Check = std::function<std::string(Rng&)>;
+Q_DECLARE_METATYPE(Check)
+
+// Rows of seeded cases: each `count` (scaled) cases, drawn from its own seed,
+// numbered on from `firstSeed`.
+static void AddSweepRows(int firstSeed, const std::vector<std::tuple<std::string, int, Check>>& rows) {
+    for (const auto& [name, count, check] : rows)
+        QTest::newRow(name.c_str()) << std::max(1, static_cast<int>(count * kScale)) << firstSeed++ << check;
+}
 
 class TestReference : public QObject {
     Q_OBJECT
@@ -459,16 +652,9 @@ private slots:
     void model();
     void examples_data();
     void examples();
-    void formulas_data();
-    void formulas();
-    void textToNumber_data();
-    void textToNumber();
-    void singleToText_data();
-    void singleToText();
-    void fieldChains_data();
-    void fieldChains();
+    void sweeps_data();
+    void sweeps();
 };
-
 // The model itself, against the formula cases worked out by hand.
 void TestReference::model() {
     QFETCH(FormulaCase, formulaCase);
@@ -514,8 +700,12 @@ void TestReference::examples() {
                                                "; expected " + Describe(want))));
 }
 
-// The formulas on seeded edge inputs, calc against the model.
-void TestReference::formulas_data() {
+// calc against the model on seeded inputs: the formulas, number reading, the
+// result text and whole calculations from field texts.
+void TestReference::sweeps_data() {
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("seed");
+    QTest::addColumn<Check>("check");
     const std::tuple<const char*, int, int> kinds[] = {
         {"mixed edges", Mixed, 400000},
         {"gates", Gates, 100000},
@@ -525,137 +715,48 @@ void TestReference::formulas_data() {
         {"result at the single underflow edge", UnderflowEdge, 100000},
         {"result at a rounding tie", Ties, 100000},
     };
-    std::vector<SweepRow> rows;
+    const auto formula = [](Formula f, int kind) {
+        return [=](Rng& rng) { return FormulaMismatch(rng, f, kind); };
+    };
+    std::vector<std::tuple<std::string, int, Check>> formulas;
     for (const Formula f : {Formula::Blanking, Formula::Drawing, Formula::Bending})
         for (const auto& [name, kind, count] : kinds)
-            rows.push_back({Name(f) + ": " + name, f, kind, count});
-    rows.push_back({"bending: t + R = 0", Formula::Bending, SumZero, 100000});
-    AddSweepRows(0, rows);
+            formulas.emplace_back(Name(f) + ": " + name, count, formula(f, kind));
+    formulas.emplace_back("bending: t + R = 0", 100000, formula(Formula::Bending, SumZero));
+    AddSweepRows(0, formulas);
+    const auto read = [](int kind) { return [=](Rng& rng) { return ReadingMismatch(rng, kind); }; };
+    AddSweepRows(100, {{"reading: plain decimals", 60000, read(PlainDecimals)},
+                       {"reading: long significands", 6000, read(LongMantissas)},
+                       {"reading: double midpoints", 40000, read(Midpoints)},
+                       {"reading: double range edges", 20000, read(RangeEdges)},
+                       {"reading: exponents near and far out of range", 70000, read(Exponents)},
+                       {"reading: typed forms: blanks, signs, full-width, junk", 70000, read(TypedForms)},
+                       {"reading: random code units", 50000, read(RandomUnits)}});
+    const auto text = [](int kind) { return [=](Rng& rng) { return TextMismatch(rng, kind); }; };
+    AddSweepRows(200, {{"result text: any single", 120000, text(AnySingle)},
+                       {"result text: subnormals", 30000, text(Subnormals)},
+                       {"result text: layout edges 1e-6 and 1e21", 20000, text(LayoutEdges)},
+                       {"result text: ordinary values", 40000, text(Ordinary)}});
+    const auto chain = [](Formula f) { return [=](Rng& rng) { return ChainMismatch(rng, f); }; };
+    AddSweepRows(300, {{"blanking fields", 30000, chain(Formula::Blanking)},
+                       {"drawing fields", 30000, chain(Formula::Drawing)},
+                       {"bending fields", 30000, chain(Formula::Bending)}});
 }
 
-void TestReference::formulas() {
-    QFETCH(Formula, formula);
-    QFETCH(int, kind);
-    Sweep([&](Rng& rng) {
-        const Operands v = Draw(rng, formula, kind);
-        // An infinite last field comes from an overflow that the check still sees.
-        const unsigned pending = std::isinf(v[calc::FieldCount(formula) - 1]) ? unsigned(Overflow) : 0u;
-        const Outcome want = ModelFormula(formula, v, pending);
-        const Outcome got = CalcFormula(formula, v, pending);
-        if (got == want)
-            return std::string();
-        std::string what = Name(formula) + "(";
-        for (std::size_t k = 0; k < v.size(); ++k)
-            what += (k ? ", " : "") + SingleText(v[k]);
-        return what + ")" + (pending ? " pending overflow" : "") + "; model " + Describe(want) + "; calc " +
-               Describe(got);
-    });
-}
-
-// TextToNumber against the correctly rounded value of the longest number prefix.
-void TestReference::textToNumber_data() {
-    AddSweepRows(100, {{"plain decimals", {}, PlainDecimals, 60000},
-                       {"long significands", {}, LongMantissas, 6000},
-                       {"double midpoints", {}, Midpoints, 40000},
-                       {"double range edges", {}, RangeEdges, 20000},
-                       {"exponents near and far out of range", {}, Exponents, 70000},
-                       {"typed forms: blanks, signs, full-width, junk", {}, TypedForms, 70000},
-                       {"random code units", {}, RandomUnits, 50000}});
-}
-
-void TestReference::textToNumber() {
-    QFETCH(int, kind);
-    Sweep([&](Rng& rng) {
-        const std::u16string text = DrawText(rng, kind);
-        const Reading want = ReadNumber(text);
-        calc::FpStatus status;
-        const double got = calc::TextToNumber(text, status);
-        const unsigned gotFlags = FromCalcFlags(status.Flags());
-        if (Bits(got) == Bits(want.value) && gotFlags == want.flags)
-            return std::string();
-        char buf[160];
-        std::snprintf(buf, sizeof buf,
-                      "model %.17g (%016" PRIx64 ") flags %u; calc %.17g (%016" PRIx64 ") flags %u",
-                      want.value, Bits(want.value), want.flags, got, Bits(got), gotFlags);
-        return Printable(text) + " prefix \"" + NumberPrefix(text) + "\": " + buf;
-    });
-}
-
-// SingleToText: the layout, the shortest digits, and the text reads back.
-void TestReference::singleToText_data() {
-    AddSweepRows(200, {{"any single", {}, AnySingle, 120000},
-                       {"subnormals", {}, Subnormals, 30000},
-                       {"layout edges 1e-6 and 1e21", {}, LayoutEdges, 20000},
-                       {"ordinary values", {}, Ordinary, 40000}});
-}
-
-void TestReference::singleToText() {
-    QFETCH(int, kind);
-    Sweep([&](Rng& rng) {
-        const float x = DrawSingle(rng, kind);
-        const std::u16string text = calc::SingleToText(x);
-        std::string ascii;
-        for (char16_t c : text)
-            ascii += c < 0x80 ? static_cast<char>(c) : '?';
-        const Decimal d = Decompose(ascii);
-        std::string why;
-        if (std::isinf(x) || std::fpclassify(x) == FP_ZERO) {
-            if (text != (std::isinf(x) ? (x > 0 ? u"∞" : u"-∞") : u"0"))
-                why = "infinity or zero text";
-        } else if (d.digits.empty() || d.digits.find_first_not_of("0123456789") != std::string::npos ||
-                   ascii != Layout(d)) {
-            why = "layout";
-        } else if (Bits(ReadField(text).value) != Bits(x)) {
-            why = "does not read back";
-        } else if (d.sign.empty() == (x < 0)) {
-            why = "sign";
-        } else if (d.digits.size() > 1 && (ShorterReadsBack(x, d.digits.size() - 1, MPFR_RNDD) ||
-                                           ShorterReadsBack(x, d.digits.size() - 1, MPFR_RNDU))) {
-            why = "not the shortest";
-        }
-        return why.empty() ? why : SingleText(x) + " -> " + Printable(text) + ": " + why;
-    });
-}
-
-// Whole calculations from random field texts, calc against the model.
-void TestReference::fieldChains_data() {
-    AddSweepRows(300, {{"blanking fields", Formula::Blanking, 0, 30000},
-                       {"drawing fields", Formula::Drawing, 0, 30000},
-                       {"bending fields", Formula::Bending, 0, 30000}});
-}
-
-void TestReference::fieldChains() {
-    QFETCH(Formula, formula);
-    static const char16_t* const kTexts[] = {
-        u"",      u"0",     u"-0",     u"1e39", u"-1e39",    u"1e400",    u"3.4028235e38", u"3.4028236e38",
-        u"1e-46", u"1e-45", u"7e-46",  u"abc",  u"１２．５", u"\u3000 2", u"+3",           u"1e10",
-        u"1e20",  u"1e-30", u"２。５", u"｡5",
-    };
-    Sweep([&](Rng& rng) {
-        std::vector<std::u16string> fields;
-        for (int k = 0; k < 4; ++k) {
-            switch (rng.Below(4)) {
-            case 0: fields.push_back(kTexts[rng.Below(sizeof kTexts / sizeof kTexts[0])]); break;
-            case 1: fields.push_back(DrawText(rng, PlainDecimals)); break;
-            case 2: fields.push_back(DrawText(rng, rng.Coin() ? Exponents : TypedForms)); break;
-            default: {
-                char buf[32];
-                std::snprintf(buf, sizeof buf, "%.9g", static_cast<double>(EdgeSingle(rng)));
-                fields.push_back(std::u16string(buf, buf + std::strlen(buf)));
-            }
-            }
-        }
-        if (formula == Formula::Bending && rng.Chance(8)) // R = -t
-            fields[3] = (fields[1].empty() || fields[1][0] != u'-') ? u"-" + fields[1] : fields[1].substr(1);
-        const Outcome want = Shown(ModelChain(formula, fields));
-        const Outcome got = CalcChain(formula, fields);
-        if (got == want)
-            return std::string();
-        std::string what = Name(formula) + " fields";
-        for (std::size_t k = 0; k < calc::FieldCount(formula); ++k)
-            what += ' ' + Printable(fields[k]);
-        return what + "; model " + Describe(want) + "; calc " + Describe(got);
-    });
+// The row's seeded cases, each checked; the first few failures shown.
+void TestReference::sweeps() {
+    QFETCH(int, count);
+    QFETCH(int, seed);
+    QFETCH(Check, check);
+    Rng rng(kBaseSeed ^ (0x9E3779B97F4A7C15ull * static_cast<std::uint64_t>(seed + 1)));
+    int failed = 0;
+    for (int i = 0; i < count; ++i) {
+        const std::string failure = check(rng);
+        if (!failure.empty() && ++failed <= 10)
+            qWarning("case %d: %s", i, failure.c_str());
+    }
+    const QString summary = QStringLiteral("%1 of %2 failed (PF_REFERENCE_SEED=0x%3)").arg(failed).arg(count);
+    QVERIFY2(failed == 0, qPrintable(summary.arg(kBaseSeed, 0, 16)));
 }
 
 QTEST_APPLESS_MAIN(TestReference)

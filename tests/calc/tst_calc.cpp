@@ -1,5 +1,8 @@
-// Text to number and single to text.
+// Text to number, single to text, and the three formulas on the worked
+// examples and on the cases worked out by hand.
 #include "calc/numconv.h"
+#include "formula_table.h"
+#include "reference/calc_and_model.h" // calc's side only: no model here
 #include "worked_examples.h"
 
 #include <QTest>
@@ -8,11 +11,11 @@
 #include <cmath>
 #include <limits>
 
-using calc::FpStatus;
+using namespace calc;
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-class TestNumconv : public QObject {
+class TestCalc : public QObject {
     Q_OBJECT
 private slots:
     void textToNumber_data();
@@ -20,9 +23,11 @@ private slots:
     void singleToText_data();
     void singleToText();
     void singleToTextReadsBack();
+    void formulas_data();
+    void formulas();
 };
 
-void TestNumconv::textToNumber_data() {
+void TestCalc::textToNumber_data() {
     // Each of the texts reads as the value.
     const std::tuple<const char*, QStringList, double> rows[] = {
         {"no number at the front",
@@ -71,14 +76,14 @@ void TestNumconv::textToNumber_data() {
         QTest::newRow(name) << texts << value;
 }
 
-void TestNumconv::textToNumber() {
+void TestCalc::textToNumber() {
     QFETCH(QStringList, texts);
     QFETCH(double, value);
     // Only a number beyond the double range raises a flag: overflow.
-    const unsigned flags = std::isinf(value) ? unsigned(calc::FpOverflow) : 0u;
+    const unsigned flags = std::isinf(value) ? unsigned(FpOverflow) : 0u;
     for (const QString& text : texts) {
         FpStatus status;
-        const double got = calc::TextToNumber(text.toStdU16String(), status);
+        const double got = TextToNumber(text.toStdU16String(), status);
         QVERIFY2(std::bit_cast<quint64>(got) == std::bit_cast<quint64>(value) && status.Flags() == flags,
                  qPrintable(QStringLiteral("\"%1\": %2, flags %3")
                                 .arg(text.left(40))
@@ -87,7 +92,7 @@ void TestNumconv::textToNumber() {
     }
 }
 
-void TestNumconv::singleToText_data() {
+void TestCalc::singleToText_data() {
     QTest::addColumn<float>("value");
     QTest::addColumn<QString>("text");
     for (const WorkedExample& e : WorkedExamples())
@@ -106,14 +111,14 @@ void TestNumconv::singleToText_data() {
     QTest::newRow("negative fraction exponent") << -2.5e-10f << "-2.5e-10";
 }
 
-void TestNumconv::singleToText() {
+void TestCalc::singleToText() {
     QFETCH(float, value);
     QFETCH(QString, text);
-    QCOMPARE(QString::fromStdU16String(calc::SingleToText(value)), text);
+    QCOMPARE(QString::fromStdU16String(SingleToText(value)), text);
 }
 
 // Every text the result field shows reads back to the same single, a zero to a zero.
-void TestNumconv::singleToTextReadsBack() {
+void TestCalc::singleToTextReadsBack() {
     std::uint32_t bits = 0x9E3779B9u;
     for (int i = 0; i < 200000; ++i) {
         bits = bits * 1664525u + 1013904223u;
@@ -121,12 +126,38 @@ void TestNumconv::singleToTextReadsBack() {
         if (!std::isfinite(f))
             continue;
         FpStatus status;
-        const std::u16string text = calc::SingleToText(f);
-        const auto back = static_cast<float>(calc::TextToNumber(text, status));
+        const std::u16string text = SingleToText(f);
+        const auto back = static_cast<float>(TextToNumber(text, status));
         QVERIFY2(std::bit_cast<quint32>(back) == bits || (f == 0 && back == 0),
                  qPrintable(QString::fromStdU16String(text)));
     }
 }
 
-QTEST_APPLESS_MAIN(TestNumconv)
-#include "tst_numconv.moc"
+void TestCalc::formulas_data() {
+    AddFormulaCases();
+    // The examples' texts read as the window reads them: the last one's narrowing is pending.
+    for (const WorkedExample& e : WorkedExamples()) {
+        FormulaCase c{e.formula, {0, 0, 0, kBlankingCoefficient}, 0, e.value, e.flags, e.check};
+        FpStatus read;
+        for (qsizetype i = 0; i < e.inputs.size(); ++i) {
+            read.Clear();
+            c.operands[std::size_t(i)] = Narrow(TextToNumber(e.inputs[i].toStdU16String(), read), read);
+        }
+        c.pending = read.Flags();
+        QTest::newRow(qPrintable(e.name)) << c;
+    }
+}
+
+void TestCalc::formulas() {
+    QFETCH(FormulaCase, formulaCase);
+    const auto& [formula, v, pending, result, flags, check] = formulaCase;
+    const reference::Outcome got = reference::CalcFormula(formula, v, pending);
+    const reference::Outcome want = reference::Expected(result, flags, check);
+    QCOMPARE(got.fault, want.fault);
+    QCOMPARE(got.flags, want.flags);
+    QCOMPARE(got.check, want.check);
+    QCOMPARE(QString::number(got.bits, 16), QString::number(want.bits, 16)); // a zero's sign too
+}
+
+QTEST_APPLESS_MAIN(TestCalc)
+#include "tst_calc.moc"
