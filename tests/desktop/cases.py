@@ -83,6 +83,14 @@ def wait_for(what, probe, timeout=20.0, passing=(), otherwise=None):
         time.sleep(0.1)
 
 
+def within(seconds, done):
+    """What done() returns once true within `seconds`; False if it does not come true."""
+    try:
+        return wait_for("", done, seconds)
+    except Failure:
+        return False
+
+
 def run(*command, check=True, **options):
     return subprocess.run(command, check=check, capture_output=True, text=True, **options).stdout.strip()
 
