@@ -83,6 +83,14 @@ def wait_for(what, probe, timeout=20.0, passing=(), otherwise=None):
         time.sleep(0.1)
 
 
+def within(seconds, done):
+    """What done() returns once true within `seconds`; False if it does not come true."""
+    try:
+        return wait_for("", done, seconds)
+    except Failure:
+        return False
+
+
 def run(*command, check=True, **options):
     return subprocess.run(command, check=check, capture_output=True, text=True, **options).stdout.strip()
 
@@ -104,7 +112,7 @@ def stop_of(control):
 
 def shown_windows():
     """Title -> X window of every window the window manager manages."""
-    listed = subprocess.run(["wmctrl", "-l"], capture_output=True, text=True).stdout.splitlines()
+    listed = run("wmctrl", "-l", check=False).splitlines()
     return {w[3]: int(w[0], 16) for w in (line.split(None, 3) for line in listed) if len(w) == 4}
 
 
@@ -570,9 +578,7 @@ def main(tag, start, argv, usage, default, once=()):
         print(f"{tag}: no case named {' '.join(unknown)}; the cases are {' '.join(known)}", flush=True)
         return 2
     failed = 0
-    for case in every:
-        if case.__name__ not in chosen:
-            continue
+    for case in [case for case in every if case.__name__ in chosen]:
         print(f"{tag}: --- {case.__name__}", flush=True)
         began = time.monotonic()
         try:

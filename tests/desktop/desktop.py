@@ -1,8 +1,6 @@
 #!/usr/bin/python3
-"""The user cases of cases.py on a desktop: the real program under a window
-manager, X mouse clicks and key presses (xdotool), and what a screen reader
-reads back over AT-SPI: a field's text, where the focus is, the caret. Once
-(with PF_ONCE set, or named), what AT-SPI tells of every window.
+"""The user cases of cases.py, read back over AT-SPI as a screen reader does;
+once (with PF_ONCE set, or named), what AT-SPI tells of every window.
 
 Usage: desktop.py PROGRAM [CASE...]   (by default the cases of cases.py; under
 run.sh: X display, window manager, D-Bus session)

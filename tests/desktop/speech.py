@@ -17,7 +17,7 @@ from orca import orca_platform
 
 import cases
 from atspi_tools import AtspiProgram
-from cases import EXAMPLES, FACTS, Failure, background, end, moves, run, stop_of, tabs, wait_for
+from cases import EXAMPLES, FACTS, Failure, background, end, moves, run, stop_of, tabs, wait_for, within
 
 STEP_WAIT = 5.0  # seconds for Orca to say what a step must make it say
 GIVE_UP = 8  # failed steps after which the walk stops
@@ -50,14 +50,6 @@ def notified(text):  # Orca 43 with a full stop unless the text ends with one
 
 def opened(field):  # Orca 48 without the role when the window's activation is told first
     return f"{field} text." if ORCA_43 else (f"{field} text.", f"{field}.")
-
-
-def within(seconds, done):
-    """Whether done() comes true within `seconds`."""
-    try:
-        return wait_for("", done, seconds)
-    except Failure:
-        return False
 
 
 class Orca:

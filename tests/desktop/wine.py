@@ -1,8 +1,7 @@
 #!/usr/bin/python3
-"""The user cases of cases.py with the Windows program under Wine: X mouse
-clicks and key presses (xdotool) at the places the layout facts give, and a
-field's text read as a person copies it, by select all, copy and the X
-clipboard (xclip), since Wine has no AT-SPI. Also: the windows at Wine's 150 %.
+"""The user cases of cases.py with the Windows program under Wine, a field's
+text read as a person copies it (WineProgram.focused_text), since Wine has no
+AT-SPI; and the windows at Wine's 150 %.
 
 Usage: wine.py PROGRAM.EXE [CASE...]   (all cases by default; on an X display
 with a window manager, WINEPREFIX and PF_LAYOUT_FACTS set; screenshots go to
@@ -12,7 +11,6 @@ the folder named by PF_SCREENS if set)
 import os
 import subprocess
 import sys
-import time
 
 import cases
 from cases import EXAMPLES, run
@@ -46,15 +44,10 @@ class WineProgram(cases.Program):
         have it."""
         subprocess.run(["xclip", "-i", "-selection", "clipboard"], input=UNCOPIED, text=True, check=True)
         self.key("ctrl+a", "ctrl+c")
-        deadline = time.monotonic() + 3
-        text = ""  # nothing copied: an empty field, or the focus not in a field
-        while time.monotonic() < deadline:
-            if (copied := read_clipboard()) not in (None, UNCOPIED):
-                text = copied
-                break
-            time.sleep(0.1)
+        # In a list, so that an empty copy counts.
+        copied = cases.within(3, lambda: (text := read_clipboard()) not in (None, UNCOPIED) and [text])
         self.key("End")
-        return text
+        return copied[0] if copied else ""  # nothing copied: an empty field, or the focus not in a field
 
 
 def set_log_pixels(dpi):
