@@ -68,11 +68,12 @@ void TestAccessible::objects_data() {
     QTest::addColumn<platform::ControlName>("object"); // null: the window itself
     QTest::addColumn<QAccessible::Role>("role");
     QTest::addColumn<QString>("name"); // null: its text in the table, a window's caption
-    for (const auto& [role, layout, rect] : Harness::Windows()) {
-        QTest::addRow("%s window", role)
-            << layout << platform::ControlName{nullptr} << QAccessible::Window << QString();
-        if (Harness::CalculatorOf(*layout))
-            QTest::addRow("%s picture", role) << layout << ui::kPicture << QAccessible::Graphic << QString();
+    for (const Harness::WindowCase& w : Harness::Windows()) {
+        QTest::addRow("%s window", w.role)
+            << w.layout << platform::ControlName{nullptr} << QAccessible::Window << QString();
+        if (w.calculator)
+            QTest::addRow("%s picture", w.role)
+                << w.layout << ui::kPicture << QAccessible::Graphic << QString();
     }
     const platform::Window *menu = &ui::MenuLayout(), *bending = &ui::BendingCalculator().layout;
     const auto button = QAccessible::Button, text = QAccessible::StaticText;
