@@ -132,14 +132,6 @@ struct Harness {
         return form;
     }
 
-    // Data rows "blanking", "drawing" and "bending": column "formula", the calculator's.
-    static void CalculatorRows() {
-        QTest::addColumn<calc::Formula>("formula");
-        for (const WindowCase& w : Windows())
-            if (w.calculator)
-                QTest::newRow(w.role) << w.calculator->formula;
-    }
-
     // The windows' client areas and a few controls' places: columns "window",
     // "control" (a null name: the window's client area on the screen) and "rect".
     static void GeometryRows() {
