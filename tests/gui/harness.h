@@ -64,47 +64,62 @@ struct Harness {
         return hooks;
     }
 
-    // The window whose layout table this is: ui::MenuLayout(), ui::MaterialLayout() or a calculator's.
-    std::array<platform::Form*, 5> Forms() {
-        return {&project.Form1, &project.Form2, &project.Form3, &project.Form4, &project.Form5};
+    // The windows by their roles, in the project's order (Form1 to Form5): a
+    // calculator's formula and menu button, and the client areas on a screen at
+    // the origin: places in pixels worked out by hand from the tables' twips (15
+    // to the pixel at 96 dpi, rounded to nearest).
+    struct WindowCase {
+        const char* role;
+        const platform::Window* layout;
+        QRect rect;
+        const ui::Calculator* calculator = nullptr; // null for the menu and the sheet
+        platform::ControlName menuButton{nullptr};  // the menu's button that opens it
+    };
+    static const std::vector<WindowCase>& Windows() {
+        static const std::vector<WindowCase> windows{
+            {"blanking", &ui::BlankingCalculator().layout, QRect(769, 99, 420, 380),
+             &ui::BlankingCalculator(), ui::kMenuBlankingButton},
+            {"drawing", &ui::DrawingCalculator().layout, QRect(764, 99, 420, 390), &ui::DrawingCalculator(),
+             ui::kMenuDrawingButton},
+            {"bending", &ui::BendingCalculator().layout, QRect(764, 95, 421, 390), &ui::BendingCalculator(),
+             ui::kMenuBendingButton},
+            {"menu", &ui::MenuLayout(), QRect(764, 99, 300, 159)},
+            {"sheet", &ui::MaterialLayout(), QRect(382, 97, 381, 371)}};
+        return windows;
     }
-    platform::Form& Form(const platform::Window& layout) {
-        for (platform::Form* form : Forms())
-            if (&form->layout() == &layout)
-                return *form;
-        qFatal("no window %s", layout.name);
+    // The row of a window by its layout table, its role or its calculator's formula.
+    template <class Key> static const WindowCase& Row(const Key& key) {
+        for (const WindowCase& w : Windows())
+            if (Is(w, key))
+                return w;
+        qFatal("no such window");
     }
-    int ShownCount() {
-        const auto forms = Forms();
-        return int(std::count_if(forms.begin(), forms.end(), [](platform::Form* f) { return f->IsShown(); }));
+    static bool Is(const WindowCase& w, const platform::Window& layout) { return w.layout == &layout; }
+    static bool Is(const WindowCase& w, const QByteArray& role) { return role == w.role; }
+    static bool Is(const WindowCase& w, calc::Formula f) {
+        return w.calculator && w.calculator->formula == f;
     }
-    platform::Form& Form(calc::Formula formula) { return Form(Calculator(formula).layout); }
-    // Shows the window whose layout table this is.
-    platform::Form& Show(const platform::Window& layout) {
-        project.runtime.Show(Form(layout));
-        return Form(layout);
-    }
-    platform::Form& Show(calc::Formula formula) { return Show(Calculator(formula).layout); }
-
-    // The calculator window of a formula, and the menu button that opens it.
-    static const ui::Calculator& Calculator(calc::Formula formula) {
-        return formula == calc::Formula::Blanking  ? ui::BlankingCalculator()
-               : formula == calc::Formula::Drawing ? ui::DrawingCalculator()
-                                                   : ui::BendingCalculator();
-    }
-    static platform::ControlName MenuButton(calc::Formula formula) {
-        return formula == calc::Formula::Blanking  ? ui::kMenuBlankingButton
-               : formula == calc::Formula::Drawing ? ui::kMenuDrawingButton
-                                                   : ui::kMenuBendingButton;
-    }
-
+    static const ui::Calculator& Calculator(calc::Formula formula) { return *Row(formula).calculator; }
+    static platform::ControlName MenuButton(calc::Formula formula) { return Row(formula).menuButton; }
     // The calculator whose layout table this is; null for the menu and the sheet.
     static const ui::Calculator* CalculatorOf(const platform::Window& layout) {
-        for (const ui::Calculator* c :
-             {&ui::BlankingCalculator(), &ui::DrawingCalculator(), &ui::BendingCalculator()})
-            if (&c->layout == &layout)
-                return c;
-        return nullptr;
+        return Row(layout).calculator;
+    }
+
+    // The project's window of a layout table, a role or a formula.
+    template <class Key> platform::Form& Form(const Key& key) {
+        const std::array<platform::Form*, 5> forms{&project.Form1, &project.Form2, &project.Form3,
+                                                   &project.Form4, &project.Form5};
+        return *forms.at(std::size_t(&Row(key) - Windows().data()));
+    }
+    int ShownCount() {
+        return int(std::count_if(Windows().begin(), Windows().end(),
+                                 [this](const WindowCase& w) { return Form(*w.layout).IsShown(); }));
+    }
+    // Shows the project's window of a layout table or a formula.
+    template <class Key> platform::Form& Show(const Key& key) {
+        project.runtime.Show(Form(key));
+        return Form(key);
     }
 
     // Starts on the menu and opens the calculator of a formula with its menu button.
@@ -115,36 +130,6 @@ struct Harness {
         if (form.window()) [[maybe_unused]]
             const bool active = QTest::qWaitForWindowActive(form.window());
         return form;
-    }
-
-    // Data rows "blanking", "drawing" and "bending": column "formula", the calculator's.
-    static void CalculatorRows() {
-        QTest::addColumn<calc::Formula>("formula");
-        QTest::newRow("blanking") << calc::Formula::Blanking;
-        QTest::newRow("drawing") << calc::Formula::Drawing;
-        QTest::newRow("bending") << calc::Formula::Bending;
-    }
-
-    // The windows by their roles, with their client areas on a screen at the
-    // origin: places in pixels worked out by hand from the tables' twips (15 to
-    // the pixel at 96 dpi, rounded to nearest).
-    struct WindowCase {
-        const char* role;
-        const platform::Window* layout;
-        QRect rect;
-    };
-    static std::vector<WindowCase> Windows() {
-        return {{"blanking", &ui::BlankingCalculator().layout, QRect(769, 99, 420, 380)},
-                {"drawing", &ui::DrawingCalculator().layout, QRect(764, 99, 420, 390)},
-                {"bending", &ui::BendingCalculator().layout, QRect(764, 95, 421, 390)},
-                {"menu", &ui::MenuLayout(), QRect(764, 99, 300, 159)},
-                {"sheet", &ui::MaterialLayout(), QRect(382, 97, 381, 371)}};
-    }
-    static QRect WindowRect(const platform::Window& layout) {
-        for (const WindowCase& w : Windows())
-            if (w.layout == &layout)
-                return w.rect;
-        return {};
     }
 
     // The windows' client areas and a few controls' places: columns "window",

@@ -8,8 +8,6 @@ class TestCalculator : public GuiTest {
 private slots:
     void compute_data();
     void compute();
-    void clear_data();
-    void clear();
     void arrows_data();
     void arrows();
     void link_data();
@@ -60,7 +58,8 @@ void TestCalculator::compute_data() {
 
 // A result overwrites what was typed into the result field; a fault is
 // reported instead and changes nothing. Either way the program goes on and the
-// inputs stay as typed: not validated, changed or reformatted.
+// inputs stay as typed: not validated, changed or reformatted. Then 清除
+// empties every field and puts the caret in the first.
 void TestCalculator::compute() {
     QFETCH(Formula, formula);
     QFETCH(QStringList, texts);
@@ -79,90 +78,68 @@ void TestCalculator::compute() {
     QVERIFY(!h.exitCode);
     QVERIFY(form.IsShown());
     QCOMPARE(h.reports.size(), flags ? 1 : 0);
-    if (!flags)
-        return;
-    // Each flag seen is named: 无效 (invalid), 除数为零 (division by zero), 溢出 (overflow).
-    const std::pair<unsigned, QString> names[] = {
-        {calc::FpInvalid, "无效"}, {calc::FpDivByZero, "除数为零"}, {calc::FpOverflow, "溢出"}};
-    for (const auto& [flag, name] : names)
-        QVERIFY2(h.reports[0].contains(name) == bool(flags & flag), qPrintable(h.reports[0]));
-    // The window still computes afterwards.
-    Harness::Fill(form, formula, QStringList(texts.size(), QString()));
-    Harness::Click(form, ui::kCalculateButton);
-    QCOMPARE(h.reports.size(), 1);
-    QCOMPARE(shown->text(), QStringLiteral("0"));
-}
-
-void TestCalculator::clear_data() { Harness::CalculatorRows(); }
-
-void TestCalculator::clear() {
-    QFETCH(Formula, formula);
-    Harness h(*environment_);
-    platform::Form& form = h.OpenCalculator(formula);
-    const auto inputs = Harness::Inputs(formula);
-    for (ControlName input : inputs)
-        Harness::Type(form, input, QStringLiteral("1"));
-    Harness::Type(form, ui::kResultField, "5");
-    Harness::Edit(form, ui::kResultField)->setFocus();
+    if (flags) {
+        // Each flag seen is named: 无效 (invalid), 除数为零 (division by zero), 溢出 (overflow).
+        const std::pair<unsigned, QString> names[] = {
+            {calc::FpInvalid, "无效"}, {calc::FpDivByZero, "除数为零"}, {calc::FpOverflow, "溢出"}};
+        for (const auto& [flag, name] : names)
+            QVERIFY2(h.reports[0].contains(name) == bool(flags & flag), qPrintable(h.reports[0]));
+        // The window still computes afterwards.
+        Harness::Fill(form, formula, QStringList(texts.size(), QString()));
+        Harness::Click(form, ui::kCalculateButton);
+        QCOMPARE(h.reports.size(), 1);
+        QCOMPARE(shown->text(), QStringLiteral("0"));
+    }
     Harness::Click(form, ui::kClearButton);
-    for (ControlName input : inputs)
+    for (ControlName input : Harness::Inputs(formula))
         QCOMPARE(Harness::Text(form, input), QString());
-    QCOMPARE(Harness::Text(form, ui::kResultField), QString());
+    QCOMPARE(shown->text(), QString());
     QCOMPARE(Harness::FocusName(), Name(ui::kFirstField));
 }
 
 void TestCalculator::arrows_data() {
     QTest::addColumn<Formula>("formula");
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QKeyCombination>("key");
-    QTest::addColumn<QString>("focus");
-    const QKeyCombination down(Qt::Key_Down), up(Qt::Key_Up), left(Qt::Key_Left), right(Qt::Key_Right);
-    const Formula B = kBlanking, D = kDrawing, N = kBending;
-    const QString lookup = Name(ui::kMaterialButton), result = Name(ui::kResultField);
-    // Inputs by their place in the formula: blanking L t τb, drawing L t σb k, bending B t σb R.
-    QTest::newRow("blanking L down") << B << Input(B, 0) << down << Input(B, 1);
-    QTest::newRow("blanking L up stays") << B << Input(B, 0) << up << Input(B, 0);
-    QTest::newRow("blanking t up") << B << Input(B, 1) << up << Input(B, 0);
-    QTest::newRow("blanking t down") << B << Input(B, 1) << down << Input(B, 2);
-    QTest::newRow("blanking τb down to the look-up") << B << Input(B, 2) << down << lookup;
-    QTest::newRow("blanking τb left stays") << B << Input(B, 2) << left << Input(B, 2);
-    QTest::newRow("blanking t right stays") << B << Input(B, 1) << right << Input(B, 1);
-    QTest::newRow("blanking shift down moves")
-        << B << Input(B, 0) << (Qt::SHIFT | Qt::Key_Down) << Input(B, 1);
-    QTest::newRow("blanking ctrl alt up moves")
-        << B << Input(B, 1) << (Qt::CTRL | Qt::ALT | Qt::Key_Up) << Input(B, 0);
-    QTest::newRow("blanking result down does nothing") << B << result << down << result;
-    QTest::newRow("drawing t down to k") << D << Input(D, 1) << down << Input(D, 3);
-    QTest::newRow("drawing k down to σb") << D << Input(D, 3) << down << Input(D, 2);
-    QTest::newRow("drawing σb up to k") << D << Input(D, 2) << up << Input(D, 3);
-    QTest::newRow("drawing k up to t") << D << Input(D, 3) << up << Input(D, 1);
-    QTest::newRow("drawing σb down to the look-up") << D << Input(D, 2) << down << lookup;
-    QTest::newRow("drawing σb left to L") << D << Input(D, 2) << left << Input(D, 0);
-    QTest::newRow("drawing k left stays") << D << Input(D, 3) << left << Input(D, 3);
-    QTest::newRow("drawing σb right stays") << D << Input(D, 2) << right << Input(D, 2);
-    QTest::newRow("bending σb down to R") << N << Input(N, 2) << down << Input(N, 3);
-    QTest::newRow("bending R up to σb") << N << Input(N, 3) << up << Input(N, 2);
-    QTest::newRow("bending R down to the look-up") << N << Input(N, 3) << down << lookup;
-    QTest::newRow("bending R left to t") << N << Input(N, 3) << left << Input(N, 1);
-    QTest::newRow("bending σb left stays") << N << Input(N, 2) << left << Input(N, 2);
-    QTest::newRow("bending B up stays") << N << Input(N, 0) << up << Input(N, 0);
+    QTest::addColumn<QStringList>("fields"); // the field keys are pressed in; where Down, Up and Left go
+    // Inputs by their captions; "look-up" is the look-up button, "result" the result field.
+    const QMap<QByteArray, QStringList> captions{{"blanking", {"L", "t", "τb"}},
+                                                 {"drawing", {"L", "t", "σb", "k"}},
+                                                 {"bending", {"B", "t", "σb", "R"}}};
+    for (const char* moves : {"blanking L: t L L", "blanking t: τb L t", "blanking τb: look-up t τb",
+                              "blanking result: result result result", "drawing L: t L L", "drawing t: k L t",
+                              "drawing k: σb t k", "drawing σb: look-up k L", "bending B: t B B",
+                              "bending t: σb B t", "bending σb: R t σb", "bending R: look-up σb t"}) {
+        const QStringList words = QString::fromUtf8(moves).remove(u':').split(u' ');
+        const QByteArray role = words[0].toLatin1();
+        const Formula formula = Harness::Row(role).calculator->formula;
+        QStringList fields;
+        for (const QString& word : words.mid(1))
+            fields << (word == "look-up"  ? Name(ui::kMaterialButton)
+                       : word == "result" ? Name(ui::kResultField)
+                                          : Input(formula, int(captions[role].indexOf(word))));
+        QTest::newRow(moves) << formula << fields;
+    }
 }
 
+// With Shift, Ctrl and Alt held or not; Right never moves, and no key edits.
 void TestCalculator::arrows() {
     QFETCH(Formula, formula);
-    QFETCH(QString, field);
-    QFETCH(QKeyCombination, key);
-    QFETCH(QString, focus);
+    QFETCH(QStringList, fields);
     Harness h(*environment_);
     platform::Form& form = h.OpenCalculator(formula);
-    const QByteArray name = field.toLatin1();
-    QLineEdit* start = Harness::Edit(form, {name.constData()});
+    QLineEdit* start = Harness::Edit(form, {qPrintable(fields[0])});
     start->setText(QStringLiteral("12"));
-    start->setFocus();
-    QCOMPARE(Harness::FocusName(), field);
-    QTest::keyClick(start, key.key(), key.keyboardModifiers());
-    QCOMPARE(Harness::FocusName(), focus);
-    QCOMPARE(start->text(), QStringLiteral("12")); // the key moves focus, never edits
+    const Qt::Key keys[] = {Qt::Key_Down, Qt::Key_Up, Qt::Key_Left, Qt::Key_Right};
+    for (const Qt::KeyboardModifiers held :
+         {Qt::KeyboardModifiers(), Qt::KeyboardModifiers(Qt::ShiftModifier),
+          Qt::ControlModifier | Qt::AltModifier})
+        for (int i = 0; i < 4; ++i) {
+            start->setFocus();
+            QCOMPARE(Harness::FocusName(), fields[0]);
+            QTest::keyClick(start, keys[i], held);
+            const QString key = QKeySequence(QKeyCombination(held, keys[i])).toString();
+            QVERIFY2(Harness::FocusName() == fields.value(i + 1, fields[0]), qPrintable(key));
+            QCOMPARE(start->text(), QStringLiteral("12"));
+        }
     QVERIFY(h.reports.isEmpty());
 }
 

@@ -14,8 +14,6 @@ private slots:
     void initTestCase();
     void layoutKept_data();
     void layoutKept();
-    void rulesAreTwoDeviceRows_data();
-    void rulesAreTwoDeviceRows();
     void drawnAtDeviceResolution_data();
     void drawnAtDeviceResolution();
     void bannerGradient_data();
@@ -65,69 +63,45 @@ void TestHiDpi::layoutKept() {
                      qPrintable(label->text()));
 }
 
-void TestHiDpi::rulesAreTwoDeviceRows_data() {
-    QTest::addColumn<const Window*>("window");
-    QTest::addColumn<ControlName>("control"); // the picture box, or null for the window's background
-    QTest::addColumn<QPoint>("at");           // a point of the rule, logical pixels in the picture
-    QTest::addColumn<bool>("horizontal");
-    const Window *sheet = &ui::MaterialLayout(), *blanking = &ui::BlankingCalculator().layout;
-    const ControlName background{nullptr};
-    QTest::newRow("sheet rule under the header") << sheet << background << QPoint(120, 27) << true;
-    QTest::newRow("sheet rule under the last material") << sheet << background << QPoint(250, 306) << true;
-    QTest::newRow("sheet column rule") << sheet << background << QPoint(206, 160) << false;
-    QTest::newRow("sheet frame left") << sheet << background << QPoint(17, 60) << false;
-    QTest::newRow("blanking extension line") << blanking << ui::kPicture << QPoint(24, 30) << true;
-    QTest::newRow("blanking plan outline") << blanking << ui::kPicture << QPoint(100, 75) << true;
-    QTest::newRow("blanking section left end") << blanking << ui::kPicture << QPoint(30, 34) << false;
-}
-
-// A one-pixel black rule is two full-black device rows (or columns) with
-// white on both sides: not a blurred four-row grey, not moved half a pixel.
-void TestHiDpi::rulesAreTwoDeviceRows() {
-    QFETCH(const Window*, window);
-    QFETCH(ControlName, control);
-    QFETCH(QPoint, at);
-    QFETCH(bool, horizontal);
-    Harness h(*environment_);
-    platform::Form& form = h.Show(*window);
-    const QImage image = form.window()->grab().toImage();
-    const QPoint device = (ContentsInWindow(form, control).topLeft() + at) * kRatio;
-    const auto gray = [&](int offset) {
-        return qGray(image.pixel(device + (horizontal ? QPoint(0, offset) : QPoint(offset, 0))));
-    };
-    QString profile;
-    for (int offset = -3; offset <= 4; ++offset)
-        profile += QStringLiteral(" %1").arg(gray(offset));
-    for (int offset = -3; offset <= 4; ++offset)
-        QVERIFY2(offset == 0 || offset == 1 ? gray(offset) == 0 : gray(offset) > 230, qPrintable(profile));
-}
-
 void TestHiDpi::drawnAtDeviceResolution_data() {
     QTest::addColumn<const Window*>("window");
     QTest::addColumn<ControlName>("control"); // null: the window's background picture
     QTest::addColumn<QRect>("area");          // logical pixels in its contents; null: all of them
+    QTest::addColumn<int>("rule");            // a Qt::Orientation: a one-pixel rule at the area's corner
     const Window *blanking = &ui::BlankingCalculator().layout, *drawing = &ui::DrawingCalculator().layout,
                  *bending = &ui::BendingCalculator().layout, *menu = &ui::MenuLayout(),
                  *sheet = &ui::MaterialLayout();
     const ControlName background{nullptr};
-    QTest::newRow("caption text") << blanking << ui::kFirstCaption << QRect(0, 0, 89, 17);
-    QTest::newRow("input text") << drawing << ui::kFirstField << QRect();
-    QTest::newRow("button text") << bending << ui::kCalculateButton << QRect();
-    QTest::newRow("blanking hatching") << blanking << ui::kPicture << QRect(30, 30, 57, 8);
-    QTest::newRow("drawing picture") << drawing << ui::kPicture << QRect();
-    QTest::newRow("bending picture") << bending << ui::kPicture << QRect();
-    QTest::newRow("menu button picture") << menu << ui::kMenuBlankingButton << QRect();
-    QTest::newRow("banner credit") << menu << background << QRect(9, 117, 161, 22);
-    QTest::newRow("sheet texts") << sheet << background << QRect(18, 7, 342, 299);
-    QTest::newRow("sheet note") << sheet << background << QRect(25, 330, 186, 17);
+    const int across = Qt::Horizontal, down = Qt::Vertical;
+    QTest::newRow("caption text") << blanking << ui::kFirstCaption << QRect(0, 0, 89, 17) << 0;
+    QTest::newRow("input text") << drawing << ui::kFirstField << QRect() << 0;
+    QTest::newRow("button text") << bending << ui::kCalculateButton << QRect() << 0;
+    QTest::newRow("blanking hatching") << blanking << ui::kPicture << QRect(30, 30, 57, 8) << 0;
+    QTest::newRow("drawing picture") << drawing << ui::kPicture << QRect() << 0;
+    QTest::newRow("bending picture") << bending << ui::kPicture << QRect() << 0;
+    QTest::newRow("menu button picture") << menu << ui::kMenuBlankingButton << QRect() << 0;
+    QTest::newRow("banner credit") << menu << background << QRect(9, 117, 161, 22) << 0;
+    QTest::newRow("sheet texts") << sheet << background << QRect(18, 7, 342, 299) << 0;
+    QTest::newRow("sheet note") << sheet << background << QRect(25, 330, 186, 17) << 0;
+    QTest::newRow("sheet rule under the header") << sheet << background << QRect(120, 27, 1, 1) << across;
+    QTest::newRow("sheet rule under the last material")
+        << sheet << background << QRect(250, 306, 1, 1) << across;
+    QTest::newRow("sheet column rule") << sheet << background << QRect(206, 160, 1, 1) << down;
+    QTest::newRow("sheet frame left") << sheet << background << QRect(17, 60, 1, 1) << down;
+    QTest::newRow("blanking extension line") << blanking << ui::kPicture << QRect(24, 30, 1, 1) << across;
+    QTest::newRow("blanking plan outline") << blanking << ui::kPicture << QRect(100, 75, 1, 1) << across;
+    QTest::newRow("blanking section left end") << blanking << ui::kPicture << QRect(30, 34, 1, 1) << down;
 }
 
 // Edges of shapes and glyphs fall inside device pixels: many 2 × 2 device
-// blocks are not of one colour, which a 1x bitmap scaled up never shows.
+// blocks are not of one colour, which a 1x bitmap scaled up never shows. A
+// one-pixel black rule is two full-black device rows (or columns) with white on
+// both sides: not a blurred four-row grey, not moved half a pixel.
 void TestHiDpi::drawnAtDeviceResolution() {
     QFETCH(const Window*, window);
     QFETCH(ControlName, control);
     QFETCH(QRect, area);
+    QFETCH(int, rule);
     Harness h(*environment_);
     platform::Form& form = h.Show(*window);
     if (auto* edit = qobject_cast<QLineEdit*>(control.name ? form.Control(control) : nullptr))
@@ -135,6 +109,19 @@ void TestHiDpi::drawnAtDeviceResolution() {
     const QImage image = form.window()->grab().toImage();
     const QRect contents = ContentsInWindow(form, control);
     area = area.isNull() ? contents : area.translated(contents.topLeft());
+    if (rule) {
+        const auto gray = [&](int offset) {
+            const QPoint along = rule == Qt::Horizontal ? QPoint(0, offset) : QPoint(offset, 0);
+            return qGray(image.pixel(area.topLeft() * kRatio + along));
+        };
+        QString profile;
+        for (int offset = -3; offset <= 4; ++offset)
+            profile += QStringLiteral(" %1").arg(gray(offset));
+        for (int offset = -3; offset <= 4; ++offset)
+            QVERIFY2(offset == 0 || offset == 1 ? gray(offset) == 0 : gray(offset) > 230,
+                     qPrintable(profile));
+        return;
+    }
     int mixed = 0;
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x) {

@@ -32,29 +32,19 @@ private slots:
 };
 
 namespace {
-int VisibleWindows(const platform::Window& layout) {
+// The windows of a role (menu, blanking, drawing, bending or sheet) on the screen.
+int VisibleWindows(const QByteArray& role) {
     int n = 0;
     for (QWidget* w : QApplication::topLevelWidgets())
-        n += w->objectName() == QLatin1String(layout.name) && w->isVisible();
+        n += w->objectName() == QLatin1String(Harness::Row(role).layout->name) && w->isVisible();
     return n;
 }
 
-// A window by its role: menu, blanking, drawing, bending or sheet.
-const platform::Window& Layout(const QByteArray& role) {
-    for (const Harness::WindowCase& w : Harness::Windows())
-        if (role == w.role)
-            return *w.layout;
-    qFatal("no window %s", role.constData());
-}
-
 // A control of a window by its caption, "lookup" (a calculator's look-up
-// field), or its name.
+// field), a calculator's role (its menu button), or its name.
 platform::ControlName Control(const QByteArray& role, const QByteArray& word) {
-    const platform::Window& layout = Layout(role);
-    for (const ui::Calculator* c :
-         {&ui::BlankingCalculator(), &ui::DrawingCalculator(), &ui::BendingCalculator()})
-        if (&c->layout == &layout && word == "lookup")
-            return {c->lookupField};
+    if (word == "lookup")
+        return {Harness::Row(role).calculator->lookupField};
     const std::pair<const char*, platform::ControlName> captions[] = {
         {"查询", ui::kMaterialButton},
         {"返回", ui::kBackButton},
@@ -69,11 +59,9 @@ platform::ControlName Control(const QByteArray& role, const QByteArray& word) {
     for (const auto& [caption, name] : captions)
         if (word == caption)
             return name;
-    for (const Harness::WindowCase& w : Harness::Windows()) // a calculator's menu button
+    for (const Harness::WindowCase& w : Harness::Windows())
         if (role == "menu" && word == w.role)
-            for (calc::Formula f : {calc::Formula::Blanking, calc::Formula::Drawing, calc::Formula::Bending})
-                if (&Harness::Calculator(f).layout == w.layout)
-                    return Harness::MenuButton(f);
+            return w.menuButton;
     return {word.constData()}; // the word outlives the step
 }
 } // namespace
@@ -101,9 +89,8 @@ void TestLifecycle::walks_data() {
     QTest::newRow("ending: menu close button")
         << "start; click menu 关闭; ends 0; unloaded menu; gone menu; count 0";
     QTest::newRow("ending: menu close button with the material window")
-        << "start; open drawing; click drawing 查询; click drawing 返回; shown sheet; click menu 关闭; ends "
-           "0; "
-           "unloaded menu; gone menu; count 0";
+        << "start; open drawing; click drawing 查询; click drawing 返回; shown sheet; click menu 关闭; "
+           "ends 0; unloaded menu; gone menu; count 0";
     QTest::newRow("ending: menu title bar right after start")
         << "start; close menu; ends 0; unloaded menu; gone menu; count 0";
     QTest::newRow("ending: calculator close button")
@@ -115,19 +102,17 @@ void TestLifecycle::walks_data() {
         << "open bending; close bending; ends 0; unloaded bending; gone bending; count 0";
     // The menu does not come back.
     QTest::newRow("ending: calculator title bar with the material window")
-        << "open bending; click bending 查询; shown sheet; close bending; runs; unloaded bending; gone "
-           "bending; "
-           "shown sheet; unloaded menu; click sheet 关闭; ends 0";
+        << "open bending; click bending 查询; shown sheet; close bending; runs; unloaded bending; "
+           "gone bending; shown sheet; unloaded menu; click sheet 关闭; ends 0";
     QTest::newRow("ending: the material window closed last by its title bar")
         << "open blanking; click blanking 查询; close blanking; runs; close sheet; ends 0";
     // Two clicks leave one material window, and the caret goes back to the look-up field.
     eachCalculator("查询 twice from %s", "open R; click R 查询; shown sheet; once sheet; active R lookup; "
                                          "click R 查询; shown sheet; once sheet; active R lookup; count 2");
     QTest::newRow("the material window outlives switches")
-        << "open blanking; click blanking 查询; keep sheet; click blanking 返回; shown menu; click menu "
-           "折弯; "
-           "shown bending; same sheet; click bending 返回; click sheet 关闭; unloaded sheet; shown menu; "
-           "runs";
+        << "open blanking; click blanking 查询; keep sheet; click blanking 返回; shown menu; "
+           "click menu 折弯; shown bending; same sheet; click bending 返回; click sheet 关闭; "
+           "unloaded sheet; shown menu; runs";
     // Pressed from the keyboard with a digit typed at once: until the window
     // manager gives the new calculator the focus, the window system still hands
     // the keys to the menu, which stays on the screen till then. The menu button
@@ -170,16 +155,12 @@ void TestLifecycle::walks() {
     for (const QString& step : steps.split(QStringLiteral("; "))) {
         const QList<QByteArray> w = step.toUtf8().split(' ');
         const QByteArray& verb = w[0];
-        const auto form = [&](qsizetype i) -> platform::Form& { return h.Form(Layout(w[i])); };
+        const auto form = [&](qsizetype i) -> platform::Form& { return h.Form(w[i]); };
         const auto control = [&](qsizetype i) { return Control(w[i - 1], w[i]); };
         if (verb == "start") {
             h.project.Start();
         } else if (verb == "open") {
-            const ui::Calculator* c = nullptr;
-            for (const ui::Calculator* each :
-                 {&ui::BlankingCalculator(), &ui::DrawingCalculator(), &ui::BendingCalculator()})
-                c = &each->layout == &Layout(w[1]) ? each : c;
-            h.OpenCalculator(c->formula);
+            h.OpenCalculator(Harness::Row(w[1]).calculator->formula);
         } else if (verb == "click") {
             Harness::Click(form(1), control(2));
         } else if (verb == "close") {
@@ -200,11 +181,11 @@ void TestLifecycle::walks() {
         } else if (verb == "shown" || verb == "unloaded") {
             QVERIFY2(form(1).IsShown() == (verb == "shown"), qPrintable(step));
         } else if (verb == "gone") {
-            QCOMPARE(VisibleWindows(Layout(w[1])), 0);
+            QCOMPARE(VisibleWindows(w[1]), 0);
         } else if (verb == "leaves") {
-            QTRY_COMPARE(VisibleWindows(Layout(w[1])), 0);
+            QTRY_COMPARE(VisibleWindows(w[1]), 0);
         } else if (verb == "once") {
-            QCOMPARE(VisibleWindows(Layout(w[1])), 1);
+            QCOMPARE(VisibleWindows(w[1]), 1);
         } else if (verb == "active") {
             QVERIFY2(QTest::qWaitForWindowActive(form(1).window()), qPrintable(step));
             QCOMPARE(QApplication::activeWindow(), form(1).window());
@@ -316,20 +297,23 @@ void TestLifecycle::windowManagerActivatesTheSheet() {
 void TestLifecycle::failedCalls_data() {
     QTest::addColumn<int>("member");
     QTest::addColumn<QString>("object");
-    QTest::addColumn<QString>("action"); // what the user does in the blanking window, or "menu" in the menu
+    QTest::addColumn<QByteArray>("window");             // acted in: blanking, or menu
+    QTest::addColumn<platform::ControlName>("clicked"); // null: Down in the look-up field
     const platform::Window& blanking = ui::BlankingCalculator().layout;
     const platform::ControlName lookup{ui::BlankingCalculator().lookupField};
-    QTest::newRow("fetch Text") << 160
-                                << Harness::Object(blanking, Harness::Inputs(calc::Formula::Blanking)[1])
-                                << "calculate";
-    QTest::newRow("set Text of the result")
-        << 164 << Harness::Object(blanking, ui::kResultField) << "calculate";
-    QTest::newRow("set Text while clearing") << 164 << Harness::Object(blanking, ui::kFirstField) << "clear";
-    QTest::newRow("SetFocus on a text box") << 516 << Harness::Object(blanking, lookup) << "material";
-    QTest::newRow("SetFocus on a button") << 420 << Harness::Object(blanking, ui::kMaterialButton) << "down";
-    QTest::newRow("Show") << 688 << Harness::Object(ui::MaterialLayout()) << "material";
-    QTest::newRow("Unload") << 16 << Harness::Object(blanking) << "back";
-    QTest::newRow("Show from the menu") << 688 << Harness::Object(blanking) << "menu";
+    const platform::ControlName second = Harness::Inputs(calc::Formula::Blanking)[1];
+    const auto row = [](const char* name, int member, const QString& object, platform::ControlName clicked,
+                        const char* window = "blanking") {
+        QTest::newRow(name) << member << object << QByteArray(window) << clicked;
+    };
+    row("fetch Text", 160, Harness::Object(blanking, second), ui::kCalculateButton);
+    row("set Text of the result", 164, Harness::Object(blanking, ui::kResultField), ui::kCalculateButton);
+    row("set Text while clearing", 164, Harness::Object(blanking, ui::kFirstField), ui::kClearButton);
+    row("SetFocus on a text box", 516, Harness::Object(blanking, lookup), ui::kMaterialButton);
+    row("SetFocus on a button", 420, Harness::Object(blanking, ui::kMaterialButton), {nullptr});
+    row("Show", 688, Harness::Object(ui::MaterialLayout()), ui::kMaterialButton);
+    row("Unload", 16, Harness::Object(blanking), ui::kBackButton);
+    row("Show from the menu", 688, Harness::Object(blanking), ui::kMenuBlankingButton, "menu");
 }
 
 // A failed call is reported in Chinese with its member number while the
@@ -337,25 +321,19 @@ void TestLifecycle::failedCalls_data() {
 void TestLifecycle::failedCalls() {
     QFETCH(int, member);
     QFETCH(QString, object);
-    QFETCH(QString, action);
+    QFETCH(QByteArray, window);
+    QFETCH(platform::ControlName, clicked);
     Harness h(*environment_);
+    const bool menu = window == "menu";
     platform::Form& form =
-        action == "menu" ? (h.project.Start(), h.project.Form4) : h.OpenCalculator(calc::Formula::Blanking);
-    if (action != "menu")
+        menu ? (h.project.Start(), h.project.Form4) : h.OpenCalculator(calc::Formula::Blanking);
+    if (!menu)
         Harness::Type(form, ui::kFirstField, "100");
     bool shownAtReport = false;
     h.onReport = [&] { shownAtReport = form.IsShown(); };
     h.failing = std::make_pair(platform::Member(member), object);
-    if (action == "menu")
-        Harness::Click(form, ui::kMenuBlankingButton);
-    else if (action == "calculate")
-        Harness::Click(form, ui::kCalculateButton);
-    else if (action == "clear")
-        Harness::Click(form, ui::kClearButton);
-    else if (action == "material")
-        Harness::Click(form, ui::kMaterialButton);
-    else if (action == "back")
-        Harness::Click(form, ui::kBackButton);
+    if (clicked.name)
+        Harness::Click(form, clicked);
     else
         QTest::keyClick(Harness::Edit(form, {Harness::Calculator(calc::Formula::Blanking).lookupField}),
                         Qt::Key_Down);
@@ -417,34 +395,25 @@ void TestLifecycle::reloadedButtonsFindTheirFacePictures() {
     QApplication::setStyle(QStringLiteral("Fusion"));
 }
 
-namespace {
-enum Call { FetchCall, SetCall, FocusCall };
-// A call on one of the blanking window's controls.
-void Make(Harness& h, int call) {
-    platform::Form& form = h.project.Form1;
-    switch (call) {
-    case FetchCall: (void)h.project.runtime.FetchText(form, ui::kFirstField); break;
-    case SetCall: h.project.runtime.SetText(form, ui::kResultField, "x"); break;
-    default: h.project.runtime.SetFocus(form, Harness::Inputs(calc::Formula::Blanking)[1]); break;
-    }
-}
-} // namespace
-
 void TestLifecycle::callsOnAnUnloadedWindowFail_data() {
-    QTest::addColumn<int>("call");
-    QTest::addColumn<int>("member");
-    QTest::newRow("fetch Text") << int(FetchCall) << 160;
-    QTest::newRow("set Text") << int(SetCall) << 164;
-    QTest::newRow("SetFocus") << int(FocusCall) << 516;
+    QTest::addColumn<int>("member"); // of the call made on one of the blanking window's controls
+    QTest::newRow("fetch Text") << 160;
+    QTest::newRow("set Text") << 164;
+    QTest::newRow("SetFocus") << 516;
 }
 
 // No call quietly reloads a window or reports success on a control that is gone.
 void TestLifecycle::callsOnAnUnloadedWindowFail() {
-    QFETCH(int, call);
     QFETCH(int, member);
     Harness h(*environment_);
+    platform::Runtime& runtime = h.project.runtime;
     try {
-        Make(h, call);
+        if (member == 160)
+            (void)runtime.FetchText(h.project.Form1, ui::kFirstField);
+        else if (member == 164)
+            runtime.SetText(h.project.Form1, ui::kResultField, "x");
+        else
+            runtime.SetFocus(h.project.Form1, Harness::Inputs(calc::Formula::Blanking)[1]);
         QFAIL("no failure");
     } catch (const platform::CheckedCallError& e) {
         QCOMPARE(int(e.member()), member);
@@ -456,16 +425,14 @@ void TestLifecycle::callsOnAnUnloadedWindowFail() {
 void TestLifecycle::launch_data() {
     QTest::addColumn<QString>("commandLine");
     QTest::addColumn<QString>("opened"); // empty: nothing may be opened
-    QTest::newRow("the link's command line") << "explorer.exe http://tamberlo.example"
-                                             << "http://tamberlo.example";
-    QTest::newRow("shell name in capitals") << "EXPLORER.EXE https://tamberlo.example/a"
-                                            << "https://tamberlo.example/a";
-    QTest::newRow("a local file is not opened") << "explorer.exe file:///etc/passwd"
-                                                << "";
-    QTest::newRow("another program is not run") << "cmd.exe /c del *"
-                                                << "";
-    QTest::newRow("no address") << "explorer.exe "
-                                << "";
+    const auto row = [](const char* name, const char* commandLine, const char* opened) {
+        QTest::newRow(name) << QString(commandLine) << QString(opened);
+    };
+    row("the link's command line", "explorer.exe http://tamberlo.example", "http://tamberlo.example");
+    row("shell name in capitals", "EXPLORER.EXE https://tamberlo.example/a", "https://tamberlo.example/a");
+    row("a local file is not opened", "explorer.exe file:///etc/passwd", "");
+    row("another program is not run", "cmd.exe /c del *", "");
+    row("no address", "explorer.exe ", "");
 }
 
 void TestLifecycle::launch() {
@@ -479,9 +446,7 @@ void TestLifecycle::launch() {
         failed = true;
     }
     QCOMPARE(failed, opened.isEmpty());
-    QCOMPARE(h.opened.size(), opened.isEmpty() ? 0 : 1);
-    if (!opened.isEmpty())
-        QCOMPARE(h.opened[0], QUrl(opened));
+    QCOMPARE(h.opened, opened.isEmpty() ? QList<QUrl>() : QList<QUrl>{QUrl(opened)});
 }
 
 void TestLifecycle::endTakesTheUnloadedWindow_data() {

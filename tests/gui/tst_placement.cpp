@@ -60,11 +60,11 @@ void TestPlacement::placed() {
     QFETCH(Shift, shift);
     QFETCH(bool, opened);
     const auto arrangement = ui::Arrangement();
-    for (const auto& [role, layout, layoutRect] : Harness::Windows()) {
-        QCOMPARE(platform::LayoutRect(*layout, Screen({})), layoutRect);
-        const QRect placed = platform::PlaceWindow(*layout, arrangement, screen);
+    for (const Harness::WindowCase& w : Harness::Windows()) {
+        QCOMPARE(platform::LayoutRect(*w.layout, Screen({})), w.rect);
+        const QRect placed = platform::PlaceWindow(*w.layout, arrangement, screen);
         if (shift)
-            QCOMPARE(placed, layoutRect.translated(*shift));
+            QCOMPARE(placed, w.rect.translated(*shift));
         QVERIFY2(screen.available.contains(placed), qPrintable(Text(placed)));
     }
     if (!opened)
@@ -79,8 +79,8 @@ void TestPlacement::placed() {
     for (const QRect& r : {calc, material})
         QVERIFY2(screen.available.contains(r), qPrintable(Text(r)));
     if (shift) {
-        QCOMPARE(calc, Harness::WindowRect(calculator.layout()).translated(*shift));
-        QCOMPARE(material, Harness::WindowRect(sheet.layout()).translated(*shift));
+        QCOMPARE(calc, Harness::Row(calculator.layout()).rect.translated(*shift));
+        QCOMPARE(material, Harness::Row(sheet.layout()).rect.translated(*shift));
         QVERIFY(material.right() < calc.left()); // beside it, not over it
     }
 }
