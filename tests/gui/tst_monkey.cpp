@@ -31,17 +31,12 @@ constexpr qsizetype kLogLength = 20;
 using Layout = const platform::Window*;
 
 bool Is(const QString& control, platform::ControlName name) { return control == platform::ToString(name); }
-bool Is(const platform::Control& c, platform::ControlName name) {
-    return Is(platform::ToString({c.name, c.index}), name);
-}
+QString Name(const platform::Control& c) { return platform::ToString({c.name, c.index}); }
 
 // Whether a press on the control ends the program: the menu's and the calculators' close buttons.
 bool Ends(Layout window, const QString& control) {
     return window == &ui::MenuLayout() ? Is(control, ui::kMenuCloseButton)
                                        : Harness::CalculatorOf(*window) && Is(control, ui::kCloseButton);
-}
-bool Ends(Layout window, const platform::Control& c) {
-    return Ends(window, platform::ToString({c.name, c.index}));
 }
 
 // The fields of a calculator: the inputs in reading order, then the result.
@@ -264,8 +259,25 @@ public:
     Monkey(ui::Environment& environment, quint64 seed) : environment_(environment), seed_(seed), rng_(seed) {
         StartProgram();
     }
+
     // The actions and the checks after each; a failure with the pair that replays it, or empty.
-    QString Run(qint64 actions);
+    QString Run(qint64 actions) {
+        QElapsedTimer timer;
+        timer.start();
+        for (index_ = 0; index_ < actions; ++index_)
+            if (const QString failure = Step(); !failure.isEmpty())
+                return QStringLiteral("seed %1, action #%2 (program %3): %4\n"
+                                      "replay: PF_MONKEY_SEED=%1 PF_MONKEY_ACTIONS=%5\nlast actions:\n%6")
+                    .arg(QString::number(seed_), QString::number(index_), QString::number(programs_), failure,
+                         QString::number(index_ + 1), log_.join(QLatin1Char('\n')));
+        QStringList tally;
+        for (auto it = tally_.begin(); it != tally_.end(); ++it)
+            tally << QStringLiteral("%1 %2").arg(it.key()).arg(it.value());
+        qInfo("seed %llu: %lld actions, %lld programs started, %lld reports, %.1f s", seed_, actions,
+              programs_, reportsBefore_ + h_->reports.size(), double(timer.elapsed()) / 1000.0);
+        qInfo("procedures: %s", qPrintable(tally.join(QStringLiteral(", "))));
+        return {};
+    }
 
 private:
     // What a user should see, and where the focus should go.
@@ -280,22 +292,245 @@ private:
         bool mayHold = false;
     };
 
-    void StartProgram();
-    platform::Form& Form(Layout window) const { return h_->Form(*window); }
-    // The shown windows in the project's order.
-    std::vector<Layout> Shown() const;
-    Layout AnyShown(bool preferActive);
-    void Note(const QString& action);
-    QString Step();
+    void StartProgram() {
+        if (h_)
+            reportsBefore_ += h_->reports.size();
+        h_.reset();
+        Harness::Flush();
+        h_ = std::make_unique<Harness>(environment_);
+        model_ = Model{};
+        ++programs_;
+        Note(QStringLiteral("start program %1").arg(programs_));
+        h_->project.Start();
+        Show(&ui::MenuLayout());
+        QCoreApplication::processEvents();
+        Harness::Flush();
+    }
 
-    void Click();
-    void TypeText();
-    void TypeKeys(bool number);
-    void CloseTitleBar();
-    void SendKey(Layout window, const Key& key);
+    platform::Form& Form(Layout window) const { return h_->Form(*window); }
+    QString FocusName(Layout window, const char* none) const {
+        QWidget* focus = Form(window).window()->focusWidget();
+        return focus ? focus->objectName() : QString::fromLatin1(none);
+    }
+
+    // The shown windows in the project's order.
+    std::vector<Layout> Shown() const {
+        std::vector<Layout> shown;
+        for (Layout window : windows_)
+            if (model_.shown.count(window))
+                shown.push_back(window);
+        return shown;
+    }
+
+    // A shown window; mostly the active one, as a user mostly works in it. Right
+    // after a procedure, keys reach only the window it activated (as a window
+    // system delivers them; those sent to another window go there too).
+    Layout AnyShown(bool preferActive) {
+        const std::vector<Layout> shown = Shown();
+        if (preferActive && (model_.mayHold || rng_.Chance(70)))
+            for (Layout window : shown)
+                if (Form(window).window() == QApplication::activeWindow())
+                    return window;
+        return rng_.Pick(shown);
+    }
+
+    void Note(const QString& action) {
+        log_ << QStringLiteral("#%1 %2").arg(index_).arg(action);
+        if (log_.size() > kLogLength)
+            log_.removeFirst();
+    }
+
+    // One random action and the checks after it; a failure's description, or empty.
+    QString Step() {
+        const int r = rng_.Below(100);
+        if (r < 38)
+            Click();
+        else if (r < 56)
+            TypeText();
+        else if (r < 98)
+            TypeKeys(r < 64);
+        else
+            CloseTitleBar();
+        QCoreApplication::processEvents();
+        Harness::Flush();
+        QString failure = Check();
+        if (failure.isEmpty() && model_.ended) {
+            StartProgram();
+            failure = Check();
+        }
+        return failure;
+    }
+
+    // A left click at a point of a control, or anywhere in the window; the control
+    // under the point gets it. Buttons are hit inside their face.
+    void Click() {
+        const Layout shown = AnyShown(false);
+        platform::FormWindow* window = Form(shown).window();
+        QPoint point;
+        if (rng_.Chance(8)) {
+            point = QPoint(rng_.Below(window->width()), rng_.Below(window->height()));
+        } else {
+            // Half of the clicks go to what has a procedure: the buttons and the link.
+            std::vector<const platform::Control*> controls;
+            const bool active = rng_.Chance(50);
+            for (const platform::Control& c : shown->controls)
+                if (!active || c.kind == platform::Kind::Button || Is(Name(c), ui::kWebLink))
+                    controls.push_back(&c);
+            const platform::Control* c = rng_.Pick(controls);
+            // The close buttons end the program; fewer of them let programs live longer.
+            if (Ends(shown, Name(*c)) && rng_.Chance(70))
+                c = rng_.Pick(controls);
+            QRect r = Form(shown).Control({c->name, c->index})->geometry();
+            if (c->kind == platform::Kind::Button)
+                r = r.marginsRemoved(QMargins(r.width() / 4, r.height() / 4, r.width() / 4, r.height() / 4));
+            point = r.topLeft() + QPoint(rng_.Below(r.width()), rng_.Below(r.height()));
+        }
+        if (point.isNull())
+            point = QPoint(1, 1); // (0, 0) would mean the window's centre
+        QWidget* hit = window->childAt(point);
+        while (hit && hit->parentWidget() != window)
+            hit = hit->parentWidget();
+        const Qt::KeyboardModifiers modifiers = rng_.Chance(90) ? Qt::NoModifier : FewModifiers(rng_);
+        const QString control = hit ? hit->objectName() : QStringLiteral("<window>");
+        Note(QStringLiteral("click %1.%2 at (%3,%4) with %5")
+                 .arg(QLatin1String(shown->name), control, QString::number(point.x()),
+                      QString::number(point.y()), QKeySequence(modifiers.toInt()).toString()));
+        // A press lets go of the keys; a procedure it runs may hold them again.
+        model_.mayHold = hit && (qobject_cast<QAbstractButton*>(hit) || Is(control, ui::kWebLink));
+        QTest::mouseClick(window->windowHandle(), Qt::LeftButton, modifiers, point);
+        if (hit)
+            Clicked(shown, control);
+    }
+
+    // Text put into a field as a paste over its whole content would.
+    void TypeText() {
+        std::vector<Layout> calculators;
+        for (Layout window : Shown())
+            if (Harness::CalculatorOf(*window))
+                calculators.push_back(window);
+        if (calculators.empty())
+            return Click();
+        const Layout window = rng_.Pick(calculators);
+        const QString field = rng_.Pick(Fields(*Harness::CalculatorOf(*window)));
+        const QString text = AnyText(rng_);
+        Note(QStringLiteral("set %1.%2 to %3").arg(QLatin1String(window->name), field, Quote(text)));
+        Harness::Edit(Form(window), {qPrintable(field)})->setText(text);
+        model_.fields[window][field] = text;
+    }
+
+    // A number typed key by key, or any one key, into whatever has the focus in a window.
+    void TypeKeys(bool number) {
+        const Layout window = AnyShown(true);
+        std::vector<Key> keys;
+        QString typed;
+        if (number) {
+            QString text = NumberText(rng_);
+            if (rng_.Chance(10))
+                text += QStringLiteral("mm");
+            for (QChar c : text)
+                keys.push_back(CharacterKey(c));
+            typed = QStringLiteral("type ") + Quote(text);
+        } else {
+            keys = {AnyKey(rng_)};
+            const QKeySequence sequence(QKeyCombination(keys[0].modifiers, keys[0].key));
+            typed = QStringLiteral("key ") + sequence.toString(QKeySequence::PortableText);
+        }
+        Note(QStringLiteral("%1 in %2 (focus %3)")
+                 .arg(typed, QLatin1String(window->name), FocusName(window, "-")));
+        for (const Key& key : keys)
+            if (!model_.ended && model_.shown.count(window))
+                SendKey(window, key);
+    }
+
+    // Delivers a key to the window; its focus widget gets it. The text it leaves
+    // in a field is what an untouched line edit makes of the same key at the same
+    // caret and selection; Space, Enter and Return on a button click it.
+    void SendKey(Layout shown, const Key& key) {
+        model_.mayHold = true; // a key may run a procedure
+        platform::FormWindow* window = Form(shown).window();
+        QWidget* target = window->focusWidget();
+        const QString control = target ? target->objectName() : QString();
+        auto* edit = qobject_cast<QLineEdit*>(target);
+        QString expected;
+        if (edit) {
+            shadow_.setText(model_.fields[shown].value(control));
+            // The selection runs from its anchor to the caret.
+            const int caret = edit->cursorPosition(), start = edit->selectionStart();
+            const int anchor = start < 0 ? caret : start == caret ? edit->selectionEnd() : start;
+            shadow_.setSelection(anchor, caret - anchor);
+            QKeyEvent press(QEvent::KeyPress, key.key, key.modifiers, key.text);
+            QCoreApplication::sendEvent(&shadow_, &press);
+            expected = shadow_.text();
+        }
+        // Read before the key: it may unload the window, and with it the target.
+        const bool clicks =
+            qobject_cast<QAbstractButton*>(target) &&
+            (key.key == Qt::Key_Space || key.key == Qt::Key_Return || key.key == Qt::Key_Enter);
+        KeyClick(window->windowHandle(), key);
+        if (edit) {
+            QString& text = model_.fields[shown][control];
+            if (text != expected)
+                ++tally_[QStringLiteral("field edits by key")];
+            text = expected;
+        }
+        if (clicks) {
+            ++tally_[QStringLiteral("keyboard clicks")];
+            Clicked(shown, control);
+        }
+    }
+
+    void CloseTitleBar() {
+        const Layout window = AnyShown(false);
+        ++tally_[QStringLiteral("title-bar closes")];
+        Note(QStringLiteral("title-bar close %1").arg(QLatin1String(window->name)));
+        Form(window).window()->close();
+        Unload(window);
+    }
 
     // What the program should do.
-    void Clicked(Layout window, const QString& control);
+    void Clicked(Layout window, const QString& control) {
+        if (model_.ended || !model_.shown.count(window))
+            return;
+        const ui::Calculator* calculator = Harness::CalculatorOf(*window);
+        const bool menu = window == &ui::MenuLayout();
+        ++tally_[QString::fromLatin1(calculator ? "calculator " : menu ? "menu " : "sheet ") + control];
+        if (Ends(window, control)) {
+            model_.shown.clear();
+            model_.ended = true;
+        } else if (menu) {
+            for (calc::Formula formula :
+                 {calc::Formula::Blanking, calc::Formula::Drawing, calc::Formula::Bending})
+                if (Is(control, Harness::MenuButton(formula)))
+                    Replace(window, &Harness::Calculator(formula).layout);
+        } else if (!calculator) { // the material sheet
+            if (Is(control, ui::kSheetCloseButton))
+                Unload(window);
+        } else if (Is(control, ui::kCalculateButton)) {
+            // What 计算 does with the calculator's texts.
+            std::vector<std::u16string> texts;
+            for (const char* input : calculator->inputs)
+                texts.push_back(model_.fields[window].value(QString::fromLatin1(input)).toStdU16String());
+            calc::FpStatus status;
+            const calc::Result c = calc::Calculate(calculator->formula, texts, status);
+            if (c.fault) {
+                model_.reports << ui::FloatingPointReport(c.flags);
+                ++tally_[QStringLiteral("faults reported")];
+            } else {
+                model_.fields[window][platform::ToString(ui::kResultField)] =
+                    QString::fromUtf16(c.text.data(), static_cast<qsizetype>(c.size));
+            }
+        } else if (Is(control, ui::kClearButton)) {
+            model_.fields.erase(window);
+            model_.focus = {window, platform::ToString(ui::kFirstField)};
+        } else if (Is(control, ui::kBackButton)) {
+            Replace(window, &ui::MenuLayout());
+        } else if (Is(control, ui::kMaterialButton)) {
+            Show(&ui::MaterialLayout());
+            model_.focus = {window, QString::fromLatin1(calculator->lookupField)};
+        } else if (Is(control, ui::kWebLink)) {
+            ++model_.opened;
+        }
+    }
     // A calculator shows with its fields empty.
     void Show(Layout window) {
         if (model_.shown.insert(window).second)
@@ -306,8 +541,58 @@ private:
         model_.shown.erase(window);
         model_.ended = model_.ended || model_.shown.empty();
     }
+    void Replace(Layout window, Layout by) {
+        Show(by);
+        Unload(window);
+    }
 
-    QString Check();
+    QString Check() {
+        const Harness& h = *h_;
+        if (h.exitCode.has_value() != model_.ended)
+            return model_.ended ? QStringLiteral("the program did not end")
+                                : QStringLiteral("the program ended");
+        if (h.exitCode && *h.exitCode != 0)
+            return QStringLiteral("exit code %1").arg(*h.exitCode);
+        for (const QString& report : h.reports)
+            if (report.contains(QStringLiteral("程序将结束")))
+                return QStringLiteral("a checked call failed: ") + report;
+        if (h.reports != model_.reports)
+            return QStringLiteral("reports [%1], expected [%2]")
+                .arg(h.reports.join(QStringLiteral(" | ")), model_.reports.join(QStringLiteral(" | ")));
+        const QUrl site(QStringLiteral("http://") + QString::fromUtf8(ui::kMakerHost));
+        if (h.opened.size() != model_.opened || h.opened.count(site) != h.opened.size())
+            return QStringLiteral("%1 browser launches, expected %2 of %3")
+                .arg(QString::number(h.opened.size()), QString::number(model_.opened), site.toString());
+        int menuOrCalculators = 0;
+        for (Layout window : windows_) {
+            const bool shown = Form(window).IsShown();
+            if (shown != bool(model_.shown.count(window)))
+                return QStringLiteral("%1 %2, expected %3")
+                    .arg(QLatin1String(window->name), shown ? "shown" : "not shown",
+                         shown ? "not shown" : "shown");
+            const ui::Calculator* calculator = Harness::CalculatorOf(*window);
+            menuOrCalculators += shown && window != &ui::MaterialLayout();
+            for (const QString& field : shown&& calculator ? Fields(*calculator) : QStringList()) {
+                const QString expected = model_.fields[window].value(field);
+                const QString text = Harness::Text(Form(window), {qPrintable(field)});
+                if (text != expected)
+                    return QStringLiteral("%1.%2 holds %3, expected %4")
+                        .arg(QLatin1String(window->name), field, Quote(text), Quote(expected));
+            }
+        }
+        if (menuOrCalculators > 1)
+            return QStringLiteral("%1 of the menu and the calculators shown at once").arg(menuOrCalculators);
+        // Any of the program's windows may stay a moment after it unloads, as the activation rule says.
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && !qobject_cast<platform::FormWindow*>(w))
+                return QStringLiteral("a stray window is visible: %1 \"%2\"")
+                    .arg(QString::fromLatin1(w->metaObject()->className()), w->windowTitle());
+        const auto focus = std::exchange(model_.focus, std::nullopt);
+        if (focus && model_.shown.count(focus->first) && FocusName(focus->first, "nothing") != focus->second)
+            return QStringLiteral("the focus in %1 is on %2, expected %3")
+                .arg(QLatin1String(focus->first->name), FocusName(focus->first, "nothing"), focus->second);
+        return {};
+    }
 
     ui::Environment& environment_;
     const quint64 seed_;
@@ -322,319 +607,6 @@ private:
     qint64 programs_ = 0;
     qint64 reportsBefore_ = 0;
 };
-
-void Monkey::StartProgram() {
-    if (h_)
-        reportsBefore_ += h_->reports.size();
-    h_.reset();
-    Harness::Flush();
-    h_ = std::make_unique<Harness>(environment_);
-    model_ = Model{};
-    ++programs_;
-    Note(QStringLiteral("start program %1").arg(programs_));
-    h_->project.Start();
-    Show(&ui::MenuLayout());
-    QCoreApplication::processEvents();
-    Harness::Flush();
-}
-
-std::vector<Layout> Monkey::Shown() const {
-    std::vector<Layout> shown;
-    for (Layout window : windows_)
-        if (model_.shown.count(window))
-            shown.push_back(window);
-    return shown;
-}
-
-// A shown window; mostly the active one, as a user mostly works in it. Right
-// after a procedure, keys reach only the window it activated (as a window
-// system delivers them; those sent to another window go there too).
-Layout Monkey::AnyShown(bool preferActive) {
-    const std::vector<Layout> shown = Shown();
-    if (preferActive && (model_.mayHold || rng_.Chance(70)))
-        for (Layout window : shown)
-            if (Form(window).window() == QApplication::activeWindow())
-                return window;
-    return rng_.Pick(shown);
-}
-
-void Monkey::Note(const QString& action) {
-    log_ << QStringLiteral("#%1 %2").arg(index_).arg(action);
-    if (log_.size() > kLogLength)
-        log_.removeFirst();
-}
-
-QString Monkey::Run(qint64 actions) {
-    QElapsedTimer timer;
-    timer.start();
-    for (index_ = 0; index_ < actions; ++index_)
-        if (const QString failure = Step(); !failure.isEmpty())
-            return QStringLiteral("seed %1, action #%2 (program %3): %4\n"
-                                  "replay: PF_MONKEY_SEED=%1 PF_MONKEY_ACTIONS=%5\nlast actions:\n%6")
-                .arg(QString::number(seed_), QString::number(index_), QString::number(programs_), failure,
-                     QString::number(index_ + 1), log_.join(QLatin1Char('\n')));
-    QStringList tally;
-    for (auto it = tally_.begin(); it != tally_.end(); ++it)
-        tally << QStringLiteral("%1 %2").arg(it.key()).arg(it.value());
-    qInfo("seed %llu: %lld actions, %lld programs started, %lld reports, %.1f s", seed_, actions, programs_,
-          reportsBefore_ + h_->reports.size(), double(timer.elapsed()) / 1000.0);
-    qInfo("procedures: %s", qPrintable(tally.join(QStringLiteral(", "))));
-    return {};
-}
-
-// One random action and the checks after it; a failure's description, or empty.
-QString Monkey::Step() {
-    const int r = rng_.Below(100);
-    if (r < 38)
-        Click();
-    else if (r < 56)
-        TypeText();
-    else if (r < 98)
-        TypeKeys(r < 64);
-    else
-        CloseTitleBar();
-    QCoreApplication::processEvents();
-    Harness::Flush();
-    QString failure = Check();
-    if (failure.isEmpty() && model_.ended) {
-        StartProgram();
-        failure = Check();
-    }
-    return failure;
-}
-
-// A left click at a point of a control, or anywhere in the window; the control
-// under the point gets it. Buttons are hit inside their face.
-void Monkey::Click() {
-    const Layout shown = AnyShown(false);
-    platform::FormWindow* window = Form(shown).window();
-    QPoint point;
-    if (rng_.Chance(8)) {
-        point = QPoint(rng_.Below(window->width()), rng_.Below(window->height()));
-    } else {
-        // Half of the clicks go to what has a procedure: the buttons and the link.
-        std::vector<const platform::Control*> controls;
-        const bool active = rng_.Chance(50);
-        for (const platform::Control& c : shown->controls)
-            if (!active || c.kind == platform::Kind::Button || Is(c, ui::kWebLink))
-                controls.push_back(&c);
-        const platform::Control* c = rng_.Pick(controls);
-        // The close buttons end the program; fewer of them let programs live longer.
-        if (Ends(shown, *c) && rng_.Chance(70))
-            c = rng_.Pick(controls);
-        QRect r = Form(shown).Control({c->name, c->index})->geometry();
-        if (c->kind == platform::Kind::Button)
-            r = r.marginsRemoved(QMargins(r.width() / 4, r.height() / 4, r.width() / 4, r.height() / 4));
-        point = r.topLeft() + QPoint(rng_.Below(r.width()), rng_.Below(r.height()));
-    }
-    if (point.isNull())
-        point = QPoint(1, 1); // (0, 0) would mean the window's centre
-    QWidget* hit = window->childAt(point);
-    while (hit && hit->parentWidget() != window)
-        hit = hit->parentWidget();
-    const Qt::KeyboardModifiers modifiers = rng_.Chance(90) ? Qt::NoModifier : FewModifiers(rng_);
-    const QString control = hit ? hit->objectName() : QString();
-    Note(QStringLiteral("click %1.%2 at (%3,%4)%5")
-             .arg(QLatin1String(shown->name), hit ? control : QStringLiteral("<window>"),
-                  QString::number(point.x()), QString::number(point.y()),
-                  modifiers == Qt::NoModifier      ? QString()
-                  : modifiers == Qt::ShiftModifier ? QStringLiteral(" with Shift")
-                                                   : QStringLiteral(" with Ctrl")));
-    // A press lets go of the keys; a procedure it runs may hold them again.
-    model_.mayHold = hit && (qobject_cast<QAbstractButton*>(hit) || Is(control, ui::kWebLink));
-    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, modifiers, point);
-    if (hit)
-        Clicked(shown, control);
-}
-
-// Text put into a field as a paste over its whole content would.
-void Monkey::TypeText() {
-    std::vector<Layout> calculators;
-    for (Layout window : Shown())
-        if (Harness::CalculatorOf(*window))
-            calculators.push_back(window);
-    if (calculators.empty())
-        return Click();
-    const Layout window = rng_.Pick(calculators);
-    const QString field = rng_.Pick(Fields(*Harness::CalculatorOf(*window)));
-    const QString text = AnyText(rng_);
-    Note(QStringLiteral("set %1.%2 to %3").arg(QLatin1String(window->name), field, Quote(text)));
-    Harness::Edit(Form(window), {qPrintable(field)})->setText(text);
-    model_.fields[window][field] = text;
-}
-
-// A number typed key by key, or any one key, into whatever has the focus in a window.
-void Monkey::TypeKeys(bool number) {
-    const Layout window = AnyShown(true);
-    std::vector<Key> keys;
-    QString typed;
-    if (number) {
-        QString text = NumberText(rng_);
-        if (rng_.Chance(10))
-            text += QStringLiteral("mm");
-        for (QChar c : text)
-            keys.push_back(CharacterKey(c));
-        typed = QStringLiteral("type ") + Quote(text);
-    } else {
-        keys = {AnyKey(rng_)};
-        typed = QStringLiteral("key ") + QKeySequence(QKeyCombination(keys[0].modifiers, keys[0].key))
-                                             .toString(QKeySequence::PortableText);
-    }
-    QWidget* focus = Form(window).window()->focusWidget();
-    Note(QStringLiteral("%1 in %2 (focus %3)")
-             .arg(typed, QLatin1String(window->name), focus ? focus->objectName() : "-"));
-    for (const Key& key : keys)
-        if (!model_.ended && model_.shown.count(window))
-            SendKey(window, key);
-}
-
-// Delivers a key to the window; its focus widget gets it. The text it leaves
-// in a field is what an untouched line edit makes of the same key at the same
-// caret and selection; Space, Enter and Return on a button click it.
-void Monkey::SendKey(Layout shown, const Key& key) {
-    model_.mayHold = true; // a key may run a procedure
-    platform::FormWindow* window = Form(shown).window();
-    QWidget* target = window->focusWidget();
-    const QString control = target ? target->objectName() : QString();
-    auto* edit = qobject_cast<QLineEdit*>(target);
-    QString expected;
-    if (edit) {
-        shadow_.setText(model_.fields[shown].value(control));
-        // The selection runs from its anchor to the caret.
-        const int caret = edit->cursorPosition(), start = edit->selectionStart();
-        const int anchor = start < 0 ? caret : start == caret ? edit->selectionEnd() : start;
-        shadow_.setSelection(anchor, caret - anchor);
-        QKeyEvent press(QEvent::KeyPress, key.key, key.modifiers, key.text);
-        QCoreApplication::sendEvent(&shadow_, &press);
-        expected = shadow_.text();
-    }
-    // Read before the key: it may unload the window, and with it the target.
-    const bool clicks = qobject_cast<QAbstractButton*>(target) &&
-                        (key.key == Qt::Key_Space || key.key == Qt::Key_Return || key.key == Qt::Key_Enter);
-    KeyClick(window->windowHandle(), key);
-    if (edit) {
-        QString& text = model_.fields[shown][control];
-        if (text != expected)
-            ++tally_[QStringLiteral("field edits by key")];
-        text = expected;
-    }
-    if (clicks) {
-        ++tally_[QStringLiteral("keyboard clicks")];
-        Clicked(shown, control);
-    }
-}
-
-void Monkey::CloseTitleBar() {
-    const Layout window = AnyShown(false);
-    ++tally_[QStringLiteral("title-bar closes")];
-    Note(QStringLiteral("title-bar close %1").arg(QLatin1String(window->name)));
-    Form(window).window()->close();
-    Unload(window);
-}
-
-void Monkey::Clicked(Layout window, const QString& control) {
-    if (model_.ended || !model_.shown.count(window))
-        return;
-    const ui::Calculator* calculator = Harness::CalculatorOf(*window);
-    const bool menu = window == &ui::MenuLayout();
-    ++tally_[QString::fromLatin1(calculator ? "calculator " : menu ? "menu " : "sheet ") + control];
-    if (Ends(window, control)) {
-        model_.shown.clear();
-        model_.ended = true;
-    } else if (menu) {
-        for (calc::Formula formula :
-             {calc::Formula::Blanking, calc::Formula::Drawing, calc::Formula::Bending})
-            if (Is(control, Harness::MenuButton(formula))) {
-                Show(&Harness::Calculator(formula).layout);
-                Unload(window);
-            }
-    } else if (!calculator) { // the material sheet
-        if (Is(control, ui::kSheetCloseButton))
-            Unload(window);
-    } else if (Is(control, ui::kCalculateButton)) {
-        // What 计算 does with the calculator's texts.
-        std::vector<std::u16string> texts;
-        for (const char* input : calculator->inputs)
-            texts.push_back(model_.fields[window].value(QString::fromLatin1(input)).toStdU16String());
-        calc::FpStatus status;
-        const calc::Result c = calc::Calculate(calculator->formula, texts, status);
-        if (c.fault) {
-            model_.reports << ui::FloatingPointReport(c.flags);
-            ++tally_[QStringLiteral("faults reported")];
-        } else {
-            model_.fields[window][platform::ToString(ui::kResultField)] =
-                QString::fromUtf16(c.text.data(), static_cast<qsizetype>(c.size));
-        }
-    } else if (Is(control, ui::kClearButton)) {
-        model_.fields.erase(window);
-        model_.focus = {window, platform::ToString(ui::kFirstField)};
-    } else if (Is(control, ui::kBackButton)) {
-        Show(&ui::MenuLayout());
-        Unload(window);
-    } else if (Is(control, ui::kMaterialButton)) {
-        Show(&ui::MaterialLayout());
-        model_.focus = {window, QString::fromLatin1(calculator->lookupField)};
-    } else if (Is(control, ui::kWebLink)) {
-        ++model_.opened;
-    }
-}
-
-QString Monkey::Check() {
-    const Harness& h = *h_;
-    if (h.exitCode.has_value() != model_.ended)
-        return model_.ended ? QStringLiteral("the program did not end") : QStringLiteral("the program ended");
-    if (h.exitCode && *h.exitCode != 0)
-        return QStringLiteral("exit code %1").arg(*h.exitCode);
-    for (const QString& report : h.reports)
-        if (report.contains(QStringLiteral("程序将结束")))
-            return QStringLiteral("a checked call failed: ") + report;
-    if (h.reports != model_.reports)
-        return QStringLiteral("reports [%1], expected [%2]")
-            .arg(h.reports.join(QStringLiteral(" | ")), model_.reports.join(QStringLiteral(" | ")));
-    const QUrl site(QStringLiteral("http://") +
-                    QString::fromUtf8(ui::kMakerHost.data(), static_cast<qsizetype>(ui::kMakerHost.size())));
-    if (h.opened.size() != model_.opened || h.opened.count(site) != h.opened.size())
-        return QStringLiteral("%1 browser launches, expected %2 of %3")
-            .arg(QString::number(h.opened.size()), QString::number(model_.opened), site.toString());
-
-    int menuOrCalculators = 0;
-    QList<QWidget*> windows;
-    for (Layout window : windows_) {
-        const bool shown = Form(window).IsShown();
-        if (shown != bool(model_.shown.count(window)))
-            return QStringLiteral("%1 %2, expected %3")
-                .arg(QLatin1String(window->name), shown ? "shown" : "not shown",
-                     shown ? "not shown" : "shown");
-        if (!shown)
-            continue;
-        menuOrCalculators += window != &ui::MaterialLayout();
-        windows << Form(window).window();
-        const ui::Calculator* calculator = Harness::CalculatorOf(*window);
-        for (const QString& field : calculator ? Fields(*calculator) : QStringList()) {
-            const QString expected = model_.fields[window].value(field);
-            const QString text = Harness::Text(Form(window), {qPrintable(field)});
-            if (text != expected)
-                return QStringLiteral("%1.%2 holds %3, expected %4")
-                    .arg(QLatin1String(window->name), field, Quote(text), Quote(expected));
-        }
-    }
-    if (menuOrCalculators > 1)
-        return QStringLiteral("%1 of the menu and the calculators shown at once").arg(menuOrCalculators);
-    for (QWidget* w : QApplication::topLevelWidgets())
-        // An unloaded window may stay a moment, as the activation rule says.
-        if (w->isVisible() && !windows.contains(w) && !qobject_cast<platform::FormWindow*>(w))
-            return QStringLiteral("a stray window is visible: %1 \"%2\"")
-                .arg(QString::fromLatin1(w->metaObject()->className()), w->windowTitle());
-    if (const auto focus = std::exchange(model_.focus, std::nullopt);
-        focus && model_.shown.count(focus->first)) {
-        QWidget* w = Form(focus->first).window()->focusWidget();
-        const QString name = w ? w->objectName() : QStringLiteral("nothing");
-        if (name != focus->second)
-            return QStringLiteral("the focus in %1 is on %2, expected %3")
-                .arg(QLatin1String(focus->first->name), name, focus->second);
-    }
-    return {};
-}
 
 quint64 EnvironmentNumber(const char* name, quint64 fallback, bool& ok) {
     ok = true;
