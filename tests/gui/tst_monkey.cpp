@@ -39,7 +39,7 @@ bool Ends(Layout window, const QString& control) {
                                        : Harness::CalculatorOf(*window) && Is(control, ui::kCloseButton);
 }
 
-// The fields of a calculator: the inputs in reading order, then the result.
+// The inputs in reading order, then the result.
 QStringList Fields(const ui::Calculator& calculator) {
     QStringList fields;
     for (const char* input : calculator.inputs)
@@ -47,15 +47,11 @@ QStringList Fields(const ui::Calculator& calculator) {
     return fields << platform::ToString(ui::kResultField);
 }
 
-// A text for the log: control characters escaped, long texts cut.
+// A text for the log, quoted and escaped as QDebug does; long texts cut.
 QString Quote(const QString& s) {
-    QString out = QStringLiteral("\"");
-    for (QChar c : s.size() > 40 ? s.first(24) : s) {
-        const char16_t u = c.unicode();
-        const bool odd = u < 0x20 || u == 0x7F || u == u'"' || u == u'\\' || c.isSurrogate();
-        out += odd ? QStringLiteral("\\u%1").arg(int(u), 4, 16, QLatin1Char('0')) : QString(c);
-    }
-    return out + (s.size() > 40 ? QStringLiteral("\"…(%1 chars)").arg(s.size()) : QStringLiteral("\""));
+    QString out;
+    QDebug(&out).nospace() << (s.size() > 40 ? s.first(24) : s);
+    return s.size() > 40 ? out + QStringLiteral("…(%1 chars)").arg(s.size()) : out;
 }
 
 class Random {
@@ -132,14 +128,14 @@ QString AnyText(Random& rng, int depth = 0) {
     case 3: return QString::fromUtf16(rng.Pick(kOdd));
     case 4: return FullWidth(NumberText(rng), rng);
     case 5: {
-        switch (rng.Below(6)) {
-        case 0: return QString(10000, QLatin1Char('9'));
-        case 1: return QStringLiteral("0.") + QString(9997, QLatin1Char('0')) + QLatin1Char('1');
-        case 2: return QStringLiteral("1") + QString(5000, QLatin1Char('0')) + QStringLiteral("e-5000");
-        case 3: return QString(10000, QLatin1Char('x'));
-        case 4: return QString(5000, QChar(u'\u3000')) + QStringLiteral("5");
-        default: return QString::fromUtf16(u"😀").repeated(5000);
-        }
+        static const QString kLong[] = {QString(10000, QLatin1Char('9')),
+                                        QStringLiteral("0.") + QString(9997, QLatin1Char('0')) + u'1',
+                                        QStringLiteral("1") + QString(5000, QLatin1Char('0')) +
+                                            QStringLiteral("e-5000"),
+                                        QString(10000, QLatin1Char('x')),
+                                        QString(5000, QChar(u'\u3000')) + u'5',
+                                        QString::fromUtf16(u"😀").repeated(5000)};
+        return rng.Pick(kLong);
     }
     case 6: {
         QString s;
@@ -163,19 +159,20 @@ struct Key {
     Qt::KeyboardModifiers modifiers;
 };
 
+// The modifiers and their own keys, in the order a user presses them.
+constexpr std::pair<Qt::KeyboardModifier, Qt::Key> kModifierKeys[] = {{Qt::ShiftModifier, Qt::Key_Shift},
+                                                                      {Qt::ControlModifier, Qt::Key_Control},
+                                                                      {Qt::AltModifier, Qt::Key_Alt},
+                                                                      {Qt::MetaModifier, Qt::Key_Meta}};
+constexpr Qt::KeyboardModifier kFewModifiers[] = {Qt::NoModifier, Qt::NoModifier, Qt::NoModifier,
+                                                  Qt::ShiftModifier, Qt::ControlModifier};
+
 Qt::KeyboardModifiers AnyModifiers(Random& rng) {
     Qt::KeyboardModifiers m;
-    for (Qt::KeyboardModifier one :
-         {Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier, Qt::MetaModifier})
+    for (const auto& [modifier, key] : kModifierKeys)
         if (rng.Chance(25))
-            m |= one;
+            m |= modifier;
     return m;
-}
-
-Qt::KeyboardModifiers FewModifiers(Random& rng) {
-    static constexpr Qt::KeyboardModifier kSome[] = {Qt::NoModifier, Qt::NoModifier, Qt::NoModifier,
-                                                     Qt::ShiftModifier, Qt::ControlModifier};
-    return rng.Pick(kSome);
 }
 
 // The key of a character a user types: digits, letters and the signs of a number.
@@ -205,16 +202,15 @@ Key AnyKey(Random& rng) {
             const auto& plain =
                 *std::find_if(std::begin(kPlain), std::end(kPlain), [&](auto& p) { return r < p.below; });
             const Qt::Key key = plain.key != Qt::Key_Return || rng.Chance(50) ? plain.key : Qt::Key_Enter;
-            k = {key, QString(QLatin1Char(plain.text)), FewModifiers(rng)};
+            k = {key, QString(QLatin1Char(plain.text)), rng.Pick(kFewModifiers)};
         } else if (r < 86) {
             const int letter = rng.Below(26);
             static constexpr Qt::KeyboardModifier kWith[] = {
                 Qt::NoModifier, Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier};
             const Qt::KeyboardModifier m = rng.Pick(kWith);
-            const QChar text = m == Qt::ControlModifier ? QChar(char16_t(1 + letter))
-                               : m == Qt::ShiftModifier ? QChar(char16_t(u'A' + letter))
-                                                        : QChar(char16_t(u'a' + letter));
-            k = {Qt::Key(Qt::Key_A + letter), QString(text), m};
+            const int text =
+                m == Qt::ControlModifier ? 1 + letter : (m == Qt::ShiftModifier ? 'A' : 'a') + letter;
+            k = {Qt::Key(Qt::Key_A + letter), QString(QChar(text)), m};
         } else {
             k = CharacterKey(QLatin1Char(rng.Pick(kSigns)));
         }
@@ -227,22 +223,17 @@ Key AnyKey(Random& rng) {
 // around them, each delivered at once. Stops when the window has gone: a key
 // can unload its window, and the next event loop pass deletes it.
 void KeyClick(QWindow* window, const Key& k) {
-    QPointer<QWindow> target(window);
+    const QPointer<QWindow> target(window);
     Qt::KeyboardModifiers held;
-    auto send = [&](QEvent::Type type, int key, const QString& text) {
+    auto send = [&](QEvent::Type type, int key, const QString& text = QString()) {
         if (!target)
             return;
         qt_handleKeyEvent(target, type, key, held, text);
         QCoreApplication::processEvents();
     };
-    static constexpr std::pair<Qt::KeyboardModifier, Qt::Key> kModifierKeys[] = {
-        {Qt::ShiftModifier, Qt::Key_Shift},
-        {Qt::ControlModifier, Qt::Key_Control},
-        {Qt::AltModifier, Qt::Key_Alt},
-        {Qt::MetaModifier, Qt::Key_Meta}};
     for (const auto& [modifier, key] : kModifierKeys)
         if (k.modifiers & modifier) {
-            send(QEvent::KeyPress, key, QString());
+            send(QEvent::KeyPress, key);
             held |= modifier;
         }
     send(QEvent::KeyPress, k.key, k.text);
@@ -250,7 +241,7 @@ void KeyClick(QWindow* window, const Key& k) {
     for (auto it = std::rbegin(kModifierKeys); it != std::rend(kModifierKeys); ++it)
         if (k.modifiers & it->first) {
             held &= ~it->first;
-            send(QEvent::KeyRelease, it->second, QString());
+            send(QEvent::KeyRelease, it->second);
         }
 }
 
@@ -313,11 +304,11 @@ private:
         return focus ? focus->objectName() : QString::fromLatin1(none);
     }
 
-    // The shown windows in the project's order.
-    std::vector<Layout> Shown() const {
+    // The shown windows, or the shown calculators, in the project's order.
+    std::vector<Layout> Shown(bool calculators = false) const {
         std::vector<Layout> shown;
         for (Layout window : windows_)
-            if (model_.shown.count(window))
+            if (model_.shown.count(window) && (!calculators || Harness::CalculatorOf(*window)))
                 shown.push_back(window);
         return shown;
     }
@@ -390,7 +381,7 @@ private:
         QWidget* hit = window->childAt(point);
         while (hit && hit->parentWidget() != window)
             hit = hit->parentWidget();
-        const Qt::KeyboardModifiers modifiers = rng_.Chance(90) ? Qt::NoModifier : FewModifiers(rng_);
+        const Qt::KeyboardModifiers modifiers = rng_.Chance(90) ? Qt::NoModifier : rng_.Pick(kFewModifiers);
         const QString control = hit ? hit->objectName() : QStringLiteral("<window>");
         Note(QStringLiteral("click %1.%2 at (%3,%4) with %5")
                  .arg(QLatin1String(shown->name), control, QString::number(point.x()),
@@ -404,10 +395,7 @@ private:
 
     // Text put into a field as a paste over its whole content would.
     void TypeText() {
-        std::vector<Layout> calculators;
-        for (Layout window : Shown())
-            if (Harness::CalculatorOf(*window))
-                calculators.push_back(window);
+        const std::vector<Layout> calculators = Shown(true);
         if (calculators.empty())
             return Click();
         const Layout window = rng_.Pick(calculators);
