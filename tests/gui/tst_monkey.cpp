@@ -181,12 +181,9 @@ Key CharacterKey(QChar c) {
 Key AnyKey(Random& rng) {
     static constexpr Qt::Key kArrows[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down};
     // Keys with a text of their own, by the top of their share of a hundred.
-    static constexpr struct {
-        int below;
-        Qt::Key key;
-        char text;
-    } kPlain[] = {{37, Qt::Key_Tab, '\t'},  {45, Qt::Key_Return, '\r'},    {53, Qt::Key_Space, ' '},
-                  {58, Qt::Key_Escape, 27}, {66, Qt::Key_Backspace, '\b'}, {70, Qt::Key_Delete, 127}};
+    static constexpr std::tuple<int, Qt::Key, char> kPlain[] = {
+        {37, Qt::Key_Tab, '\t'},  {45, Qt::Key_Return, '\r'},    {53, Qt::Key_Space, ' '},
+        {58, Qt::Key_Escape, 27}, {66, Qt::Key_Backspace, '\b'}, {70, Qt::Key_Delete, 127}};
     static constexpr std::string_view kSigns = "0123456789.-+e";
     // Undo and redo replay an edit history the model does not keep.
     static const QList<QKeySequence> history =
@@ -197,10 +194,11 @@ Key AnyKey(Random& rng) {
         if (r < 30) {
             k = {rng.Pick(kArrows), QString(), AnyModifiers(rng)};
         } else if (r < 70) {
-            const auto& plain =
-                *std::find_if(std::begin(kPlain), std::end(kPlain), [&](auto& p) { return r < p.below; });
-            const Qt::Key key = plain.key != Qt::Key_Return || rng.Chance(50) ? plain.key : Qt::Key_Enter;
-            k = {key, QString(QLatin1Char(plain.text)), rng.Pick(kFewModifiers)};
+            const auto [below, key, text] = *std::find_if(std::begin(kPlain), std::end(kPlain),
+                                                          [r](auto& p) { return r < std::get<0>(p); });
+            // Return, or as often the keypad's Enter.
+            k = {key != Qt::Key_Return || rng.Chance(50) ? key : Qt::Key_Enter, QString(QLatin1Char(text)),
+                 rng.Pick(kFewModifiers)};
         } else if (r < 86) {
             const int letter = rng.Below(26);
             static constexpr Qt::KeyboardModifier kWith[] = {
@@ -548,12 +546,11 @@ private:
         for (Layout window : windows_) {
             const bool shown = Form(window).IsShown();
             if (shown != bool(model_.shown.count(window)))
-                return QStringLiteral("%1 %2, expected %3")
-                    .arg(QLatin1String(window->name), shown ? "shown" : "not shown",
-                         shown ? "not shown" : "shown");
-            const ui::Calculator* calculator = Harness::CalculatorOf(*window);
+                return QStringLiteral("%1 %2, against the model")
+                    .arg(QLatin1String(window->name), shown ? "shown" : "not shown");
             menuOrCalculators += shown && window != &ui::MaterialLayout();
-            for (const QString& field : shown&& calculator ? Fields(*calculator) : QStringList()) {
+            const ui::Calculator* calculator = shown ? Harness::CalculatorOf(*window) : nullptr;
+            for (const QString& field : calculator ? Fields(*calculator) : QStringList()) {
                 const QString expected = model_.fields[window].value(field);
                 const QString text = Harness::Text(Form(window), {qPrintable(field)});
                 if (text != expected)
