@@ -145,7 +145,7 @@ QString AnyText(Random& rng, int depth = 0) {
     case 7:
         if (depth == 0)
             return AnyText(rng, 1) + AnyText(rng, 1);
-        return NumberText(rng);
+        [[fallthrough]];
     default: return NumberText(rng);
     }
 }
@@ -528,8 +528,7 @@ private:
     QString Check() {
         const Harness& h = *h_;
         if (h.exitCode.has_value() != model_.ended)
-            return model_.ended ? QStringLiteral("the program did not end")
-                                : QStringLiteral("the program ended");
+            return QStringLiteral("the program %1").arg(model_.ended ? "did not end" : "ended");
         if (h.exitCode && *h.exitCode != 0)
             return QStringLiteral("exit code %1").arg(*h.exitCode);
         for (const QString& report : h.reports)
