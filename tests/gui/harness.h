@@ -99,12 +99,6 @@ struct Harness {
     static bool Is(const WindowCase& w, calc::Formula f) {
         return w.calculator && w.calculator->formula == f;
     }
-    static const ui::Calculator& Calculator(calc::Formula formula) { return *Row(formula).calculator; }
-    static platform::ControlName MenuButton(calc::Formula formula) { return Row(formula).menuButton; }
-    // The calculator whose layout table this is; null for the menu and the sheet.
-    static const ui::Calculator* CalculatorOf(const platform::Window& layout) {
-        return Row(layout).calculator;
-    }
 
     // The project's window of a layout table, a role or a formula.
     template <class Key> platform::Form& Form(const Key& key) {
@@ -125,7 +119,7 @@ struct Harness {
     // Starts on the menu and opens the calculator of a formula with its menu button.
     platform::Form& OpenCalculator(calc::Formula formula) {
         project.Start();
-        Click(project.Form4, MenuButton(formula));
+        Click(project.Form4, Row(formula).menuButton);
         platform::Form& form = Form(formula);
         if (form.window()) [[maybe_unused]]
             const bool active = QTest::qWaitForWindowActive(form.window());
@@ -189,7 +183,7 @@ struct Harness {
     // The calculator's input fields in the formula's order.
     static std::vector<platform::ControlName> Inputs(calc::Formula formula) {
         std::vector<platform::ControlName> names;
-        for (const char* name : Calculator(formula).inputs)
+        for (const char* name : Row(formula).calculator->inputs)
             names.push_back({name});
         return names;
     }

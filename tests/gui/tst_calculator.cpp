@@ -21,7 +21,9 @@ namespace {
 constexpr Formula kBlanking = Formula::Blanking, kDrawing = Formula::Drawing, kBending = Formula::Bending;
 
 // The name of the calculator's input field `i`, in the formula's order.
-QString Input(Formula formula, int i) { return QString::fromLatin1(Harness::Calculator(formula).inputs[i]); }
+QString Input(Formula formula, int i) {
+    return QString::fromLatin1(Harness::Row(formula).calculator->inputs[i]);
+}
 QString Name(ControlName control) { return QString::fromLatin1(control.name); }
 
 // The inputs hold the texts typed, in the formula's order.

@@ -215,7 +215,7 @@ void TestLifecycle::backAndAMenuButtonAtOnce() {
     QWidget* back = h.Form(calc::Formula::Blanking).Control(ui::kBackButton);
     back->setFocus();
     QTest::keyClick(back, Qt::Key_Space);
-    qobject_cast<QAbstractButton*>(h.project.Form4.Control(Harness::MenuButton(calc::Formula::Drawing)))
+    qobject_cast<QAbstractButton*>(h.project.Form4.Control(Harness::Row(calc::Formula::Drawing).menuButton))
         ->click();
     QVERIFY(left->isVisible()); // unloaded, and kept until the drawing window is active
     QTest::keyClick(left, Qt::Key_1);
@@ -291,7 +291,7 @@ void TestLifecycle::windowManagerActivatesTheSheet() {
         QVERIFY(!answered());
     }
     QCOMPARE(QApplication::activeWindow(), calculatorActive ? form.window() : sheet);
-    QCOMPARE(Harness::Text(form, {Harness::Calculator(calc::Formula::Blanking).lookupField}), lookup);
+    QCOMPARE(Harness::Text(form, {Harness::Row(calc::Formula::Blanking).calculator->lookupField}), lookup);
 }
 
 void TestLifecycle::failedCalls_data() {
@@ -335,7 +335,7 @@ void TestLifecycle::failedCalls() {
     if (clicked.name)
         Harness::Click(form, clicked);
     else
-        QTest::keyClick(Harness::Edit(form, {Harness::Calculator(calc::Formula::Blanking).lookupField}),
+        QTest::keyClick(Harness::Edit(form, {Harness::Row(calc::Formula::Blanking).calculator->lookupField}),
                         Qt::Key_Down);
     QCOMPARE(h.reports.size(), 1);
     QVERIFY(shownAtReport);

@@ -34,7 +34,7 @@ QString Name(const platform::Control& c) { return platform::ToString({c.name, c.
 // Whether a press on the control ends the program: the menu's and the calculators' close buttons.
 bool Ends(Layout window, const QString& control) {
     return window == &ui::MenuLayout() ? Is(control, ui::kMenuCloseButton)
-                                       : Harness::CalculatorOf(*window) && Is(control, ui::kCloseButton);
+                                       : Harness::Row(*window).calculator && Is(control, ui::kCloseButton);
 }
 
 // The inputs in reading order, then the result.
@@ -299,7 +299,7 @@ private:
     std::vector<Layout> Shown(bool calculators = false) const {
         std::vector<Layout> shown;
         for (Layout window : windows_)
-            if (model_.shown.count(window) && (!calculators || Harness::CalculatorOf(*window)))
+            if (model_.shown.count(window) && (!calculators || Harness::Row(*window).calculator))
                 shown.push_back(window);
         return shown;
     }
@@ -390,7 +390,7 @@ private:
         if (calculators.empty())
             return Click();
         const Layout window = rng_.Pick(calculators);
-        const QString field = rng_.Pick(Fields(*Harness::CalculatorOf(*window)));
+        const QString field = rng_.Pick(Fields(*Harness::Row(*window).calculator));
         const QString text = AnyText(rng_);
         Note(QStringLiteral("set %1.%2 to %3").arg(QLatin1String(window->name), field, Quote(text)));
         Harness::Edit(Form(window), {qPrintable(field)})->setText(text);
@@ -470,7 +470,7 @@ private:
     void Clicked(Layout window, const QString& control) {
         if (model_.ended || !model_.shown.count(window))
             return;
-        const ui::Calculator* calculator = Harness::CalculatorOf(*window);
+        const ui::Calculator* calculator = Harness::Row(*window).calculator;
         const bool menu = window == &ui::MenuLayout();
         ++tally_[QString::fromLatin1(calculator ? "calculator " : menu ? "menu " : "sheet ") + control];
         if (Ends(window, control)) {
@@ -479,8 +479,8 @@ private:
         } else if (menu) {
             for (calc::Formula formula :
                  {calc::Formula::Blanking, calc::Formula::Drawing, calc::Formula::Bending})
-                if (Is(control, Harness::MenuButton(formula)))
-                    Replace(window, &Harness::Calculator(formula).layout);
+                if (Is(control, Harness::Row(formula).menuButton))
+                    Replace(window, Harness::Row(formula).layout);
         } else if (!calculator) { // the material sheet
             if (Is(control, ui::kSheetCloseButton))
                 Unload(window);
@@ -548,7 +548,7 @@ private:
                 return QStringLiteral("%1 %2, against the model")
                     .arg(QLatin1String(window->name), shown ? "shown" : "not shown");
             menuOrCalculators += shown && window != &ui::MaterialLayout();
-            const ui::Calculator* calculator = shown ? Harness::CalculatorOf(*window) : nullptr;
+            const ui::Calculator* calculator = shown ? Harness::Row(*window).calculator : nullptr;
             for (const QString& field : calculator ? Fields(*calculator) : QStringList()) {
                 const QString expected = model_.fields[window].value(field);
                 const QString text = Harness::Text(Form(window), {qPrintable(field)});
