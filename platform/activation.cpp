@@ -121,7 +121,7 @@ bool Activation::eventFilter(QObject* receiver, QEvent* event) {
     case QEvent::TabletPress:
         if (Retiring(receiver))
             return true;
-        Release();
+        Chosen(receiver);
         return false;
     // Typing chooses no window: what reaches a window the procedure showed
     // goes on to the control the procedure left the focus in, in order; what
@@ -201,6 +201,19 @@ void Activation::Activated(QWindow* window) {
     } else if (!Retiring(window)) { // Wine may give it back to an unloaded window
         Release();
     }
+}
+
+void Activation::Chosen(const QObject* receiver) {
+    // A request of the hold may reach the window manager after the user's
+    // choice: the chosen window is asked for after it.
+    if (target_ && !In(receiver, target_)) {
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        const auto chosen =
+            std::find_if(windows.begin(), windows.end(), [&](QWidget* w) { return In(receiver, w); });
+        if (chosen != windows.end())
+            (*chosen)->activateWindow();
+    }
+    Release();
 }
 
 void Activation::LetGo() {

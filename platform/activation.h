@@ -5,8 +5,8 @@
 // has returned; a window it shows opens without activating. Keys typed after
 // it reach the control it left the focus in, whatever the window manager
 // activates meanwhile, until the user chooses another window: a mouse press in
-// the program, the pointer moved, or an activation of a window the procedure
-// did not show.
+// the program (its window is asked for, after any request of the program), the
+// pointer moved, or an activation of a window the procedure did not show.
 //
 // The hold: desktops act on a Show after the procedure has returned (xfwm4
 // activates a raised window, Wine a window shown without activation, twice).
@@ -83,6 +83,8 @@ private:
     bool Shown(const QObject* receiver) const;
     // It is, or is in, an unloaded window not yet destroyed.
     bool Retiring(const QObject* receiver) const;
+    // The user pressed in the window of `receiver`: it is asked for, and the keys let go.
+    void Chosen(const QObject* receiver);
     // Lets the keys go.
     void LetGo();
     // Lets the keys go; the kept windows start to leave.

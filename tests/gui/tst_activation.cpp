@@ -40,6 +40,7 @@ class TestActivation : public QObject {
 private slots:
     void leaves_data();
     void leaves();
+    void pressChoosesItsWindow();
 };
 
 void TestActivation::leaves_data() {
@@ -110,6 +111,26 @@ void TestActivation::leaves() {
         QVERIFY2(departure.hidden - key >= Early(kHold), qPrintable(QString::number(departure.hidden - key)));
     QVERIFY2(departure.destroyed - departure.hidden >= Early(kHold),
              qPrintable(QString::number(departure.destroyed - departure.hidden)));
+}
+
+// A press in a window the procedure showed makes it active, though the window
+// asked for became active after the press's window did.
+void TestActivation::pressChoosesItsWindow() {
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        QSKIP("the offscreen platform activates a window as it shows");
+    Activation activation([] { return QPoint(); });
+    QWidget asked, pressed;
+    asked.show();
+    QVERIFY(QTest::qWaitForWindowActive(&asked));
+    QList<QWindow*> activated;
+    QObject watch;
+    connect(qApp, &QGuiApplication::focusWindowChanged, &watch, [&](QWindow* w) { activated << w; });
+    activation.Show(&pressed, true);
+    activation.Request(&asked, true);
+    activation.ProcedureReturned();
+    QTRY_COMPARE(activated, (QList<QWindow*>{pressed.windowHandle(), asked.windowHandle()}));
+    QTest::mouseClick(&pressed, Qt::LeftButton);
+    QTRY_COMPARE(QApplication::activeWindow(), &pressed);
 }
 
 QTEST_MAIN(TestActivation)
