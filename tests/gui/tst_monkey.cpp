@@ -374,9 +374,11 @@ private:
             hit = hit->parentWidget();
         const Qt::KeyboardModifiers modifiers = rng_.Chance(90) ? Qt::NoModifier : rng_.Pick(kFewModifiers);
         const QString control = hit ? hit->objectName() : QStringLiteral("<window>");
-        Note(QStringLiteral("click %1.%2 at (%3,%4) with %5")
+        Note(QStringLiteral("click %1.%2 at (%3,%4)%5")
                  .arg(QLatin1String(shown->name), control, QString::number(point.x()),
-                      QString::number(point.y()), QKeySequence(modifiers.toInt()).toString()));
+                      QString::number(point.y()),
+                      modifiers ? QStringLiteral(" with ") + QKeySequence(modifiers.toInt()).toString()
+                                : QString()));
         // A press lets go of the keys; a procedure it runs may hold them again.
         model_.mayHold = hit && (qobject_cast<QAbstractButton*>(hit) || Is(control, ui::kWebLink));
         QTest::mouseClick(window->windowHandle(), Qt::LeftButton, modifiers, point);
