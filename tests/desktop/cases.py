@@ -123,6 +123,15 @@ def active_window():
         return None
 
 
+def desktop_state():
+    """What X tells of the windows, for a failure's message."""
+    shown = shown_windows()
+    active = next((t for t, x in shown.items() if x == active_window()), None)
+    x_focus = run("xdotool", "getwindowfocus", "-f", check=False)
+    x_name = run("xprop", "-id", x_focus or "0", "WM_NAME", "WM_CLASS", check=False).replace("\n", "; ")
+    return f"shown: {sorted(shown)}, active: {active}, X focus: {x_focus} {x_name}"
+
+
 def client_area(x_id):
     info = run("xwininfo", "-id", str(x_id))
     value = {k: int(v) for k, v in re.findall(r"(Absolute upper-left [XY]|Width|Height):\s+(-?\d+)", info)}
@@ -239,7 +248,8 @@ class Program:
         return FACTS[f"{name}_TITLE"] in shown_windows()
 
     def gone(self, name):
-        wait_for(f"{name} to go", lambda: not self.shown(name))
+        wait_for(f"{name} to go", lambda: not self.shown(name),
+                 otherwise=lambda: f"timed out waiting for {name} to go ({desktop_state()})")
 
     def click(self, target, repeat=1, right=0):
         """Clicks the middle of a control (`right` pixels right of it), or the top quarter of a window, once
@@ -294,13 +304,9 @@ class Program:
         try:
             code = self.process.wait(timeout=30)
         except subprocess.TimeoutExpired:
-            shown = shown_windows()
-            active = next((t for t, x in shown.items() if x == active_window()), None)
-            focus = self.focused("MENU") if FACTS["MENU_TITLE"] in shown else None
-            x_focus = run("xdotool", "getwindowfocus", "-f", check=False)
-            x_name = run("xprop", "-id", x_focus or "0", "WM_NAME", "WM_CLASS", check=False).replace("\n", "; ")
-            raise Failure(f"the program did not end after {what} (shown: {sorted(shown)}, active: {active}, "
-                          f"the menu's focus: {focus}, X focus: {x_focus} {x_name})") from None
+            focus = self.focused("MENU") if self.shown("MENU") else None
+            raise Failure(f"the program did not end after {what} ({desktop_state()}, "
+                          f"the menu's focus: {focus})") from None
         if code != 0:
             raise Failure(f"the program ended with exit code {code} after {what}")
 
