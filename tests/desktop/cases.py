@@ -92,7 +92,13 @@ def within(seconds, done):
 
 
 def run(*command, check=True, **options):
-    return subprocess.run(command, check=check, capture_output=True, text=True, **options).stdout.strip()
+    """A command's output; with `check`, a failure raises CalledProcessError, which tells its stderr."""
+    done = subprocess.run(command, capture_output=True, text=True, **options)
+    if check and done.returncode:
+        error = subprocess.CalledProcessError(done.returncode, command, done.stdout, done.stderr)
+        error.add_note(f"its stderr: {done.stderr.strip()[-800:]}")
+        raise error
+    return done.stdout.strip()
 
 
 def tabs(window):
